@@ -1,0 +1,20 @@
+// The exponential-sum model of the global fit. For curve c at time t, with
+// n = componentCount, C = curveCount, b = (c-1)(n+1) and parameters V:
+//   rate_k = exp(V[(n+1)C + k]),  E_k = exp(-rate_k * t)          k = 1..n
+//   y = V[b+1] + V[b+2]*E_1, then y = y + V[b+1+k]*E_k for k = 2..n
+// all in extended precision, rates recomputed at every call. The caller
+// guarantees 1 <= componentCount <= 9 and indices in range. Floating-point
+// faults (an overflowing exponential) raise the status flags; the caller
+// checks them (floating_point.h).
+#pragma once
+
+namespace quorvane {
+
+// On ParameterVector at the stored time of point `point` of curve `curve`.
+long double evaluateModelAtPoint(int curve, int point);
+// The same on trialVector.
+long double evaluateTrialModelAtPoint(int curve, int point);
+// On ParameterVector at any extended time.
+long double evaluateModelAt(int curve, long double time);
+
+}  // namespace quorvane
