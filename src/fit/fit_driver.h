@@ -1,0 +1,65 @@
+// The Start command of the global fit, free of any window: it works from the
+// texts of the eleven boxes and reports back through hooks, so that the
+// desktop program and the batch command run the very same routine.
+//
+// Order of one Start:
+//   1. parse the component-count text (integer) and check it (1..9, and
+//      (n+1)C + 9 <= 300 entries) before anything changes; a Start with no
+//      trace and at least one iteration is refused here too;
+//   2. componentCount = n; prepareCoefficients();
+//   3. lambda = 0.001L;
+//   4. parse the iteration-count text (integer);
+//   5. for k = 1..9 parse box t_k (extended) and store -ln(t) at rateIndex(k);
+//   6. for i = 1..iterationCount: hooks.processEvents(); build the damped
+//      system, solve; trial = trialSumSquaredResiduals(); current =
+//      sumSquaredResiduals(); trial < current accepts: lambda /= 10 and the
+//      step is added to entries 1..(n+1)C (i <= 4) or 1..N (i >= 5);
+//      otherwise lambda *= 10; hooks.setProgress((i*100) / iterationCount);
+//   7. hooks.writeTimeConstants with exp(-logRate_k) in the exponent format;
+//   8. hooks.replaceFittedCurves() (the window frees the previous fitted
+//      curves and plots fittedCurvePoints for every curve);
+//   9. fitCount + 1;
+//  10. returns sumSquaredResiduals() in the general 15-digit format.
+// Any error throws QuorvaneError at the point where it happens; what was
+// changed before stays changed (a fault inside the loop leaves
+// ParameterVector at the last accepted iteration).
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+namespace quorvane {
+
+// Texts of the boxes read by Start: component count, iteration count, t1..t9.
+struct StartBoxes {
+    std::string componentCount = "4";
+    std::string iterationCount = "50";
+    std::array<std::string, 9> timeConstants = {"10e-6", "100e-6", "2e-3", "20e-3", "8e-3",
+                                                "2e-3",  "8e-3",   "40e-3", "10e-6"};
+};
+
+using TimeConstantTexts = std::array<std::string, 9>;
+
+struct StartHooks {
+    std::function<void()> processEvents;
+    std::function<void(int position)> setProgress;
+    std::function<void(const TimeConstantTexts& texts)> writeTimeConstants;
+    std::function<void()> replaceFittedCurves;
+};
+
+// Runs one Start; returns the text for the sum-of-squares label.
+std::string runStart(const StartBoxes& boxes, const StartHooks& hooks);
+
+// The 80 times of a fitted curve, 1-based: for decade d = 1..8 with
+// scale = 10^d and i = 1..10, time = (scale * 1e-8L) * i, in extended.
+inline constexpr int kPlotGridPoints = 80;
+const std::array<long double, kPlotGridPoints + 1>& plotGrid();
+
+// One fitted curve: x[i] = plotGrid()[i] rounded to double, y[i] =
+// evaluateModelAt(curve, plotGrid()[i]) rounded to double, i = 1..80.
+// Throws on a floating-point fault.
+void fittedCurvePoints(int curve, std::array<double, kPlotGridPoints + 1>& x,
+                       std::array<double, kPlotGridPoints + 1>& y);
+
+}  // namespace quorvane

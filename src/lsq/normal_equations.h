@@ -1,0 +1,28 @@
+// The damped normal equations of one Levenberg–Marquardt iteration, built
+// from closed-form derivatives of the model (the Jacobian is never stored).
+//
+// Symbols (1-based): n = componentCount, C = curveCount, s = (n+1)C,
+// N = s + n; p(c,j) = (c-1)(n+1) + j; Y0 = V[p(c,1)], A[c][m] = V[p(c,1+m)],
+// k[m] = V[s+m], w[m] = exp(k[m]); for point i of curve c: x = times[i],
+// r = values[i] - evaluateModelAtPoint(c, i), E_m = exp(-x*w[m]),
+// D_m = exp(k[m] - x*w[m]) (one exponential of the difference).
+//
+// Every sum is an extended accumulator starting at 0 over the points in
+// increasing order; sums over all curves add per-curve subtotals in curve
+// order. See normal_equations.cpp for the entry formulas and their order of
+// operations.
+#pragma once
+
+namespace quorvane {
+
+// Fills the leading N x N square of normalMatrix: per-curve blocks, the
+// rate-by-coefficient block (with its residual term on the own amplitude),
+// the rate block with the second-order correction of its diagonal, the
+// mirror, and the damping of the diagonal by (lambda + 1). The square is
+// cleared first, so entries coupling two curves are always 0.
+void buildNormalMatrix();
+
+// Fills gradientVector[1..N]: sum of residual times model derivative.
+void buildGradientVector();
+
+}  // namespace quorvane
