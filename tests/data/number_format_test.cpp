@@ -1,0 +1,297 @@
+#include "data/number_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "data/number_text.h"
+
+namespace quorvane {
+namespace {
+
+// Every case runs with the point unless it sets the comma itself.
+class NumberFormat : public ::testing::Test {
+  protected:
+    void SetUp() override { setDecimalSeparator('.'); }
+    void TearDown() override { setDecimalSeparator('.'); }
+};
+
+// Halves below are exact binary values whose decimal expansion ends in a 5
+// right after the last kept digit, with an even digit before it, so that
+// half-to-even (printf) and half-away-from-zero give different texts.
+
+TEST_F(NumberFormat, ExponentSixExamplesAndPadding) {
+    EXPECT_EQ(formatExponent6(0.00001L), "1.00000E-5");
+    EXPECT_EQ(formatExponent6(0.01234567L), "1.23457E-2");
+    EXPECT_EQ(formatExponent6(2.5L), "2.50000E+0");
+    EXPECT_EQ(formatExponent6(-2.5L), "-2.50000E+0");
+    EXPECT_EQ(formatExponent6(123456789.0L), "1.23457E+8");
+    EXPECT_EQ(formatExponent6(1e-10L), "1.00000E-10");
+    EXPECT_EQ(formatExponent6(3e100L), "3.00000E+100");
+}
+
+TEST_F(NumberFormat, ExponentSixRoundsHalvesAwayFromZero) {
+    EXPECT_EQ(formatExponent6(1234565.0L), "1.23457E+6");
+    EXPECT_EQ(formatExponent6(-1234565.0L), "-1.23457E+6");
+    EXPECT_EQ(formatExponent6(1.640625L), "1.64063E+0");   // 105/64
+    EXPECT_EQ(formatExponent6(1234564.5L), "1.23456E+6");  // below the half
+    // Not a half: the extended value of 1.0000005 lies just below it.
+    EXPECT_EQ(formatExponent6(1.0000005L), "1.00000E+0");
+}
+
+TEST_F(NumberFormat, ExponentSixCarryIntoNewDigit) {
+    EXPECT_EQ(formatExponent6(9999995.0L), "1.00000E+7");
+    EXPECT_EQ(formatExponent6(9.999995L), "1.00000E+1");  // extended value just above the half
+    EXPECT_EQ(formatExponent6(0.000999999999L), "1.00000E-3");
+    EXPECT_EQ(formatExponent6(-9.9999951L), "-1.00000E+1");
+}
+
+TEST_F(NumberFormat, ExponentSixZeroExtremesAndNonFinite) {
+    EXPECT_EQ(formatExponent6(0.0L), "0.00000E+0");
+    EXPECT_EQ(formatExponent6(-0.0L), "0.00000E+0");
+    EXPECT_EQ(formatExponent6(LDBL_MAX), "1.18973E+4932");
+    EXPECT_EQ(formatExponent6(-LDBL_MAX), "-1.18973E+4932");
+    EXPECT_EQ(formatExponent6(LDBL_TRUE_MIN), "3.64520E-4951");
+    EXPECT_EQ(formatExponent6(LDBL_MIN), "3.36210E-4932");
+    EXPECT_EQ(formatExponent6(std::numeric_limits<long double>::infinity()), "INF");
+    EXPECT_EQ(formatExponent6(-std::numeric_limits<long double>::infinity()), "-INF");
+    EXPECT_EQ(formatExponent6(std::numeric_limits<long double>::quiet_NaN()), "NAN");
+}
+
+TEST_F(NumberFormat, GeneralFifteenFixedAndScientificRanges) {
+    EXPECT_EQ(formatGeneral15(0.0001L), "0.0001");
+    EXPECT_EQ(formatGeneral15(0.00001L), "1E-5");
+    EXPECT_EQ(formatGeneral15(1.5e-5L), "1.5E-5");
+    EXPECT_EQ(formatGeneral15(1e15L), "1E15");
+    EXPECT_EQ(formatGeneral15(-2.5e20L), "-2.5E20");
+    EXPECT_EQ(formatGeneral15(999999999999999.0L), "999999999999999");
+    EXPECT_EQ(formatGeneral15(123.456L), "123.456");
+    EXPECT_EQ(formatGeneral15(100.0L), "100");
+    EXPECT_EQ(formatGeneral15(-0.5L), "-0.5");
+    EXPECT_EQ(formatGeneral15(1.0L / 3.0L), "0.333333333333333");
+    EXPECT_EQ(formatGeneral15(2.0L / 3.0L), "0.666666666666667");
+    EXPECT_EQ(formatGeneral15(0.000123456789012345678L), "0.000123456789012346");
+    EXPECT_EQ(formatGeneral15(1.23456789012345678e-7L), "1.23456789012346E-7");
+    EXPECT_EQ(formatGeneral15(1.25e300L), "1.25E300");
+}
+
+TEST_F(NumberFormat, GeneralFifteenDecidesNotationOnRoundedValue) {
+    EXPECT_EQ(formatGeneral15(999999999999999.5L), "1E15");
+    EXPECT_EQ(formatGeneral15(-999999999999999.5L), "-1E15");
+    EXPECT_EQ(formatGeneral15(9.99999999999999999e-5L), "0.0001");
+    EXPECT_EQ(formatGeneral15(9.9999999999999e-5L), "9.9999999999999E-5");
+}
+
+TEST_F(NumberFormat, GeneralFifteenRoundsHalvesAwayFromZero) {
+    EXPECT_EQ(formatGeneral15(1234567890123445.0L), "1.23456789012345E15");
+    EXPECT_EQ(formatGeneral15(-1234567890123445.0L), "-1.23456789012345E15");
+    EXPECT_EQ(formatGeneral15(12345678901234.25L), "12345678901234.3");
+    EXPECT_EQ(formatGeneral15(0.5L + 0x1p-60L), "0.5");  // far below the 15th digit
+}
+
+TEST_F(NumberFormat, GeneralFifteenZeroExtremesAndNonFinite) {
+    EXPECT_EQ(formatGeneral15(0.0L), "0");
+    EXPECT_EQ(formatGeneral15(-0.0L), "0");
+    EXPECT_EQ(formatGeneral15(LDBL_MAX), "1.18973149535723E4932");
+    EXPECT_EQ(formatGeneral15(LDBL_TRUE_MIN), "3.64519953188247E-4951");
+    EXPECT_EQ(formatGeneral15(std::numeric_limits<long double>::infinity()), "INF");
+    EXPECT_EQ(formatGeneral15(std::numeric_limits<long double>::quiet_NaN()), "NAN");
+}
+
+TEST_F(NumberFormat, FixedExamples) {
+    EXPECT_EQ(formatF(123.456789L), "123.45680");
+    EXPECT_EQ(formatF(-0.5L), "-0.50000");
+    EXPECT_EQ(formatF(0.000012345L), "0.00001");
+    EXPECT_EQ(formatF(12345678.9L), "1.234568E7");
+    EXPECT_EQ(formatF(0.0L), "0.00000");
+    EXPECT_EQ(formatG(0.00012345678L), "0.000123");
+    EXPECT_EQ(formatG(-2.5L), "-2.500000");
+    EXPECT_EQ(formatG(0.0L), "0.000000");
+}
+
+TEST_F(NumberFormat, FixedKeepsSevenDigitsOrTheDecimalsWhicheverIsFewer) {
+    EXPECT_EQ(formatF(123456.789L), "123456.80000");
+    EXPECT_EQ(formatF(1234567.89L), "1234568.00000");
+    EXPECT_EQ(formatF(1.23456789L), "1.23457");
+    EXPECT_EQ(formatF(0.0123456789L), "0.01235");
+    EXPECT_EQ(formatG(1.23456789L), "1.234568");
+    EXPECT_EQ(formatG(12.3456789L), "12.345680");
+    EXPECT_EQ(formatF(0.000015625L), "0.00002");
+    EXPECT_EQ(formatF(0.000004L), "0.00000");
+    EXPECT_EQ(formatF(0.000006L), "0.00001");
+}
+
+TEST_F(NumberFormat, FixedRoundsHalvesAwayFromZero) {
+    EXPECT_EQ(formatF(0.015625L), "0.01563");  // 1/64
+    EXPECT_EQ(formatF(-0.015625L), "-0.01563");
+    EXPECT_EQ(formatF(1234.5625L), "1234.56300");  // the half at the 8th significant digit
+    EXPECT_EQ(formatF(2.000005L), "2.00001");      // extended value just above the half
+    EXPECT_EQ(formatG(0.0078125L), "0.007813");    // 1/128
+    EXPECT_EQ(formatG(-0.0078125L), "-0.007813");
+    EXPECT_EQ(formatF(0.5L), "0.50000");
+}
+
+TEST_F(NumberFormat, FixedCarriesAndScientificFallBack) {
+    EXPECT_EQ(formatF(999999.96L), "1000000.00000");
+    EXPECT_EQ(formatF(9999999.4L), "9999999.00000");
+    EXPECT_EQ(formatF(9999999.5L), "1E7");
+    EXPECT_EQ(formatF(99999999.6L), "1E8");
+    EXPECT_EQ(formatF(10000000.0L), "1E7");
+    EXPECT_EQ(formatF(12000000.0L), "1.2E7");
+    EXPECT_EQ(formatF(-12345678.9L), "-1.234568E7");
+    EXPECT_EQ(formatF(1e300L), "1E300");
+    EXPECT_EQ(formatF(0.999999L), "1.00000");
+    EXPECT_EQ(formatF(9.999995L), "10.00000");
+    EXPECT_EQ(formatG(99999999.6L), "1E8");
+    EXPECT_EQ(formatF(LDBL_MAX), "1.189731E4932");
+    EXPECT_EQ(formatF(-LDBL_MAX), "-1.189731E4932");
+}
+
+TEST_F(NumberFormat, FixedZeroHasNoMinusSign) {
+    EXPECT_EQ(formatF(-0.0L), "0.00000");
+    EXPECT_EQ(formatF(-0.000004L), "0.00000");
+    EXPECT_EQ(formatF(-0.0000076L), "-0.00001");
+    EXPECT_EQ(formatG(-0.0000004L), "0.000000");
+    EXPECT_EQ(formatF(LDBL_TRUE_MIN), "0.00000");
+    EXPECT_EQ(formatF(-LDBL_TRUE_MIN), "0.00000");
+}
+
+TEST_F(NumberFormat, FixedNonFinite) {
+    EXPECT_EQ(formatF(std::numeric_limits<long double>::infinity()), "INF");
+    EXPECT_EQ(formatG(-std::numeric_limits<long double>::infinity()), "-INF");
+    EXPECT_EQ(formatF(std::numeric_limits<long double>::quiet_NaN()), "NAN");
+}
+
+TEST_F(NumberFormat, CommaSeparator) {
+    setDecimalSeparator(',');
+    EXPECT_EQ(formatExponent6(0.00001L), "1,00000E-5");
+    EXPECT_EQ(formatExponent6(-2.5L), "-2,50000E+0");
+    EXPECT_EQ(formatGeneral15(-0.5L), "-0,5");
+    EXPECT_EQ(formatGeneral15(1.5e-5L), "1,5E-5");
+    EXPECT_EQ(formatGeneral15(100.0L), "100");
+    EXPECT_EQ(formatF(123.456789L), "123,45680");
+    EXPECT_EQ(formatF(12345678.9L), "1,234568E7");
+    EXPECT_EQ(formatG(-2.5L), "-2,500000");
+}
+
+// --- Properties on many random values ------------------------------------
+
+// A random finite extended value: full 64-bit significand, decimal exponent
+// roughly uniform in [minPower, maxPower], random sign.
+class RandomExtended {
+  public:
+    RandomExtended(int minPower, int maxPower) : power_(minPower, maxPower) {}
+
+    long double next() {
+        const unsigned long long bits = engine_() | (1ULL << 63);
+        const long double significand = std::ldexp(static_cast<long double>(bits), -63);  // [1, 2)
+        const int binaryExponent = static_cast<int>(std::lround(power_(engine_) * 3.321928));
+        const long double magnitude = std::ldexp(significand, binaryExponent);
+        return (engine_() & 1) != 0 ? -magnitude : magnitude;
+    }
+
+  private:
+    std::mt19937_64 engine_{20260801};
+    std::uniform_int_distribution<int> power_;
+};
+
+// True when the exact decimal expansion of `value` is a half at the place
+// after `keptDigits` significant digits, the one case where printf's
+// half-to-even differs from half away from zero.
+bool isHalfAfterDigit(long double value, int keptDigits) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%.70Le", std::fabs(value));
+    std::string digits;
+    for (const char* p = text; *p != '\0' && *p != 'e'; ++p) {
+        if (*p >= '0' && *p <= '9')
+            digits.push_back(*p);
+    }
+    if (digits.size() <= static_cast<std::size_t>(keptDigits) || digits[keptDigits] != '5')
+        return false;
+    return digits.find_first_not_of('0', keptDigits + 1) == std::string::npos;
+}
+
+// The power of ten of the leading digit of the exact value.
+int decimalExponent(long double value) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%.70Le", std::fabs(value));
+    return std::atoi(std::strchr(text, 'e') + 1);
+}
+
+// The C library's rounding of `value` to `digits` significant digits, read
+// back in the C locale (printf's separator follows LC_NUMERIC).
+long double printfRounded(long double value, int digits) {
+    char text[128];
+    std::snprintf(text, sizeof text, "%.*Le", digits - 1, value);
+    for (char* p = text; *p != '\0'; ++p) {
+        if (*p == ',')
+            *p = '.';
+    }
+    return std::strtold(text, nullptr);
+}
+
+TEST_F(NumberFormat, GeneralFifteenRoundTripsToFifteenDigits) {
+    RandomExtended random(-30, 30);
+    int compared = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const long double value = random.next();
+        if (isHalfAfterDigit(value, 15))
+            continue;
+        const std::string text = formatGeneral15(value);
+        const std::optional<long double> parsed = parseExtended(text);
+        ASSERT_TRUE(parsed.has_value()) << text;
+        ASSERT_EQ(*parsed, printfRounded(value, 15)) << text;
+        const long double magnitude = std::fabs(*parsed);
+        const bool scientific = magnitude < 0.0001L || magnitude >= 1e15L;
+        ASSERT_EQ(text.find('E') != std::string::npos, scientific) << text;
+        if (!scientific && text.find('.') != std::string::npos) {
+            ASSERT_NE(text.back(), '0') << text;
+        }
+        ++compared;
+    }
+    EXPECT_GT(compared, 19000);
+}
+
+TEST_F(NumberFormat, ExponentSixMatchesSixDigitRounding) {
+    RandomExtended random(-4000, 4000);
+    for (int i = 0; i < 5000; ++i) {
+        const long double value = random.next();
+        if (isHalfAfterDigit(value, 6))
+            continue;
+        const std::string text = formatExponent6(value);
+        const std::size_t first = value < 0 ? 1 : 0;
+        ASSERT_EQ(text[first + 1], '.') << text;
+        ASSERT_EQ(text[first + 7], 'E') << text;
+        const std::optional<long double> parsed = parseExtended(text);
+        ASSERT_TRUE(parsed.has_value()) << text;
+        ASSERT_EQ(*parsed, printfRounded(value, 6)) << text;
+    }
+}
+
+TEST_F(NumberFormat, FixedMatchesSevenDigitOrFiveDecimalRounding) {
+    RandomExtended random(-4, 6);
+    for (int i = 0; i < 5000; ++i) {
+        const long double value = random.next();
+        const int leadingPower = decimalExponent(value);
+        const int keptDigits = std::min(7, leadingPower + 6);
+        if (keptDigits < 1 || isHalfAfterDigit(value, keptDigits))
+            continue;
+        const std::string text = formatF(value);
+        ASSERT_EQ(text.size() - text.find('.'), 6u) << text;
+        const std::optional<long double> parsed = parseExtended(text);
+        ASSERT_TRUE(parsed.has_value()) << text;
+        // The text holds the decimal value exactly; both sides are its
+        // correctly rounded extended value.
+        ASSERT_EQ(*parsed, printfRounded(value, keptDigits)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace quorvane
