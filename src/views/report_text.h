@@ -2,8 +2,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace quorvane {
+
+// `prefix` followed by `number` as plain decimal text: ("Serie", 2) -> "Serie2".
+std::string textWithNumber(std::string_view prefix, int number);
 
 // "t1".."t9": the label of time constant k in the views' headers and titles.
 std::string timeConstantLabel(int k);

@@ -1,0 +1,59 @@
+#include "views/spectra_report.h"
+
+#include <algorithm>
+
+#include "data/error.h"
+#include "data/floating_point.h"
+#include "data/number_text.h"
+#include "data/workspace.h"
+#include "views/report_text.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::size_t kWavelengthCharacters = 3;
+
+}  // namespace
+
+double wavelengthFromTitle(const std::string& title) {
+    return textToDouble(title.substr(0, kWavelengthCharacters));
+}
+
+int filledSpectraCharts() {
+    return std::max(1, workspace.layoutComponentCount);
+}
+
+void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink& sink) {
+    const int K = workspace.layoutComponentCount;
+    const int curveCount = workspace.curveCount;
+    const int charts = filledSpectraCharts();
+    // The highest entry read: amplitude `charts` of the last curve, which is
+    // curveCount(K+1) for K >= 1 and curveCount + 1 for K = 0.
+    const int highestEntry = (curveCount - 1) * (K + 1) + 1 + charts;
+    if (curveCount > 0 && highestEntry > kMaxParameters) {
+        throw QuorvaneError(textWithNumber("Differential spectra: ", curveCount) +
+                            textWithNumber(" traces with ", K) +
+                            " components have more coefficients than the 300 a fit can hold");
+    }
+    for (int k = 1; k <= charts; ++k) {
+        sink.beginChart(k);
+        for (int c = 1; c <= curveCount; ++c) {
+            const double wavelength = wavelengthFromTitle(titleOf(c));
+            clearFloatingPointFaults();
+            const double amplitude =
+                static_cast<double>(workspace.ParameterVector[(c - 1) * (K + 1) + 1 + k]);
+            checkFloatingPointFaults();
+            sink.addPoint(k, wavelength, amplitude);
+        }
+    }
+}
+
+void insertByWavelength(std::vector<SpectrumPoint>& series, SpectrumPoint point) {
+    const auto position =
+        std::upper_bound(series.begin(), series.end(), point.wavelength,
+                         [](double x, const SpectrumPoint& p) { return x < p.wavelength; });
+    series.insert(position, point);
+}
+
+}  // namespace quorvane
