@@ -8,8 +8,9 @@ QuorvaneError::QuorvaneError(std::string message, std::string detail)
     : std::runtime_error(message), message_(std::move(message)), detail_(std::move(detail)) {}
 
 std::string errorBoxText(const std::string& message) {
-    if (!message.empty() && message.back() == '.') return message;
-    return message + '.';
+    std::string text = message;
+    if (text.empty() || text.back() != '.') text.push_back('.');
+    return text;
 }
 
 QuorvaneError invalidFloatError(const std::string& text) {
