@@ -1,7 +1,10 @@
 #include "fit/goodness_of_fit.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
+#include "data/trace_reader.h"
 #include "fit/model.h"
 #include "support/test_support.h"
 
@@ -133,6 +136,53 @@ TEST_F(GoodnessOfFit, OnePointGivesItsSquaredResidual) {
     EXPECT_EQ(sumSquaredResiduals(), r * r);
     const double y = 0.01 + 0.04 * std::exp(-0.4);
     EXPECT_NEAR(static_cast<double>(sumSquaredResiduals()), (0.03 - y) * (0.03 - y), 1e-18);
+}
+
+// The example traces hold the model that the script writing them states:
+// time constants 5e-6, 1e-4, 3e-3, amplitudes from Gaussian bands of the
+// wavelength and an offset; the noisy set adds noise of sigma 5e-4.
+class ExampleTraces : public GoodnessOfFit {
+  protected:
+    static long double band(long double wavelength, long double centre, long double width) {
+        const long double x = (wavelength - centre) / width;
+        return expl(-(x * x));
+    }
+
+    void loadExamples(const std::string& folder) {
+        const char* source = std::getenv("QUORVANE_SOURCE_DIR");
+        ASSERT_NE(source, nullptr);
+        const int wavelengths[] = {400, 450, 500, 550, 600};
+        workspace.componentCount = 3;
+        for (const int wavelength : wavelengths) {
+            const std::string path =
+                std::string(source) + "/examples/" + folder + std::to_string(wavelength) + ".txt";
+            const int c = loadTraceFile(path);
+            ASSERT_EQ(workspace.pointCount[c], 500);
+            EXPECT_EQ(workspace.curves[c].times[1], 1e-7);
+            EXPECT_EQ(workspace.curves[c].times[500], 1.0);
+            const long double w = wavelength;
+            const long double block[] = {
+                0.002L + 1e-5L * (w - 500.0L), 0.08L * band(w, 450, 80) - 0.02L,
+                -0.06L * band(w, 530, 70) - 0.015L, 0.05L * band(w, 600, 80) - 0.02L};
+            for (int k = 0; k < 4; ++k)
+                workspace.ParameterVector[(c - 1) * 4 + 1 + k] = block[k];
+        }
+        const long double timeConstants[] = {5e-6L, 1e-4L, 3e-3L};
+        for (int k = 1; k <= 3; ++k)
+            workspace.ParameterVector[rateIndex(k)] = -logl(timeConstants[k - 1]);
+    }
+};
+
+TEST_F(ExampleTraces, NoiselessSetIsTheModelToNineDigits) {
+    ASSERT_NO_FATAL_FAILURE(loadExamples("noiseless/"));
+    // Only the rounding to 9 significant digits remains: below 1e-10 a point.
+    EXPECT_LT(sumSquaredResiduals(), 2500 * 1e-20L) << sumSquaredResiduals();
+}
+
+TEST_F(ExampleTraces, NoisySetCarriesNoiseOfTheStatedSize) {
+    ASSERT_NO_FATAL_FAILURE(loadExamples(""));
+    const long double meanSquare = sumSquaredResiduals() / 2500;
+    EXPECT_NEAR(static_cast<double>(sqrtl(meanSquare)), 5e-4, 0.3e-4) << sqrtl(meanSquare);
 }
 
 }  // namespace
