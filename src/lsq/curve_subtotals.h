@@ -1,0 +1,71 @@
+// The per-curve part of the normal equations: one pass over the points of one
+// curve that adds every point's term to the subtotal of each entry the curve
+// contributes to. buildNormalMatrix and buildGradientVector assemble these
+// subtotals into normalMatrix and gradientVector (normal_equations.cpp).
+//
+// The pass caches, for the point being visited, the residual and the
+// exponentials E_m = exp(-x*w[m]), D_m = exp(k[m] - x*w[m]) and the pair
+// exponentials. Each value is computed exactly as the entry-by-entry direct
+// evaluation computes it, and each entry's subtotal still adds its terms in
+// increasing point order, so the results equal the direct evaluation bit for
+// bit. One curve's pass reads only the workspace's inputs and writes only
+// the caller's CurveSubtotals, so the curves can be worked on independently;
+// the caller then adds the subtotals of the shared log-rate entries in
+// increasing curve order.
+//
+// Index conventions are those of normal_equations.h: j = 1 is the offset,
+// j = 2..n+1 the amplitude of component j-1; m, l = 1..n the components.
+#pragma once
+
+#include "data/workspace.h"
+
+namespace quorvane {
+
+// Quantities of the shared log-rates that every point of every curve uses,
+// taken once per build from ParameterVector. exp is deterministic, so
+// w[m] = expl(k[m]) taken once equals w[m] taken anew at every use.
+struct RateTable {
+    int componentCount;                       // n
+    int curveCount;                           // C
+    int rateBase;                             // s = (n+1)C; k[m] = ParameterVector[s+m]
+    long double logRate[kMaxComponents + 1];  // k[m]
+    long double rate[kMaxComponents + 1];     // w[m] = expl(k[m])
+    // For l <= m: w[l] + w[m] and k[m] + k[l] (addition is commutative in
+    // IEEE arithmetic, so one table serves both written orders).
+    long double rateSum[kMaxComponents + 1][kMaxComponents + 1];
+    long double logRateSum[kMaxComponents + 1][kMaxComponents + 1];
+};
+
+// Fills the table from ParameterVector with the current componentCount and
+// curveCount. The caller guarantees 0 <= componentCount <= 9.
+void prepareRateTable(RateTable& table);
+
+// Which subtotals one pass forms.
+enum class CurveParts { Matrix = 1, Gradient = 2, MatrixAndGradient = 3 };
+
+// Subtotals of one curve c, each an extended sum over its points in
+// increasing order, starting at 0.
+struct CurveSubtotals {
+    // Step 1, [j][l] for j = 2..n+1, l = 1..j: sum of E_{j-1} (l = 1) and of
+    // exp(-x*(w[l-1] + w[j-1])) (l >= 2). [1][1], the point count, is not
+    // accumulated.
+    long double coefficientBlock[kMaxComponents + 2][kMaxComponents + 2];
+    // Step 2, [m][j] for m = 1..n, j = 1..n+1: entry [s+m][p(c,j)].
+    long double rateByCoefficient[kMaxComponents + 1][kMaxComponents + 2];
+    // Step 3, [m][l] for l <= m: this curve's part of entry [s+m][s+l].
+    long double rateBlock[kMaxComponents + 1][kMaxComponents + 1];
+    // Step 4: this curve's part of S[m], each point's term subtracted.
+    long double secondOrder[kMaxComponents + 1];
+    // Gradient, j = 1..n+1: entry p(c,j).
+    long double coefficientGradient[kMaxComponents + 2];
+    // Gradient: this curve's part of entry s+m.
+    long double rateGradient[kMaxComponents + 1];
+};
+
+// One pass over the points of curve `curve` forming the subtotals of
+// `parts`; the other members of `subtotals` are left as they are. Raises the
+// floating-point status flags on a fault; the caller tests them.
+void accumulateCurveSubtotals(int curve, const RateTable& table, CurveParts parts,
+                              CurveSubtotals& subtotals);
+
+}  // namespace quorvane

@@ -1,0 +1,111 @@
+#include "lsq/normal_equations.h"
+
+#include "data/floating_point.h"
+#include "data/workspace.h"
+#include "lsq/curve_subtotals.h"
+#include "lsq/system_capacity.h"
+
+namespace quorvane {
+
+namespace {
+
+void clearLeadingSquare(int size) {
+    for (int row = 1; row <= size; ++row)
+        for (int column = 1; column <= size; ++column)
+            workspace.normalMatrix[row][column] = 0.0L;
+}
+
+// Copies the lower triangle to the upper one: [l][q] = [q][l] for l < q.
+void mirrorLowerTriangle(int size) {
+    for (int q = 1; q <= size; ++q)
+        for (int l = 1; l <= q - 1; ++l)
+            workspace.normalMatrix[l][q] = workspace.normalMatrix[q][l];
+}
+
+// [q][q] = [q][q] * (lambda + 1); with lambda = 0 the factor is exactly 1.
+void dampDiagonal(int size) {
+    const long double factor = workspace.lambda + 1.0L;
+    for (int q = 1; q <= size; ++q)
+        workspace.normalMatrix[q][q] = workspace.normalMatrix[q][q] * factor;
+}
+
+}  // namespace
+
+// Assembly: curve c's own block (step 1) and its rate-by-coefficient entries
+// (step 2) are that curve's subtotals. The log-rate entries add the per-curve
+// subtotals in increasing curve order into totals that start at 0:
+//   [s+m][s+l] = sum_c rateBlock_c[m][l]                     l < m
+//   [s+m][s+m] = (sum_c rateBlock_c[m][m]) - (sum_c secondOrder_c[m])
+// where secondOrder_c[m] already is 0 - t_1 - t_2 - ... over the points.
+// Then mirror and damping. The inter-curve entries stay 0 from the clearing.
+void buildNormalMatrix() {
+    clearFloatingPointFaults();
+    checkNormalEquationsCapacity();
+    const int n = workspace.componentCount;
+    const int curves = workspace.curveCount;
+    const int s = (n + 1) * curves;
+    const int size = s + n;
+    clearLeadingSquare(size);
+
+    RateTable table;
+    prepareRateTable(table);
+    long double rateBlockTotal[kMaxComponents + 1][kMaxComponents + 1] = {};
+    long double secondOrderTotal[kMaxComponents + 1] = {};
+    CurveSubtotals subtotals;
+    auto& matrix = workspace.normalMatrix;
+
+    for (int c = 1; c <= curves; ++c) {
+        accumulateCurveSubtotals(c, table, CurveParts::Matrix, subtotals);
+        const int base = (c - 1) * (n + 1);
+        matrix[base + 1][base + 1] = static_cast<long double>(workspace.pointCount[c]);
+        for (int j = 2; j <= n + 1; ++j)
+            for (int l = 1; l <= j; ++l)
+                matrix[base + j][base + l] = subtotals.coefficientBlock[j][l];
+        for (int m = 1; m <= n; ++m) {
+            for (int j = 1; j <= n + 1; ++j)
+                matrix[s + m][base + j] = subtotals.rateByCoefficient[m][j];
+            for (int l = 1; l <= m; ++l)
+                rateBlockTotal[m][l] = rateBlockTotal[m][l] + subtotals.rateBlock[m][l];
+            secondOrderTotal[m] = secondOrderTotal[m] + subtotals.secondOrder[m];
+        }
+    }
+    for (int m = 1; m <= n; ++m) {
+        for (int l = 1; l <= m - 1; ++l)
+            matrix[s + m][s + l] = rateBlockTotal[m][l];
+        matrix[s + m][s + m] = rateBlockTotal[m][m] - secondOrderTotal[m];
+    }
+
+    mirrorLowerTriangle(size);
+    dampDiagonal(size);
+    checkFloatingPointFaults();
+}
+
+// [p(c,j)] = curve c's subtotal; [s+m] = sum_c rateGradient_c[m] in
+// increasing curve order, starting at 0.
+void buildGradientVector() {
+    clearFloatingPointFaults();
+    checkNormalEquationsCapacity();
+    const int n = workspace.componentCount;
+    const int curves = workspace.curveCount;
+    const int s = (n + 1) * curves;
+
+    RateTable table;
+    prepareRateTable(table);
+    long double rateTotal[kMaxComponents + 1] = {};
+    CurveSubtotals subtotals;
+    auto& gradient = workspace.gradientVector;
+
+    for (int c = 1; c <= curves; ++c) {
+        accumulateCurveSubtotals(c, table, CurveParts::Gradient, subtotals);
+        const int base = (c - 1) * (n + 1);
+        for (int j = 1; j <= n + 1; ++j)
+            gradient[base + j] = subtotals.coefficientGradient[j];
+        for (int m = 1; m <= n; ++m)
+            rateTotal[m] = rateTotal[m] + subtotals.rateGradient[m];
+    }
+    for (int m = 1; m <= n; ++m)
+        gradient[s + m] = rateTotal[m];
+    checkFloatingPointFaults();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,57 @@
+#include "random_problem.h"
+
+#include <cmath>
+#include <random>
+
+#include "data/workspace.h"
+
+namespace quorvane::testing {
+
+void loadRandomProblem(const ProblemShape& shape) {
+    std::mt19937_64 generator(shape.seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const int n = shape.components;
+    workspace.componentCount = n;
+    workspace.curveCount = shape.curves;
+    workspace.lambda = shape.lambda;
+
+    // Time constants log-uniform in 1e-6 .. 1e-1; the data follow others.
+    long double shortest = 1.0L;
+    long double longest = 0.0L;
+    const int s = (n + 1) * shape.curves;
+    long double trueRate[kMaxComponents + 1];
+    for (int m = 1; m <= n; ++m) {
+        const long double t = powl(10.0L, -6.0L + 5.0L * unit(generator));
+        shortest = fminl(shortest, t);
+        longest = fmaxl(longest, t);
+        workspace.ParameterVector[s + m] = -logl(t);
+        trueRate[m] = 1.0L / (t * (0.7L + 0.6L * unit(generator)));
+    }
+
+    for (int c = 1; c <= shape.curves; ++c) {
+        const int base = (c - 1) * (n + 1);
+        for (int j = 1; j <= n + 1; ++j)
+            workspace.ParameterVector[base + j] = -1.0L + 2.0L * unit(generator);
+        const int points = 1 + static_cast<int>(60 * unit(generator));
+        workspace.pointCount[c] = points;
+        Curve& curve = workspace.curves[c];
+        for (int i = 1; i <= points; ++i) {
+            const double choice = unit(generator);
+            double x;
+            if (choice < 0.15)  // before time zero, at most half the shortest constant
+                x = -0.5 * static_cast<double>(shortest) * unit(generator);
+            else if (choice < 0.2)
+                x = 0.0;
+            else
+                x = std::pow(10.0, -7.0 + (std::log10(5.0 * static_cast<double>(longest)) + 7.0) *
+                                              unit(generator));
+            curve.times[i] = x;
+            long double value = 0.05L * (unit(generator) - 0.5);
+            for (int m = 1; m <= n; ++m)
+                value += (0.2L + 0.1L * m) * expl(-x * trueRate[m]);
+            curve.values[i] = static_cast<double>(value);
+        }
+    }
+}
+
+}  // namespace quorvane::testing

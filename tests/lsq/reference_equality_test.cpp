@@ -1,0 +1,103 @@
+// The cached builders, the solver and the replaying inversion against the
+// literal reference, bit for bit, on random problems.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "data/workspace.h"
+#include "lsq/linear_solver.h"
+#include "lsq/normal_equations.h"
+#include "random_problem.h"
+#include "reference_normal_equations.h"
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+using testing::ProblemShape;
+using testing::sameBits;
+
+// The leading size x size square of a matrix store, row by row.
+std::vector<long double> leadingSquare(const MatrixStore& matrix, int size) {
+    std::vector<long double> values;
+    for (int row = 1; row <= size; ++row)
+        for (int column = 1; column <= size; ++column)
+            values.push_back(matrix[row][column]);
+    return values;
+}
+
+std::vector<long double> leadingEntries(const long double* vector, int size) {
+    return std::vector<long double>(vector + 1, vector + 1 + size);
+}
+
+// Index of the first entry whose bits differ, or -1.
+int firstDifference(const std::vector<long double>& a, const std::vector<long double>& b) {
+    for (std::size_t q = 0; q < a.size(); ++q)
+        if (!sameBits(a[q], b[q]))
+            return static_cast<int>(q);
+    return -1;
+}
+
+class ReferenceEquality : public testing::WorkspaceTest,
+                          public ::testing::WithParamInterface<ProblemShape> {};
+
+TEST_P(ReferenceEquality, MatrixGradientAndStepAreBitwiseEqual) {
+    testing::loadRandomProblem(GetParam());
+    const int size = fittedParameterCount();
+
+    buildNormalMatrix();
+    buildGradientVector();
+    const auto matrix = leadingSquare(workspace.normalMatrix, size);
+    const auto gradient = leadingEntries(workspace.gradientVector, size);
+    solveStep();
+    const auto step = leadingEntries(workspace.stepVector, size);
+    const auto reducedMatrix = leadingSquare(workspace.normalMatrix, size);
+    const auto reducedGradient = leadingEntries(workspace.gradientVector, size);
+
+    testing::referenceBuildNormalMatrix();
+    testing::referenceBuildGradientVector();
+    EXPECT_EQ(firstDifference(matrix, leadingSquare(workspace.normalMatrix, size)), -1);
+    EXPECT_EQ(firstDifference(gradient, leadingEntries(workspace.gradientVector, size)), -1);
+    testing::referenceSolveByElimination(workspace.normalMatrix, workspace.gradientVector,
+                                         workspace.stepVector, size);
+    EXPECT_EQ(firstDifference(step, leadingEntries(workspace.stepVector, size)), -1);
+    EXPECT_EQ(firstDifference(reducedMatrix, leadingSquare(workspace.normalMatrix, size)), -1);
+    EXPECT_EQ(firstDifference(reducedGradient, leadingEntries(workspace.gradientVector, size)), -1);
+
+    // The problem is a real one: a finite, non-trivial step.
+    bool moves = false;
+    for (const long double value : step) {
+        EXPECT_TRUE(std::isfinite(value));
+        moves = moves || value != 0.0L;
+    }
+    EXPECT_TRUE(moves);
+}
+
+TEST_P(ReferenceEquality, InverseEqualsPerColumnInversion) {
+    testing::loadRandomProblem(GetParam());
+    const int size = fittedParameterCount();
+    if (size > 60)
+        GTEST_SKIP() << "the per-column reference costs size^4";
+    workspace.lambda = 0.0L;
+    buildNormalMatrix();
+
+    invertNormalMatrix(size);
+    const auto inverse = leadingSquare(workspace.covarianceMatrix, size);
+    testing::referenceInvert(size);
+    EXPECT_EQ(firstDifference(inverse, leadingSquare(workspace.covarianceMatrix, size)), -1);
+}
+
+// components, curves, seed, lambda; N runs from 3 to 299.
+INSTANTIATE_TEST_SUITE_P(
+    RandomProblems, ReferenceEquality,
+    ::testing::Values(ProblemShape{1, 1, 11, 0.0L}, ProblemShape{1, 3, 12, 0.001L},
+                      ProblemShape{2, 2, 13, 0.0L}, ProblemShape{3, 1, 14, 0.001L},
+                      ProblemShape{3, 4, 15, 0.0L}, ProblemShape{4, 2, 16, 0.001L},
+                      ProblemShape{5, 3, 17, 0.0L}, ProblemShape{6, 5, 18, 0.001L},
+                      ProblemShape{7, 2, 19, 0.0L}, ProblemShape{8, 3, 20, 0.001L},
+                      ProblemShape{9, 1, 21, 0.0L}, ProblemShape{9, 4, 22, 0.001L},
+                      ProblemShape{9, 29, 23, 0.001L}));
+
+}  // namespace
+}  // namespace quorvane
