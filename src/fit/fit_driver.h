@@ -5,21 +5,27 @@
 // Order of one Start:
 //   1. parse the component-count text (integer) and check it (1..9, and
 //      (n+1)C + 9 <= 300 entries) before anything changes; a Start with no
-//      trace and at least one iteration is refused here too;
+//      trace and at least one iteration is refused here too (the iteration
+//      text is only peeked at: when it is no integer, its error comes in
+//      step 4); a Start given while another one runs is refused;
 //   2. componentCount = n; prepareCoefficients();
 //   3. lambda = 0.001L;
 //   4. parse the iteration-count text (integer);
 //   5. for k = 1..9 parse box t_k (extended) and store -ln(t) at rateIndex(k);
+//   5a. each -ln(t) is checked before it is stored: t = 0 throws "Floating
+//      point division by zero", t < 0 "Invalid floating point operation";
 //   6. for i = 1..iterationCount: hooks.processEvents(); build the damped
 //      system, solve; trial = trialSumSquaredResiduals(); current =
 //      sumSquaredResiduals(); trial < current accepts: lambda /= 10 and the
 //      step is added to entries 1..(n+1)C (i <= 4) or 1..N (i >= 5);
-//      otherwise lambda *= 10; hooks.setProgress((i*100) / iterationCount);
+//      otherwise lambda *= 10; hooks.setProgress((i*100) / iterationCount),
+//      i*100 in 64 bits. A command run in the event pass that changes
+//      curveCount or the component layout stops the fit with an error;
 //   7. hooks.writeTimeConstants with exp(-logRate_k) in the exponent format;
 //   8. hooks.replaceFittedCurves() (the window frees the previous fitted
 //      curves and plots fittedCurvePoints for every curve);
-//   9. fitCount + 1;
-//  10. returns sumSquaredResiduals() in the general 15-digit format.
+//   9. the final sumSquaredResiduals() is formed (and checked), fitCount + 1;
+//  10. returns that sum in the general 15-digit format.
 // Any error throws QuorvaneError at the point where it happens; what was
 // changed before stays changed (a fault inside the loop leaves
 // ParameterVector at the last accepted iteration).
@@ -35,12 +41,14 @@ namespace quorvane {
 struct StartBoxes {
     std::string componentCount = "4";
     std::string iterationCount = "50";
-    std::array<std::string, 9> timeConstants = {"10e-6", "100e-6", "2e-3", "20e-3", "8e-3",
+    std::array<std::string, 9> timeConstants = {"10e-6", "100e-6", "2e-3",  "20e-3", "8e-3",
                                                 "2e-3",  "8e-3",   "40e-3", "10e-6"};
 };
 
 using TimeConstantTexts = std::array<std::string, 9>;
 
+// Every hook may be left empty. The iteration loop itself allocates nothing;
+// the hooks should not either when they are called once per iteration.
 struct StartHooks {
     std::function<void()> processEvents;
     std::function<void(int position)> setProgress;
@@ -50,6 +58,15 @@ struct StartHooks {
 
 // Runs one Start; returns the text for the sum-of-squares label.
 std::string runStart(const StartBoxes& boxes, const StartHooks& hooks);
+
+// The progress-bar position after iteration i of `iterationCount`:
+// (i*100) div iterationCount, formed in 64 bits so that huge counts do not
+// overflow.
+int startProgressPosition(int iteration, int iterationCount);
+
+// True while runStart runs (also inside its processEvents hook): the window
+// can refuse commands that would change the traces under a running fit.
+bool startInProgress();
 
 // The 80 times of a fitted curve, 1-based: for decade d = 1..8 with
 // scale = 10^d and i = 1..10, time = (scale * 1e-8L) * i, in extended.
