@@ -4,6 +4,7 @@
 #include <locale.h>
 
 #include <cerrno>
+#include <cfenv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -116,18 +117,28 @@ char decimalSeparatorFromEnvironment() {
 std::optional<double> parseDouble(std::string_view text) {
     Normalised normalised;
     if (!normalised.build(text)) return std::nullopt;
+    // The conversion may raise overflow or inexact flags; a refused text must
+    // not leave a fault behind for the next command's checks.
+    std::fenv_t environment;
+    std::feholdexcept(&environment);
     errno = 0;
     const double value = strtod_l(normalised.c_str(), nullptr, cLocale());
-    if (errno == ERANGE && std::isinf(value)) return std::nullopt;
+    const bool overflow = errno == ERANGE && std::isinf(value);
+    std::fesetenv(&environment);
+    if (overflow) return std::nullopt;
     return value;
 }
 
 std::optional<long double> parseExtended(std::string_view text) {
     Normalised normalised;
     if (!normalised.build(text)) return std::nullopt;
+    std::fenv_t environment;
+    std::feholdexcept(&environment);
     errno = 0;
     const long double value = strtold_l(normalised.c_str(), nullptr, cLocale());
-    if (errno == ERANGE && std::isinf(value)) return std::nullopt;
+    const bool overflow = errno == ERANGE && std::isinf(value);
+    std::fesetenv(&environment);
+    if (overflow) return std::nullopt;
     return value;
 }
 

@@ -14,6 +14,11 @@ namespace quorvane {
 namespace {
 
 constexpr int kEndOfText = 26;  // Ctrl+Z
+// No point line of a trace comes near this; longer lines are junk (a binary
+// file, a file without line breaks) and are refused instead of being held.
+constexpr std::size_t kMaxLineLength = std::size_t{1} << 24;
+
+class LineTooLong {};
 
 QuorvaneError fileError(int errorNumber) {
     switch (errorNumber) {
@@ -49,6 +54,7 @@ public:
             return false;
         }
         while (ch != EOF && ch != '\n') {
+            if (line.size() == kMaxLineLength) throw LineTooLong();
             line.push_back(static_cast<char>(ch));
             ch = getc_unlocked(file_);
         }
@@ -71,6 +77,15 @@ struct ScratchTrace {
     double times[kMaxPoints + 1];
 };
 ScratchTrace scratch;
+
+bool readLineOrRefuse(TextFile& file, std::string& line, const std::string& title, int lineNumber) {
+    try {
+        return file.readLine(line);
+    } catch (const LineTooLong&) {
+        throw QuorvaneError("Cannot load " + title + ": line " + std::to_string(lineNumber) +
+                            " is longer than " + std::to_string(kMaxLineLength) + " characters");
+    }
+}
 
 double convertField(std::string_view field, const std::string& title, int lineNumber) {
     const std::optional<double> value = parseDouble(field);
@@ -99,7 +114,7 @@ int loadTraceFile(const std::string& path) {
     std::string line;
     line.reserve(256);
     int points = 0;
-    while (file.readLine(line)) {
+    while (readLineOrRefuse(file, line, title, points + 1)) {
         const int lineNumber = points + 1;
         if (points == kMaxPoints) {
             throw QuorvaneError("Cannot load " + title + ": a trace holds at most " +

@@ -284,6 +284,14 @@ TEST_F(TraceReader, VeryLongLines) {
     expectRefused("bad.txt", "1e-6 " + garbage + "\n", invalid(garbage));
 }
 
+TEST_F(TraceReader, LineBeyondSixteenMebibytesIsRefusedNotHeld) {
+    // A file without line breaks (binary junk, a stream) must not be read
+    // into memory without bound.
+    const std::string huge(std::size_t{1} << 24, '1');
+    expectRefused("junk.txt", "1e-6 0.5\n" + huge + "1\n",
+                  "Cannot load junk.txt: line 2 is longer than 16777216 characters");
+}
+
 TEST_F(TraceReader, NulBytesAreNotNumbers) {
     using namespace std::string_literals;
     expectRefused("nul.txt", "1e-6 0.5\0\n"s, invalid("0.5\0"s));
