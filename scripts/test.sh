@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything in Release and runs every test
-# through ctest (the window tests under the offscreen Qt platform).
+# through ctest (the window tests under the offscreen Qt platform). Then builds
+# the core library and its tests a second time with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs them: any sanitizer report fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,3 +12,10 @@ jobs=$(nproc)
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j"$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build/release --output-on-failure -j"$jobs"
+
+cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_SANITIZE=ON \
+    -DQUORVANE_GUI=OFF >/dev/null
+cmake --build build/sanitize -j"$jobs"
+ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1 \
+    UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
+    ctest --test-dir build/sanitize --output-on-failure -j"$jobs"

@@ -33,8 +33,10 @@ class Spectra : public testing::WorkspaceTest {
             addCurve({1e-6}, {0.0});
         workspace.componentCount = K;
         workspace.layoutComponentCount = K;
+        // A layout larger than the vector (the refusal case) writes only the
+        // entries that exist.
         for (int c = 1; c <= workspace.curveCount && K > 0; ++c) {
-            for (int k = 1; k <= K; ++k)
+            for (int k = 1; k <= K && amplitudeIndex(c, k) <= kMaxParameters; ++k)
                 workspace.ParameterVector[amplitudeIndex(c, k)] = 10 * c + k;
         }
     }
