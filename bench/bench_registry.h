@@ -1,0 +1,11 @@
+// Registration of the benchmark groups, in the order they run.
+#pragma once
+
+namespace quorvane::bench {
+
+void registerFitIterationBenchmarks();
+void registerExponentialBenchmarks();
+void registerCovarianceBenchmarks();
+void registerTraceLoadingBenchmarks();
+
+}  // namespace quorvane::bench

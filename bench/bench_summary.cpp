@@ -1,0 +1,141 @@
+#include "bench_summary.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "bench_problems.h"
+#include "data/thread_pool.h"
+
+namespace quorvane::bench {
+
+namespace {
+
+std::map<std::string, double>& figures() {
+    static std::map<std::string, double> values;
+    return values;
+}
+
+// Exponentials one iteration evaluates per stored point with n components:
+// E_m and D_m (n each), the pair exponentials of the amplitude block and the
+// summed-argument exponentials of the rate block (n(n+1)/2 each), and the
+// trial model's n.
+int exponentialsPerPoint(int n) {
+    return n + n + n * (n + 1) / 2 + n * (n + 1) / 2 + n;
+}
+
+// The count the issue assumed: without the rate block's exponentials.
+int exponentialsPerPointWithoutRateBlock(int n) {
+    return n + n + n * (n + 1) / 2 + n;
+}
+
+double storedPoints(const ProblemSize& size) {
+    return static_cast<double>(size.curves) * size.points;
+}
+
+class Table {
+  public:
+    explicit Table(const std::map<std::string, double>& seconds) : seconds_(seconds) {}
+
+    bool has(const char* name) const { return seconds_.count(name) != 0; }
+    double at(const char* name) const { return has(name) ? seconds_.at(name) : 0.0; }
+
+    void time(const char* label, const char* name) const {
+        if (has(name))
+            std::printf("    %-44s %12.4f s\n", label, at(name));
+        else
+            std::printf("    %-44s %12s\n", label, "(not run)");
+    }
+
+    // numerator / denominator with a target note, when both ran.
+    void ratio(const char* label, const char* numerator, const char* denominator,
+               const char* target) const {
+        if (!has(numerator) || !has(denominator) || at(denominator) <= 0.0)
+            return;
+        std::printf("    %-44s %12.2f x   %s\n", label, at(numerator) / at(denominator), target);
+    }
+
+  private:
+    const std::map<std::string, double>& seconds_;
+};
+
+}  // namespace
+
+void recordFigure(const std::string& name, double value) {
+    figures()[name] = value;
+}
+
+void SummaryReporter::ReportRuns(const std::vector<Run>& reports) {
+    ConsoleReporter::ReportRuns(reports);
+    for (const Run& run : reports) {
+        if (run.error_occurred || run.iterations == 0)
+            continue;
+        seconds_[run.run_name.function_name] =
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+}
+
+void printSummary(const SummaryReporter& reporter) {
+    const Table table(reporter.seconds());
+    namespace n = names;
+    std::printf(
+        "\nQuorvane performance summary: %u cores (std::thread::hardware_concurrency), "
+        "all threads = %d\n",
+        std::thread::hardware_concurrency(), defaultParallelThreadCount());
+
+    std::printf("(1) one iteration (build + gradient + solve + both sums), 40 x 20000, n = 6\n");
+    table.time("1 thread", n::kCapacityOneThread);
+    table.time("all threads", n::kCapacityAllThreads);
+    table.ratio("speed-up, all threads over 1", n::kCapacityOneThread, n::kCapacityAllThreads,
+                "(target >= 1.8)");
+
+    std::printf("(2) one iteration, 10 x 2000, n = 3\n");
+    table.time("1 thread", n::kMidOneThread);
+    table.time("all threads", n::kMidAllThreads);
+    table.ratio("speed-up, all threads over 1", n::kMidOneThread, n::kMidAllThreads, "");
+
+    std::printf("(3) literal direct evaluation of that iteration, 10 x 2000, n = 3\n");
+    table.time("direct evaluation (1 thread)", n::kMidDirect);
+    table.ratio("direct over (2), all threads", n::kMidDirect, n::kMidAllThreads, "(target >= 15)");
+    table.ratio("direct over (2), 1 thread", n::kMidDirect, n::kMidOneThread, "");
+
+    std::printf("(4) the floor of (1): the exponentials one iteration cannot avoid\n");
+    if (table.has(n::kOneExpl)) {
+        const double call = table.at(n::kOneExpl);
+        const double points = storedPoints(kCapacity);
+        const int issueCount = exponentialsPerPointWithoutRateBlock(kCapacity.components);
+        const int trueCount = exponentialsPerPoint(kCapacity.components);
+        std::printf("    %-44s %12.1f ns\n", "one expl (arguments in -40..0)", call * 1e9);
+        if (table.has(n::kUnderflowingExpl))
+            std::printf("    %-44s %12.1f ns\n", "one expl whose result underflows to 0",
+                        table.at(n::kUnderflowingExpl) * 1e9);
+        std::printf("    floor with the issue's %d per point        %12.4f s\n", issueCount,
+                    call * issueCount * points);
+        std::printf("    floor with the true %d per point           %12.4f s\n", trueCount,
+                    call * trueCount * points);
+        table.time("those exponentials alone, as (1) forms them", n::kCapacityExponentials);
+        if (figures().count("underflow_share"))
+            std::printf("    %-44s %12.1f %%\n", "share that underflows (taken as 0 at once)",
+                        100.0 * figures()["underflow_share"]);
+        if (table.has(n::kCapacityOneThread)) {
+            const double oneThread = table.at(n::kCapacityOneThread);
+            std::printf("    %-44s %12.2f x   (target <= 1.3)\n", "(1) 1 thread over 39-floor",
+                        oneThread / (call * issueCount * points));
+            std::printf("    %-44s %12.2f x\n", "(1) 1 thread over true floor",
+                        oneThread / (call * trueCount * points));
+            table.ratio("(1) 1 thread over the exponentials alone", n::kCapacityOneThread,
+                        n::kCapacityExponentials, "");
+        }
+    }
+
+    std::printf("(5) variance-covariance command (lambda 0, build, invert) at N' = 286\n");
+    table.time("40 x 500 points", n::kCovarianceShort);
+    table.time("40 x 20000 points (the build dominates)", n::kCovarianceCapacity);
+    table.time("invertNormalMatrix(286) alone", n::kInversion);
+    std::printf("    (target < 0.5 s)\n");
+
+    std::printf("(6) loading one 20000-line trace file\n");
+    table.time("loadTraceFile", n::kLoadTrace);
+    std::printf("    (target < 0.02 s)\n");
+}
+
+}  // namespace quorvane::bench
