@@ -95,7 +95,9 @@ int ProjectionChart::addBarSeries(QColor colour) {
 
 void ProjectionChart::addBar(int series, double x, double y) {
     series_.at(series).add(x, y);
-    invalidate();
+    // One repaint request per batch of added bars, not one per bar.
+    if (!dirty_)
+        invalidate();
 }
 
 double ProjectionChart::leftAxisMinimum() {

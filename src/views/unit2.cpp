@@ -1,5 +1,7 @@
 #include "views/unit2.h"
 
+#include "views/view_style.h"
+
 namespace quorvane {
 
 TForm2::TForm2(QWidget* parent)
@@ -8,9 +10,37 @@ TForm2::TForm2(QWidget* parent)
     setWindowTitle(QStringLiteral("Parametrs"));
     setFixedSize(373, 350);
     move(297, 159);
+    setFont(msSansSerif(11));
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setGeometry(0, 0, 373, 350);
+    Memo1->setFont(msSansSerif(19));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QPalette palette = Memo1->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Light));
+    palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
+    Memo1->setPalette(palette);
+    Memo1->setPlainText(QStringLiteral("Memo1"));
+}
+
+void TForm2::setMemoColour(ReportColour colour) {
+    QPalette palette = Memo1->palette();
+    palette.setColor(QPalette::Text, colour == ReportColour::Blue ? QColor(0, 0, 255) : Qt::black);
+    Memo1->setPalette(palette);
 }
 
 void TForm2::showParameterReport() {
+    const std::vector<ReportItem> items = buildParameterReport();
+    Memo1->clear();
+    for (const ReportItem& item : items) {
+        if (item.kind == ReportItem::Kind::Line) {
+            Memo1->appendPlainText(QString::fromStdString(item.text));
+        } else {
+            setMemoColour(item.colour);
+        }
+    }
     show();
     raise();
 }

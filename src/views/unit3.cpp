@@ -1,6 +1,20 @@
 #include "views/unit3.h"
 
+#include <QHeaderView>
+
+#include "views/covariance_report.h"
+#include "views/report_text.h"
+#include "views/view_style.h"
+
 namespace quorvane {
+
+namespace {
+
+constexpr int kValueCells = 9;
+constexpr int kColumnWidth = 75;
+constexpr int kRowHeight = 24;
+
+}  // namespace
 
 TForm3::TForm3(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -8,9 +22,71 @@ TForm3::TForm3(QWidget* parent)
     setWindowTitle(QStringLiteral("Var-Cov Matrix"));
     setFixedSize(767, 258);
     move(285, 233);
+    setFont(msSansSerif(11));
+
+    StringGrid1 = new QTableWidget(kValueCells, kValueCells, this);
+    StringGrid1->setGeometry(0, 0, 767, 258);
+    StringGrid1->setFont(msSansSerif(13, true));
+    QPalette palette = StringGrid1->palette();
+    palette.setColor(QPalette::Base, desktopColour());
+    palette.setColor(QPalette::Text, Qt::yellow);
+    StringGrid1->setPalette(palette);
+    // Header cells stay empty until the command writes them.
+    for (int k = 0; k < kValueCells; ++k) {
+        StringGrid1->setHorizontalHeaderItem(k, new QTableWidgetItem(QString()));
+        StringGrid1->setVerticalHeaderItem(k, new QTableWidgetItem(QString()));
+    }
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->horizontalHeader()->setDefaultSectionSize(kColumnWidth);
+    StringGrid1->horizontalHeader()->setFixedHeight(kRowHeight);
+    StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    StringGrid1->verticalHeader()->setFixedWidth(kColumnWidth);
+    StringGrid1->verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+QString TForm3::cellText(int column, int row) const {
+    const QTableWidgetItem* item = nullptr;
+    if (column == 0 && row == 0)
+        return QString();
+    if (row == 0) {
+        item = StringGrid1->horizontalHeaderItem(column - 1);
+    } else if (column == 0) {
+        item = StringGrid1->verticalHeaderItem(row - 1);
+    } else {
+        item = StringGrid1->item(row - 1, column - 1);
+    }
+    return item ? item->text() : QString();
+}
+
+void TForm3::setCellText(int column, int row, const QString& text) {
+    if (row == 0) {
+        StringGrid1->horizontalHeaderItem(column - 1)->setText(text);
+    } else if (column == 0) {
+        StringGrid1->verticalHeaderItem(row - 1)->setText(text);
+    } else if (QTableWidgetItem* item = StringGrid1->item(row - 1, column - 1)) {
+        item->setText(text);
+    } else {
+        StringGrid1->setItem(row - 1, column - 1, new QTableWidgetItem(text));
+    }
 }
 
 void TForm3::showCovariance() {
+    const CovarianceBlock block = computeCovarianceBlock();
+    for (int k = 1; k <= kValueCells; ++k) {
+        setCellText(k, 0, QString::fromStdString(timeConstantLabel(k)));
+    }
+    for (int k = 1; k <= kValueCells; ++k) {
+        setCellText(0, k, QString::fromStdString(timeConstantLabel(k)));
+    }
+    for (int a = 1; a <= block.size; ++a) {
+        for (int b = 1; b <= block.size; ++b) {
+            setCellText(a, b, QString::fromStdString(block.cell(a, b)));
+        }
+    }
     show();
     raise();
 }

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include "views/projection_chart.h"
+
 namespace quorvane {
 
 class TForm4 : public QWidget {
@@ -11,9 +13,14 @@ class TForm4 : public QWidget {
   public:
     explicit TForm4(QWidget* parent = nullptr);
 
-    // Tools > Residual's surface: adds one bar series per curve and shows the
-    // window. Throws QuorvaneError on failure.
+    // Tools > Residual's surface: adds one red bar series per curve (never
+    // removed) and shows the window. Throws QuorvaneError on failure, leaving
+    // the series added so far.
     void showResidualSurface();
+
+    // Fills the client area and follows the window's size. Title "TChart",
+    // no legend, no value marks, log bottom axis 3e-7..1, automatic left axis.
+    ProjectionChart* Chart1;
 };
 
 }  // namespace quorvane

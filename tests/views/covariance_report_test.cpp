@@ -6,6 +6,7 @@
 #include "data/number_format.h"
 #include "fit/model.h"
 #include "support/test_support.h"
+#include "views/fitted_workspace.h"
 
 namespace quorvane {
 namespace {
@@ -14,34 +15,8 @@ using testing::addCurve;
 
 class Covariance : public testing::WorkspaceTest {
   protected:
-    void setComponents(int K) {
-        workspace.componentCount = K;
-        workspace.layoutComponentCount = K;
-    }
-
-    // Two curves of 60 points from 1e-7 to 0.1 that the three-component model
-    // of `ParameterVector` matches up to rounding to double.
-    void loadTwoCurvesThreeComponents() {
-        std::vector<double> times;
-        for (int i = 0; i < 60; ++i)
-            times.push_back(1e-7 * std::pow(10.0, i / 10.0));
-        const std::vector<double> zeros(times.size(), 0.0);
-        addCurve(times, zeros);
-        addCurve(times, zeros);
-        setComponents(3);
-        const long double coefficients[] = {0.001L,  0.05L,  -0.03L, 0.02L,
-                                            -0.002L, -0.04L, 0.06L,  0.01L};
-        for (int m = 1; m <= 8; ++m)
-            workspace.ParameterVector[m] = coefficients[m - 1];
-        const long double timeConstants[] = {1e-5L, 1e-4L, 1e-3L};
-        for (int k = 1; k <= 3; ++k)
-            workspace.ParameterVector[rateIndex(k)] = -logl(timeConstants[k - 1]);
-        for (int c = 1; c <= 2; ++c) {
-            for (int j = 1; j <= 60; ++j)
-                workspace.curves[c].values[j] = static_cast<double>(evaluateModelAtPoint(c, j));
-        }
-        workspace.lambda = 0.001L;
-    }
+    void setComponents(int K) { testing::setLaidOutComponents(K); }
+    void loadTwoCurvesThreeComponents() { testing::loadTwoCurvesThreeComponents(); }
 };
 
 std::string failureMessage(const std::function<void()>& command) {

@@ -1,0 +1,18 @@
+// Fonts and colours shared by the result windows, with substitutes where the
+// designed fonts are not installed.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+namespace quorvane {
+
+// "MS Sans Serif" at the given character height in pixels; Qt falls back to
+// the listed sans-serif families when it is missing.
+QFont msSansSerif(int pixelHeight, bool bold = false);
+
+// The system desktop colour of the designs. Qt has no such palette role; the
+// classic desktop teal stands in for it.
+QColor desktopColour();
+
+}  // namespace quorvane

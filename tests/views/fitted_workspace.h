@@ -1,0 +1,42 @@
+// A small fitted state for the result-view tests: curves whose data the
+// model of ParameterVector matches up to rounding to double.
+#pragma once
+
+#include <cmath>
+#include <vector>
+
+#include "data/workspace.h"
+#include "fit/model.h"
+
+namespace quorvane::testing {
+
+inline void setLaidOutComponents(int K) {
+    workspace.componentCount = K;
+    workspace.layoutComponentCount = K;
+}
+
+// Two curves of 60 points from 1e-7 to 0.1 on top of the curves already
+// loaded (expects none), three components t = 1e-5, 1e-4, 1e-3.
+inline void loadTwoCurvesThreeComponents() {
+    for (int c = 1; c <= 2; ++c) {
+        const int curve = ++workspace.curveCount;
+        for (int i = 1; i <= 60; ++i)
+            workspace.curves[curve].times[i] = 1e-7 * std::pow(10.0, (i - 1) / 10.0);
+        workspace.pointCount[curve] = 60;
+    }
+    setLaidOutComponents(3);
+    const long double coefficients[] = {0.001L,  0.05L,  -0.03L, 0.02L,
+                                        -0.002L, -0.04L, 0.06L,  0.01L};
+    for (int m = 1; m <= 8; ++m)
+        workspace.ParameterVector[m] = coefficients[m - 1];
+    const long double timeConstants[] = {1e-5L, 1e-4L, 1e-3L};
+    for (int k = 1; k <= 3; ++k)
+        workspace.ParameterVector[rateIndex(k)] = -logl(timeConstants[k - 1]);
+    for (int c = 1; c <= 2; ++c) {
+        for (int j = 1; j <= 60; ++j)
+            workspace.curves[c].values[j] = static_cast<double>(evaluateModelAtPoint(c, j));
+    }
+    workspace.lambda = 0.001L;
+}
+
+}  // namespace quorvane::testing
