@@ -1,0 +1,25 @@
+// One run of quorvane-fit: what a user of the main window does, in order.
+//   1. File > Open for each FILE in the given order;
+//   2. Start once with the given box texts;
+//   3. Tools > Parameters, Tools > Var-Cov Matrix, Tools > Differential
+//      spectra;
+// printing each section on `out` as soon as it is complete. The first error
+// ends the run: the text of its error box goes on one line to `err` (a
+// second line gives the file when a trace could not be loaded), and the
+// sections printed before stay.
+#pragma once
+
+#include <ostream>
+
+#include "cli/command_line.h"
+
+namespace quorvane {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+// showProgress: write the progress-bar positions to `err` (for a terminal).
+int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, bool showProgress);
+
+}  // namespace quorvane

@@ -1,0 +1,80 @@
+#include "cli/batch_sections.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "data/number_format.h"
+#include "views/covariance_report.h"
+#include "views/parameter_report.h"
+#include "views/report_text.h"
+#include "views/spectra_report.h"
+
+namespace quorvane {
+
+std::string timeConstantSection(const TimeConstantTexts& texts) {
+    std::string section;
+    for (int k = 1; k <= static_cast<int>(texts.size()); ++k)
+        section += timeConstantLabel(k) + " = " + texts[k - 1] + '\n';
+    return section;
+}
+
+std::string sumSection(const std::string& label) {
+    return "SSR = " + label + '\n';
+}
+
+std::string parameterSection() {
+    std::string section;
+    for (const std::string& line : reportLines(buildParameterReport()))
+        section += line + '\n';
+    return section;
+}
+
+std::string covarianceSection() {
+    const CovarianceBlock block = computeCovarianceBlock();
+    std::string section = "Var-Cov\n";
+    for (int row = 1; row <= block.size; ++row) {
+        section += timeConstantLabel(row);
+        for (int column = 1; column <= block.size; ++column) {
+            section += '\t';
+            section += block.cell(column, row);
+        }
+        section += '\n';
+    }
+    return section;
+}
+
+std::string spectraSection(const std::vector<std::string>& titles) {
+    // amplitudes[k-1][c-1]: the point of curve c in chart k, as the chart
+    // receives it; wavelengths[c-1] as chart 1 receives it.
+    std::vector<std::vector<double>> amplitudes;
+    std::vector<double> wavelengths;
+    SpectraSink sink;
+    sink.beginChart = [&amplitudes](int) { amplitudes.emplace_back(); };
+    sink.addPoint = [&amplitudes, &wavelengths](int chart, double wavelength, double amplitude) {
+        if (chart == 1)
+            wavelengths.push_back(wavelength);
+        amplitudes.back().push_back(amplitude);
+    };
+    buildDifferentialSpectra([&titles](int curve) { return titles.at(curve - 1); }, sink);
+
+    // The charts keep their points in ascending wavelength, an equal
+    // wavelength after the earlier points: a stable order of the curves.
+    std::vector<std::size_t> order(wavelengths.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&wavelengths](std::size_t a, std::size_t b) {
+        return wavelengths[a] < wavelengths[b];
+    });
+
+    std::string section = "Spectra\n";
+    for (const std::size_t curve : order) {
+        section += formatGeneral15(wavelengths[curve]);
+        for (const std::vector<double>& chart : amplitudes) {
+            section += '\t';
+            section += formatGeneral15(chart[curve]);
+        }
+        section += '\n';
+    }
+    return section;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,35 @@
+// The sections quorvane-fit prints, each built completely as text before it
+// is printed (so that a failure leaves no half section behind). Every line
+// ends in one LF. The contents come from the routines the desktop windows
+// use; nothing is computed here a second time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fit/fit_driver.h"
+
+namespace quorvane {
+
+// Nine lines "tK = TEXT": the texts Start writes back into the boxes.
+std::string timeConstantSection(const TimeConstantTexts& texts);
+
+// "SSR = TEXT": the text of the sum-of-squares label.
+std::string sumSection(const std::string& label);
+
+// The lines of the parameter report, as the report window shows them.
+std::string parameterSection();
+
+// "Var-Cov", then for b = 1..K the line "tb" followed, for a = 1..K, by a TAB
+// and the text of the grid cell in column a, row b. Runs the
+// variance–covariance command (lambda 0, undamped build, inversion) and
+// throws its errors.
+std::string covarianceSection();
+
+// "Spectra", then one line per curve in ascending wavelength (equal
+// wavelengths in load order): the wavelength read from the curve's title,
+// then for k = 1..K a TAB and the curve's amplitude of component k, all in
+// the general 15-digit format. titles[c-1] is the title of curve c.
+std::string spectraSection(const std::vector<std::string>& titles);
+
+}  // namespace quorvane

@@ -1,0 +1,30 @@
+// The command line of quorvane-fit:
+//   quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] FILE...
+// Each option is the text typed into its box of the main window; an option
+// not given keeps the window's initial text. "--" ends the options, so that
+// a FILE may begin with "-".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fit/fit_driver.h"
+
+namespace quorvane {
+
+struct BatchRequest {
+    StartBoxes boxes;
+    std::vector<std::string> files;
+};
+
+// The line printed for every usage error.
+std::string usageLine();
+
+// The request, or no value with `problem` set: an unknown option, an option
+// without its value, or no FILE. "-h" and "--help" give no value and an
+// empty `problem`.
+std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arguments,
+                                             std::string& problem);
+
+}  // namespace quorvane
