@@ -45,9 +45,10 @@ std::string readFile(const std::filesystem::path& path) {
     return text.str();
 }
 
-FitRun runFit(const std::vector<std::string>& arguments) {
+// environment: assignments put before the command ("LC_ALL=... ").
+FitRun runFit(const std::vector<std::string>& arguments, const std::string& environment = "") {
     const TempDir capture;
-    std::string command = quoted(QUORVANE_FIT_PATH);
+    std::string command = environment + quoted(QUORVANE_FIT_PATH);
     for (const std::string& argument : arguments)
         command += ' ' + quoted(argument);
     const std::string outPath = (capture.path() / "out").string();
@@ -303,6 +304,32 @@ TEST(QuorvaneFit, SectionsPrintedBeforeAnErrorStay) {
     EXPECT_EQ(lineIndex(noWavelength, "Var-Cov"), 14);
     EXPECT_EQ(noWavelength.out.size(), 17u);
     EXPECT_EQ(lineIndex(noWavelength, "Spectra"), -1);
+}
+
+TEST(QuorvaneFit, DecimalSeparatorComesFromTheNumericLocale) {
+    const TempDir folder;
+    // A German locale compiled into the folder, where the system can.
+    const std::string locales = (folder.path() / "locales").string();
+    std::filesystem::create_directory(locales);
+    const std::string compile =
+        "localedef -i de_DE -f UTF-8 " + quoted(locales + "/de_DE.UTF-8") + " >/dev/null 2>&1";
+    if (std::system(compile.c_str()) != 0)
+        GTEST_SKIP() << "cannot compile a de_DE locale";
+
+    std::string trace = twoComponentTrace(0.0, 0.2, 0.1);
+    for (char& ch : trace) {
+        if (ch == '.')
+            ch = ',';
+    }
+    const std::string file = folder.write("450.txt", trace);
+    const FitRun run = runFit({"-n", "2", "-i", "40", "--t1", "2,5e-5", "--t2", "1,2e-3", file},
+                              "LOCPATH=" + quoted(locales) + " LC_ALL=de_DE.UTF-8 ");
+    ASSERT_EQ(run.exitCode, 0) << run.errText;
+    EXPECT_EQ(run.out.at(0), "t1 = 1,00000E-5");
+    EXPECT_EQ(run.out.at(1), "t2 = 1,00000E-3");
+    EXPECT_EQ(run.out.at(11), "Y0   0,00000");
+    EXPECT_EQ(run.out.back().substr(0, 4), "450\t");
+    EXPECT_NE(run.out.back().find("0,2"), std::string::npos) << run.out.back();
 }
 
 // ---- The example traces ------------------------------------------------------
