@@ -15,7 +15,8 @@ using MatrixStore = long double[kMaxParameters + 1][kMaxParameters + 1];
 
 // Solves A x = b for the leading size x size square. A and b are left
 // holding the reduced system. Throws QuorvaneError on a floating-point fault
-// (nothing after the failing division is computed).
+// (nothing after the failing division is computed, nor its result stored).
+// size <= 0 does nothing; size > 300 is refused with QuorvaneError.
 void solveByElimination(MatrixStore& A, long double* b, long double* x, int size);
 
 // normalMatrix * stepVector = gradientVector for N = fittedParameterCount,

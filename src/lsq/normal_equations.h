@@ -9,8 +9,9 @@
 //
 // Every sum is an extended accumulator starting at 0 over the points in
 // increasing order; sums over all curves add per-curve subtotals in curve
-// order. See normal_equations.cpp for the entry formulas and their order of
-// operations.
+// order. The entry formulas and their order of operations are written out in
+// curve_subtotals.cpp (one pass per curve), their assembly over the curves in
+// normal_equations.cpp.
 #pragma once
 
 namespace quorvane {
@@ -19,7 +20,9 @@ namespace quorvane {
 // rate-by-coefficient block (with its residual term on the own amplitude),
 // the rate block with the second-order correction of its diagonal, the
 // mirror, and the damping of the diagonal by (lambda + 1). The square is
-// cleared first, so entries coupling two curves are always 0.
+// cleared first, so entries coupling two curves are always 0. Throws
+// QuorvaneError on a floating-point fault (tested once, at the end) and when
+// componentCount is outside 0..9 or N exceeds 300 (before anything changes).
 void buildNormalMatrix();
 
 // Fills gradientVector[1..N]: sum of residual times model derivative.
