@@ -5,7 +5,6 @@
 // point leaves (the changes made before the error, nothing else).
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,39 +13,13 @@
 #include "data/trace_reader.h"
 #include "fit/fit_driver.h"
 #include "support/test_support.h"
+#include "support/workspace_image.h"
 
 namespace quorvane {
 namespace {
 
 using testing::TempDir;
-
-// A byte copy of the whole workspace. `expected` starts as a copy and is
-// edited into the state a test expects; `matches` compares every byte.
-class WorkspaceImage {
-  public:
-    WorkspaceImage() : copy_(std::make_unique<Workspace>()) {
-        std::memcpy(static_cast<void*>(copy_.get()), static_cast<const void*>(&workspace),
-                    sizeof workspace);
-    }
-    Workspace& expected() { return *copy_; }
-    bool matches() const {
-        return std::memcmp(static_cast<const void*>(copy_.get()),
-                           static_cast<const void*>(&workspace), sizeof workspace) == 0;
-    }
-    // The same, leaving out the arrays that the routines of an iteration fill
-    // before a fault stops it (the normal equations, the step and the trial).
-    bool matchesOutsideTheIterationArrays() const {
-        Workspace& mine = *copy_;
-        std::memcpy(mine.normalMatrix, workspace.normalMatrix, sizeof mine.normalMatrix);
-        std::memcpy(mine.gradientVector, workspace.gradientVector, sizeof mine.gradientVector);
-        std::memcpy(mine.stepVector, workspace.stepVector, sizeof mine.stepVector);
-        std::memcpy(mine.trialVector, workspace.trialVector, sizeof mine.trialVector);
-        return matches();
-    }
-
-  private:
-    std::unique_ptr<Workspace> copy_;
-};
+using testing::WorkspaceImage;
 
 // What a Start told its window.
 struct WindowLog {
@@ -101,25 +74,6 @@ class StartFaults : public testing::WorkspaceTest {
 
     bool windowUntouched() const {
         return log_.timeConstantWrites == 0 && log_.curveReplacements == 0 && log_.progress.empty();
-    }
-
-    // The state a first Start (fitCount 0) has made when it stops after its
-    // coefficients and lambda: n components laid out for every loaded curve,
-    // every offset and amplitude 1.0, lambda 0.001.
-    static void expectPreparedFirstStart(Workspace& expected, int components) {
-        expected.componentCount = components;
-        expected.layoutComponentCount = components;
-        expected.laidOutCurveCount = expected.curveCount;
-        for (int m = 1; m <= (components + 1) * expected.curveCount; ++m)
-            expected.ParameterVector[m] = 1.0L;
-        expected.lambda = 0.001L;
-    }
-
-    // ... and the log-rates of the boxes t1..t(last) stored, -ln(t) of each.
-    static void expectLogRates(Workspace& expected, const TimeConstantTexts& texts, int last) {
-        const int base = (expected.componentCount + 1) * expected.curveCount;
-        for (int k = 1; k <= last; ++k)
-            expected.ParameterVector[base + k] = -logl(textToExtended(texts[k - 1]));
     }
 
     TempDir dir_;
@@ -195,7 +149,7 @@ TEST_F(StartFaults, BadIterationCountsLeaveOnlyThePreparedCoefficientsAndLambda)
         loadDecay("450.txt");
         loadDecay("500.txt", 0.5);
         WorkspaceImage image;
-        expectPreparedFirstStart(image.expected(), 2);
+        image.expectPreparedFirstStart(2);
         EXPECT_EQ(startMessage(boxes("2", text)),
                   std::string("'") + text + "' is not a valid integer value");
         EXPECT_TRUE(image.matches()) << text;
@@ -222,8 +176,8 @@ TEST_F(StartFaults, ZeroAndNegativeTimeConstantsStopAtTheirBox) {
         StartBoxes start = boxes("2", "5");
         start.timeConstants[c.box - 1] = c.text;
         WorkspaceImage image;
-        expectPreparedFirstStart(image.expected(), 2);
-        expectLogRates(image.expected(), start.timeConstants, c.box - 1);
+        image.expectPreparedFirstStart(2);
+        image.expectLogRates(start.timeConstants, c.box - 1);
         EXPECT_EQ(startMessage(start), c.message) << c.text;
         EXPECT_TRUE(image.matches()) << c.box << " " << c.text;
     }
@@ -243,8 +197,8 @@ TEST_F(StartFaults, TimeConstantsFollowTheDecimalSeparator) {
         StartBoxes start = boxes("1", "0");
         start.timeConstants[1] = foreign;
         WorkspaceImage image;
-        expectPreparedFirstStart(image.expected(), 1);
-        expectLogRates(image.expected(), start.timeConstants, 1);
+        image.expectPreparedFirstStart(1);
+        image.expectLogRates(start.timeConstants, 1);
         EXPECT_EQ(startMessage(start), "'" + foreign + "' is not a valid floating point value");
         EXPECT_TRUE(image.matches()) << separator;
         EXPECT_TRUE(windowUntouched());
@@ -275,7 +229,7 @@ TEST_F(StartFaults, DataThatOverflowTheModelStopTheFitAtTheLastAcceptedParameter
         expected.ParameterVector[m] = 1.0L;  // curve 2's offset and amplitudes
     // Curve 1's block stays; the log-rates now follow both blocks.
     expected.lambda = 0.001L;
-    expectLogRates(expected, StartBoxes().timeConstants, 9);
+    image.expectLogRates(StartBoxes().timeConstants, 9);
     log_ = {};
     EXPECT_EQ(startMessage(boxes("2", "8")), "Floating point overflow");
     EXPECT_TRUE(image.matchesOutsideTheIterationArrays());
@@ -292,8 +246,8 @@ TEST_F(StartFaults, CurveWhoseTimesAreAllZeroIsASingularSystem) {
     loadText("450.txt", "0 0.5\n0 0.4\n0 0.3\n");
     StartBoxes start = boxes("1", "5");
     WorkspaceImage image;
-    expectPreparedFirstStart(image.expected(), 1);
-    expectLogRates(image.expected(), start.timeConstants, 9);
+    image.expectPreparedFirstStart(1);
+    image.expectLogRates(start.timeConstants, 9);
     EXPECT_EQ(startMessage(start), "Invalid floating point operation");
     EXPECT_TRUE(image.matchesOutsideTheIterationArrays());
     EXPECT_TRUE(windowUntouched());
