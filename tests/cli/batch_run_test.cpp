@@ -5,11 +5,23 @@
 
 #include <cmath>
 #include <sstream>
+#include <string>
+#include <utility>
 
 #include "support/test_support.h"
 
 namespace quorvane {
 namespace {
+
+// Strings are moved in: assigning short literals trips a false -Wrestrict
+// warning of GCC 12.
+BatchRequest requestFor(std::string components, std::string iterations, std::string file) {
+    BatchRequest request;
+    request.boxes.componentCount = std::move(components);
+    request.boxes.iterationCount = std::move(iterations);
+    request.files.push_back(std::move(file));
+    return request;
+}
 
 class BatchRun : public testing::WorkspaceTest {
   protected:
