@@ -1,0 +1,22 @@
+// Texts of the value labels on chart axes, by the number patterns that the
+// charts' designs name. Both use the program's decimal separator.
+#pragma once
+
+#include <string>
+
+namespace quorvane {
+
+// Pattern "#e-": a whole-number mantissa, "e", a "-" only for negative
+// exponents, the exponent without leading zeros: 1e-6 -> "1e-6", 10 -> "1e1",
+// 1 -> "1e0", 2.5e-3 -> "3e-3" (mantissa rounded half away from zero).
+// Zero gives "0e0".
+std::string formatPowerOfTenLabel(double value);
+
+// Pattern "#,##0.######": at most six decimals (rounded half away from zero,
+// trailing zeros dropped, no separator when none remain), at least one digit
+// before the separator, thousands grouped by three; a value that rounds to
+// zero has no sign. The grouping character is "," with the decimal point and
+// "." with the decimal comma. -0.12 -> "-0.12", 1234.5 -> "1,234.5".
+std::string formatGroupedDecimalLabel(double value);
+
+}  // namespace quorvane

@@ -1,0 +1,641 @@
+#include "ui/chart.h"
+
+#include <qcustomplot.h>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "data/error.h"
+
+namespace quorvane {
+
+namespace {
+
+// A tick labeller that keeps the component's tick placement and replaces
+// only the label text.
+template <typename Ticker>
+class LabelledTicker : public Ticker {
+  public:
+    explicit LabelledTicker(std::function<QString(double)> labelText)
+        : labelText_(std::move(labelText)) {}
+
+  protected:
+    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar,
+                         int precision) override {
+        if (labelText_)
+            return labelText_(tick);
+        return Ticker::getTickLabel(tick, locale, formatChar, precision);
+    }
+
+  private:
+    std::function<QString(double)> labelText_;
+};
+
+// Bars that can write their values above (or below, for negative values)
+// each bar.
+class MarkedBars : public QCPBars {
+  public:
+    MarkedBars(QCPAxis* keyAxis, QCPAxis* valueAxis) : QCPBars(keyAxis, valueAxis) {}
+    bool marksVisible = true;
+
+  protected:
+    void draw(QCPPainter* painter) override {
+        QCPBars::draw(painter);
+        if (!marksVisible || mDataContainer->isEmpty())
+            return;
+        QCPBarsDataContainer::const_iterator begin;
+        QCPBarsDataContainer::const_iterator end;
+        getVisibleDataBounds(begin, end);
+        painter->setPen(Qt::black);
+        const QFontMetrics metrics(painter->font());
+        for (auto it = begin; it != end; ++it) {
+            const QRectF bar = getBarRect(it->key, it->value);
+            const QString text = QString::number(it->value, 'g', 6);
+            const int width = metrics.horizontalAdvance(text);
+            const double top = it->value >= 0 ? bar.top() - metrics.descent() - 2
+                                              : bar.bottom() + metrics.ascent() + 2;
+            painter->drawText(QPointF(bar.center().x() - width / 2.0, top), text);
+        }
+    }
+};
+
+constexpr double kMinimumDragPixels = 4;
+
+double interpolate(double from, double to, double fraction, bool logarithmic) {
+    if (logarithmic && from > 0 && to > 0)
+        return std::pow(10.0, std::log10(from) + (std::log10(to) - std::log10(from)) * fraction);
+    return from + (to - from) * fraction;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// ChartSeries
+
+ChartSeries::ChartSeries(Chart& chart, SeriesKind kind, QCPAbstractPlottable* plottable)
+    : chart_(chart), kind_(kind), plottable_(plottable) {}
+
+ChartSeries::~ChartSeries() = default;
+
+void ChartSeries::setTitle(const QString& title) {
+    title_ = title;
+    chart_.structureDirty_ = true;
+    chart_.scheduleRedraw();
+}
+
+void ChartSeries::addPoint(double x, double y, QColor colour) {
+    const Point point{x, y, colour};
+    if (points_.empty() || !(x < points_.back().x)) {
+        points_.push_back(point);
+    } else {
+        const auto position =
+            std::upper_bound(points_.begin(), points_.end(), x,
+                             [](double key, const Point& existing) { return key < existing.x; });
+        points_.insert(position, point);
+    }
+    if (colour != colour_) {
+        colour_ = colour;
+        styleDirty_ = true;
+    }
+    changed();
+}
+
+void ChartSeries::setLineWidth(int pixels) {
+    lineWidth_ = pixels;
+    styleDirty_ = true;
+    chart_.scheduleRedraw();
+}
+
+void ChartSeries::setMarksVisible(bool visible) {
+    marksVisible_ = visible;
+    styleDirty_ = true;
+    chart_.scheduleRedraw();
+}
+
+void ChartSeries::changed() {
+    dataDirty_ = true;
+    chart_.scheduleRedraw();
+}
+
+// ---------------------------------------------------------------------------
+// Chart
+
+Chart::Chart(QWidget* parent)
+    : QFrame(parent), plot_(new QCustomPlot(this)), zoomAnimation_(new QVariantAnimation(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(plot_);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setLineWidth(1);
+
+    plot_->setNoAntialiasingOnDrag(true);
+    plot_->setPlottingHint(QCP::phFastPolylines, true);
+    plot_->setBackground(Qt::white);
+
+    titleElement_ = new QCPTextElement(plot_, QString());
+    plot_->plotLayout()->insertRow(0);
+    plot_->plotLayout()->addElement(0, 0, titleElement_);
+
+    // The legend stands in its own column right of the plot, at the top.
+    plot_->legend->setVisible(true);
+    plot_->axisRect()->insetLayout()->take(plot_->legend);
+    legendCell_ = new QCPLayoutGrid;
+    plot_->plotLayout()->addElement(1, 1, legendCell_);
+    legendCell_->addElement(0, 0, plot_->legend);
+    legendCell_->addElement(1, 0, new QCPLayoutElement(plot_));
+    legendCell_->setRowStretchFactor(0, 0.001);
+    legendCell_->setRowStretchFactor(1, 1);
+    legendCell_->setMargins(QMargins(4, 0, 6, 0));
+    plot_->plotLayout()->setColumnStretchFactor(1, 0.001);
+    plot_->plotLayout()->setRowStretchFactor(0, 0.001);
+    plot_->legend->setBorderPen(QPen(Qt::black));
+    plot_->legend->setIconSize(24, 10);
+
+    axes_[static_cast<int>(AxisPosition::Bottom)].axis = plot_->xAxis;
+    axes_[static_cast<int>(AxisPosition::Left)].axis = plot_->yAxis;
+    axes_[static_cast<int>(AxisPosition::Top)].axis = plot_->xAxis2;
+    axes_[static_cast<int>(AxisPosition::Right)].axis = plot_->yAxis2;
+    AxisDesign hidden;
+    hidden.visible = false;
+    setAxisDesign(AxisPosition::Bottom, AxisDesign{});
+    setAxisDesign(AxisPosition::Left, AxisDesign{});
+    setAxisDesign(AxisPosition::Top, hidden);
+    setAxisDesign(AxisPosition::Right, hidden);
+
+    plot_->setInteractions(QCP::iRangeZoom);
+    plot_->axisRect()->setRangeZoomAxes(plot_->xAxis, plot_->yAxis);
+    plot_->setSelectionRectMode(QCP::srmCustom);
+    plot_->selectionRect()->setPen(QPen(Qt::black, 0, Qt::DashLine));
+    connect(plot_->selectionRect(), &QCPSelectionRect::accepted, this, &Chart::onSelectionAccepted);
+    connect(plot_, &QCustomPlot::mousePress, this, &Chart::onMousePress);
+    connect(plot_, &QCustomPlot::mouseMove, this, &Chart::onMouseMove);
+    connect(plot_, &QCustomPlot::mouseRelease, this, &Chart::onMouseRelease);
+    connect(plot_, &QCustomPlot::mouseDoubleClick, this, &Chart::onMouseDoubleClick);
+    connect(plot_, &QCustomPlot::mouseWheel, this, [this](QWheelEvent*) { userZoomed_ = true; });
+    connect(plot_, &QCustomPlot::beforeReplot, this, &Chart::synchronise);
+}
+
+Chart::~Chart() {
+    // The plottables belong to the plot widget, which goes with this frame.
+    series_.clear();
+}
+
+ChartSeries* Chart::addLineSeries() {
+    auto* graph = new QCPGraph(plot_->xAxis, plot_->yAxis);
+    graph->setLineStyle(QCPGraph::lsLine);
+    graph->setScatterStyle(QCPScatterStyle::ssNone);
+    graph->setAdaptiveSampling(true);
+    series_.push_back(
+        std::unique_ptr<ChartSeries>(new ChartSeries(*this, SeriesKind::Line, graph)));
+    structureDirty_ = true;
+    scheduleRedraw();
+    return series_.back().get();
+}
+
+ChartSeries* Chart::addBarSeries() {
+    auto* bars = new MarkedBars(plot_->xAxis, plot_->yAxis);
+    bars->setWidthType(QCPBars::wtAbsolute);
+    bars->setBaseValue(0);
+    // Bar series of one chart stand side by side around each x.
+    if (barsGroup_ == nullptr) {
+        barsGroup_ = new QCPBarsGroup(plot_);
+        barsGroup_->setSpacingType(QCPBarsGroup::stAbsolute);
+        barsGroup_->setSpacing(0);
+    }
+    bars->setBarsGroup(barsGroup_);
+    series_.push_back(std::unique_ptr<ChartSeries>(new ChartSeries(*this, SeriesKind::Bar, bars)));
+    structureDirty_ = true;
+    scheduleRedraw();
+    return series_.back().get();
+}
+
+ChartSeries* Chart::series(int position) const {
+    if (position < 0 || position >= seriesCount())
+        return nullptr;
+    return series_[static_cast<std::size_t>(position)].get();
+}
+
+int Chart::positionOf(const ChartSeries* series) const {
+    for (int i = 0; i < seriesCount(); ++i) {
+        if (series_[static_cast<std::size_t>(i)].get() == series)
+            return i;
+    }
+    return -1;
+}
+
+void Chart::freeSeries(ChartSeries* series) {
+    const int position = positionOf(series);
+    if (position < 0)
+        return;
+    plot_->removePlottable(series->plottable_);
+    series_.erase(series_.begin() + position);
+    structureDirty_ = true;
+    scheduleRedraw();
+}
+
+void Chart::freeAllSeries() {
+    while (seriesCount() > 0)
+        freeSeries(series(seriesCount() - 1));
+}
+
+QString Chart::legendText(int position) const {
+    const ChartSeries* entry = series(position);
+    if (entry == nullptr)
+        return {};
+    if (!entry->title().isEmpty())
+        return entry->title();
+    return QStringLiteral("Series ") + QString::number(position);
+}
+
+void Chart::setTitle(const QString& text) {
+    titleElement_->setText(text);
+    scheduleRedraw();
+}
+
+void Chart::setTitleFont(const QFont& font, QColor colour) {
+    titleElement_->setFont(font);
+    titleElement_->setTextColor(colour);
+    scheduleRedraw();
+}
+
+QString Chart::title() const {
+    return titleElement_->text();
+}
+
+Chart::AxisState& Chart::state(AxisPosition axis) {
+    return axes_[static_cast<int>(axis)];
+}
+
+const Chart::AxisState& Chart::state(AxisPosition axis) const {
+    return axes_[static_cast<int>(axis)];
+}
+
+const AxisDesign& Chart::axisDesign(AxisPosition axis) const {
+    return state(axis).design;
+}
+
+void Chart::setAxisDesign(AxisPosition axis, const AxisDesign& design) {
+    AxisState& target = state(axis);
+    target.design = design;
+    applyAxisDesign(target);
+    scheduleRedraw();
+}
+
+void Chart::applyAxisDesign(AxisState& target) {
+    const AxisDesign& design = target.design;
+    QCPAxis* axis = target.axis;
+    axis->setVisible(design.visible);
+    axis->setScaleType(design.logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+    if (design.logarithmic) {
+        auto ticker = QSharedPointer<LabelledTicker<QCPAxisTickerLog>>::create(design.labelText);
+        ticker->setLogBase(10);
+        ticker->setSubTickCount(design.minorTickCount);
+        ticker->setTickCount(10);
+        axis->setTicker(ticker);
+    } else {
+        auto ticker = QSharedPointer<LabelledTicker<QCPAxisTicker>>::create(design.labelText);
+        ticker->setTickCount(design.labelCountHint);
+        axis->setTicker(ticker);
+    }
+    axis->setTickLabels(design.labelsVisible);
+    axis->setLabel(design.title);
+    axis->setBasePen(QPen(design.axisColour, 0));
+    axis->setTickPen(QPen(design.tickColour, 0));
+    axis->setSubTickPen(QPen(design.tickColour, 0));
+    axis->setTickLength(design.tickLengthInside, design.tickLengthOutside);
+    axis->setSubTickLength(design.minorTickLengthInside, design.minorTickLengthOutside);
+    axis->setSubTicks(design.minorTickCount > 0);
+    axis->grid()->setVisible(design.gridVisible);
+    axis->grid()->setPen(design.gridPen);
+    axis->grid()->setZeroLinePen(design.gridPen);
+    axis->grid()->setSubGridVisible(design.minorGridVisible);
+    axis->grid()->setSubGridPen(design.minorGridPen);
+    if (!design.automatic || series_.empty())
+        axis->setRange(design.minimum, design.maximum);
+}
+
+void Chart::setBackgroundColour(QColor colour) {
+    plot_->setBackground(colour);
+    scheduleRedraw();
+}
+
+void Chart::setBorderVisible(bool visible) {
+    setFrameStyle(visible ? (QFrame::Box | QFrame::Plain) : QFrame::NoFrame);
+}
+
+void Chart::setVerticalMarginsPercent(int top, int bottom) {
+    topMarginPercent_ = top;
+    bottomMarginPercent_ = bottom;
+    applyVerticalMargins();
+    scheduleRedraw();
+}
+
+void Chart::applyVerticalMargins() {
+    const int height = std::max(1, plot_->height());
+    plot_->plotLayout()->setMargins(
+        QMargins(0, height * topMarginPercent_ / 100, 0, height * bottomMarginPercent_ / 100));
+}
+
+void Chart::setLegendVisible(bool visible) {
+    legendVisible_ = visible;
+    structureDirty_ = true;
+    scheduleRedraw();
+}
+
+void Chart::setLegendStyle(LegendStyle style) {
+    legendStyle_ = style;
+    structureDirty_ = true;
+    scheduleRedraw();
+}
+
+double Chart::axisMinimum(AxisPosition axis) const {
+    return state(axis).axis->range().lower;
+}
+
+double Chart::axisMaximum(AxisPosition axis) const {
+    return state(axis).axis->range().upper;
+}
+
+void Chart::zoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
+                   double leftMaximum) {
+    zoomAnimation_->stop();
+    userZoomed_ = true;
+    plot_->xAxis->setRange(bottomMinimum, bottomMaximum);
+    plot_->yAxis->setRange(leftMinimum, leftMaximum);
+    scheduleRedraw();
+}
+
+void Chart::restoreRanges() {
+    zoomAnimation_->stop();
+    userZoomed_ = false;
+    for (AxisState& axis : axes_)
+        axis.axis->setRange(axis.design.minimum, axis.design.maximum);
+    fitAutomaticAxes();
+    scheduleRedraw();
+}
+
+void Chart::scheduleRedraw() {
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void Chart::redraw() {
+    plot_->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+// Hands changed series to the plotting component; runs right before every
+// redraw, so many changes between two redraws cost one copy per series.
+void Chart::synchronise() {
+    bool dataChanged = false;
+    for (const auto& entry : series_) {
+        ChartSeries& series = *entry;
+        if (series.dataDirty_) {
+            if (series.kind_ == SeriesKind::Line) {
+                QVector<QCPGraphData> data;
+                data.reserve(series.pointCount());
+                for (const ChartSeries::Point& point : series.points_)
+                    data.append(QCPGraphData(point.x, point.y));
+                static_cast<QCPGraph*>(series.plottable_)->data()->set(data, true);
+            } else {
+                QVector<QCPBarsData> data;
+                data.reserve(series.pointCount());
+                for (const ChartSeries::Point& point : series.points_)
+                    data.append(QCPBarsData(point.x, point.y));
+                static_cast<QCPBars*>(series.plottable_)->data()->set(data, true);
+            }
+            series.dataDirty_ = false;
+            dataChanged = true;
+        }
+        if (series.styleDirty_) {
+            if (series.kind_ == SeriesKind::Line) {
+                series.plottable_->setPen(QPen(series.colour_, series.lineWidth_));
+            } else {
+                auto* bars = static_cast<MarkedBars*>(series.plottable_);
+                bars->setPen(QPen(series.colour_.darker(130), 0));
+                bars->setBrush(series.colour_);
+                bars->marksVisible = series.marksVisible_;
+            }
+            series.styleDirty_ = false;
+        }
+    }
+    if (structureDirty_) {
+        updateLegend();
+        dataChanged = true;
+        structureDirty_ = false;
+    }
+    if (dataChanged && !userZoomed_)
+        fitAutomaticAxes();
+    updateBarWidths();
+}
+
+void Chart::updateLegend() {
+    QCPLegend* legend = plot_->legend;
+    legend->setVisible(legendVisible_ && !series_.empty());
+    // Entries beyond the plot's height would squeeze the plot: they are left
+    // out from the end.
+    const int entryHeight =
+        std::max(legend->iconSize().height(), QFontMetrics(legend->font()).height()) +
+        legend->rowSpacing();
+    const int available = std::max(1, plot_->height() - 60);
+    const int capacity = std::max(1, available / std::max(1, entryHeight));
+    legend->clearItems();
+    for (int position = 0; position < seriesCount(); ++position) {
+        QCPAbstractPlottable* plottable = series_[static_cast<std::size_t>(position)]->plottable_;
+        plottable->setName(legendText(position));
+        if (legendVisible_ && position < capacity)
+            plottable->addToLegend(legend);
+    }
+}
+
+void Chart::fitAutomaticAxes() {
+    for (AxisPosition position : {AxisPosition::Bottom, AxisPosition::Left}) {
+        AxisState& axis = state(position);
+        if (!axis.design.automatic)
+            continue;
+        const bool horizontal = position == AxisPosition::Bottom;
+        double lowest = std::numeric_limits<double>::infinity();
+        double highest = -std::numeric_limits<double>::infinity();
+        for (const auto& entry : series_) {
+            for (const ChartSeries::Point& point : entry->points_) {
+                const double value = horizontal ? point.x : point.y;
+                if (!std::isfinite(value) || (axis.design.logarithmic && value <= 0))
+                    continue;
+                lowest = std::min(lowest, value);
+                highest = std::max(highest, value);
+            }
+            if (!horizontal && entry->kind_ == SeriesKind::Bar && !entry->points_.empty()) {
+                lowest = std::min(lowest, 0.0);
+                highest = std::max(highest, 0.0);
+            }
+        }
+        if (!(lowest <= highest)) {
+            axis.axis->setRange(axis.design.minimum, axis.design.maximum);
+            continue;
+        }
+        if (lowest == highest) {
+            const double spread = lowest == 0 ? 1 : std::fabs(lowest) * 0.1;
+            lowest -= spread;
+            highest += spread;
+        }
+        axis.axis->setRange(lowest, highest);
+    }
+}
+
+// Bars share the space per point: 70 % of (plot width / most points in a
+// bar series), divided among the bar series, side by side.
+void Chart::updateBarWidths() {
+    int barSeries = 0;
+    int mostPoints = 0;
+    for (const auto& entry : series_) {
+        if (entry->kind_ == SeriesKind::Bar) {
+            ++barSeries;
+            mostPoints = std::max(mostPoints, entry->pointCount());
+        }
+    }
+    if (barSeries == 0 || mostPoints == 0)
+        return;
+    const double width = std::max(1.0, 0.7 * plot_->axisRect()->width() / mostPoints / barSeries);
+    for (const auto& entry : series_) {
+        if (entry->kind_ == SeriesKind::Bar)
+            static_cast<QCPBars*>(entry->plottable_)->setWidth(width);
+    }
+}
+
+QImage Chart::toImage() {
+    synchronise();
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const QPixmap plot = plot_->toPixmap(plot_->width(), plot_->height());
+    painter.drawPixmap(plot_->pos(), plot);
+    if (frameStyle() != QFrame::NoFrame) {
+        painter.setPen(QPen(Qt::black, 0));
+        painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
+    }
+    return image;
+}
+
+void Chart::saveBitmap(const QString& path) {
+    if (!toImage().save(path, "BMP"))
+        throw QuorvaneError("Cannot create file " + path.toStdString());
+}
+
+void Chart::print(QPrinter& printer) {
+    synchronise();
+    QCPPainter painter(&printer);
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNoCaching);
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int width = std::max(1, plot_->width());
+    const int height = std::max(1, plot_->height());
+    const double scale = std::min(page.width() / width, page.height() / height);
+    painter.translate((page.width() - width * scale) / 2, (page.height() - height * scale) / 2);
+    painter.scale(scale, scale);
+    plot_->toPainter(&painter, width, height);
+}
+
+void Chart::printPreview(QWidget* owner) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    // With no printer installed the preview prints to a PDF file.
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    QPrintPreviewDialog dialog(&printer, owner);
+    dialog.setWindowTitle(QStringLiteral("TeeChart Print Preview"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* target) { print(*target); });
+    dialog.exec();
+    redraw();
+}
+
+void Chart::onMousePress(QMouseEvent* event) {
+    pressPosition_ = event->pos();
+    if (event->button() == Qt::RightButton) {
+        panning_ = true;
+        panPosition_ = event->pos();
+    }
+}
+
+void Chart::onMouseMove(QMouseEvent* event) {
+    if (!panning_)
+        return;
+    const QPoint delta = event->pos() - panPosition_;
+    panPosition_ = event->pos();
+    zoomAnimation_->stop();
+    userZoomed_ = true;
+    for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
+        const double shift = axis->orientation() == Qt::Horizontal ? delta.x() : delta.y();
+        const QCPRange range = axis->range();
+        axis->setRange(axis->pixelToCoord(axis->coordToPixel(range.lower) - shift),
+                       axis->pixelToCoord(axis->coordToPixel(range.upper) - shift));
+    }
+    scheduleRedraw();
+}
+
+void Chart::onMouseRelease(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton)
+        panning_ = false;
+}
+
+void Chart::onMouseDoubleClick(QMouseEvent*) {
+    restoreRanges();
+}
+
+void Chart::onSelectionAccepted(const QRect&, QMouseEvent* event) {
+    const QPoint end = event->pos();
+    const QPoint drag = end - pressPosition_;
+    if (std::abs(drag.x()) < kMinimumDragPixels && std::abs(drag.y()) < kMinimumDragPixels)
+        return;
+    if (drag.x() < 0 || drag.y() < 0) {
+        restoreRanges();
+        return;
+    }
+    const double left = plot_->xAxis->pixelToCoord(pressPosition_.x());
+    const double right = plot_->xAxis->pixelToCoord(end.x());
+    const double top = plot_->yAxis->pixelToCoord(pressPosition_.y());
+    const double bottom = plot_->yAxis->pixelToCoord(end.y());
+    animateZoomTo(left, right, bottom, top);
+}
+
+void Chart::animateZoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
+                          double leftMaximum) {
+    userZoomed_ = true;
+    zoomAnimation_->stop();
+    zoomAnimation_->disconnect(this);
+    const QCPRange fromBottom = plot_->xAxis->range();
+    const QCPRange fromLeft = plot_->yAxis->range();
+    const bool logBottom = plot_->xAxis->scaleType() == QCPAxis::stLogarithmic;
+    const bool logLeft = plot_->yAxis->scaleType() == QCPAxis::stLogarithmic;
+    const int steps = std::max(1, zoomAnimationSteps_);
+    zoomAnimation_->setStartValue(0);
+    zoomAnimation_->setEndValue(steps);
+    zoomAnimation_->setDuration(steps * 6);
+    connect(zoomAnimation_, &QVariantAnimation::valueChanged, this,
+            [=, this](const QVariant& value) {
+                const double fraction = value.toDouble() / steps;
+                plot_->xAxis->setRange(
+                    interpolate(fromBottom.lower, bottomMinimum, fraction, logBottom),
+                    interpolate(fromBottom.upper, bottomMaximum, fraction, logBottom));
+                plot_->yAxis->setRange(interpolate(fromLeft.lower, leftMinimum, fraction, logLeft),
+                                       interpolate(fromLeft.upper, leftMaximum, fraction, logLeft));
+                scheduleRedraw();
+            });
+    zoomAnimation_->start();
+}
+
+void Chart::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    applyVerticalMargins();
+    structureDirty_ = true;
+    scheduleRedraw();
+}
+
+}  // namespace quorvane

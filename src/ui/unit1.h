@@ -1,0 +1,164 @@
+// Form1, the main window: the main chart, the fit's input boxes, the Start
+// button, the menu, and the commands Open, Start, Clear, Exit, Print, Export
+// and the Tools commands that show the result windows.
+//
+// Every command runs through one error path: a QuorvaneError (or any other
+// exception) ends the command where it happens and is shown in one modal
+// error box captioned with the application title; the program goes on.
+//
+// While a fit runs (Start lets pending events run once per iteration), the
+// commands that would change the workspace under the running loop - Start,
+// Open, Clear and Var-Cov Matrix - are disabled and come back when the fit
+// ends or fails. Exit, or closing the window, during a fit ends the program
+// once that fit has finished.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "views/main_window_link.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+
+namespace quorvane {
+
+class Chart;
+class ChartSeries;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+
+// The application title: caption of every error box (a name and two blanks).
+inline const QString kApplicationTitle = QStringLiteral("Quorvane  ");
+
+class TForm1 : public QMainWindow, public MainWindowLink {
+    Q_OBJECT
+
+  public:
+    // How the window talks to the user outside itself. The defaults show the
+    // real modal dialogs; tests replace them so that nothing blocks.
+    struct UserInteraction {
+        // The chosen file name; empty when the user cancelled.
+        std::function<QString(TForm1& owner)> chooseTraceFile;
+        std::function<QString(TForm1& owner)> chooseBitmapFile;
+        // The modal error box: message as shown, detail (may be empty).
+        std::function<void(TForm1& owner, const QString& text, const QString& detail)> showError;
+        std::function<void(TForm1& owner)> showPrintPreview;
+        // Ends the program.
+        std::function<void()> terminate;
+    };
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The result windows that the Tools commands fill and show.
+    void setResultWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5);
+
+    UserInteraction& userInteraction() { return interaction_; }
+
+    // MainWindowLink: the title of curve `curve`'s data series.
+    std::string dataSeriesTitle(int curve) const override;
+
+    // Loads the trace at `path` into the next curve slot and plots it; on any
+    // error neither the workspace nor the chart changes. Throws QuorvaneError.
+    void openTraceFile(const QString& path);
+    // Saves Chart1 as a Windows bitmap at `path`, ".bmp" added to a name
+    // without an extension; throws QuorvaneError "Cannot create file %s".
+    void exportBitmap(const QString& path);
+
+    bool fitRunning() const { return fitRunning_; }
+
+    // Designer components.
+    Chart* Chart1;
+    QProgressBar* ProgressBar1;
+    QLabel* Label1;
+    QLineEdit* Edit10;
+    QLineEdit* Edit2;
+    QLineEdit* Edit4;
+    QLineEdit* Edit5;
+    QLineEdit* Edit6;
+    QLineEdit* Edit7;
+    QLineEdit* Edit8;
+    QLineEdit* Edit9;
+    QLineEdit* Edit11;
+    QLineEdit* Edit12;
+    QLineEdit* Edit13;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+    QLabel* Label9;
+    QLabel* Label10;
+    QLabel* label12;
+    QLabel* Label13;
+    QLabel* Label14;
+    QPushButton* Button1;
+
+    QMenu* File1;
+    QMenu* Run1;
+    QMenu* Tools1;
+    QMenu* help1;
+    QAction* Open1;
+    QAction* Save1;
+    QAction* Saveas1;
+    QAction* Export1;
+    QAction* Print1;
+    QAction* Exit1;
+    QAction* clear1;
+    QAction* VarCov1;
+    QAction* parameters1;
+    QAction* residualssurface1;
+    QAction* Differentialspectra1;
+
+  public slots:
+    void FormCreate();
+    void Open1Click();
+    void Button1Click();
+    void clear1Click();
+    void Exit1Click();
+    void Print1Click();
+    void Export1Click();
+    void VarCov1Click();
+    void parameters1Click();
+    void residualssurface1Click();
+    void Differentialspectra1Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void createControls();
+    void createActions();
+    void createMenus();
+    void designChart();
+    // The nine time-constant boxes in the order t1..t9.
+    std::vector<QLineEdit*> timeConstantBoxes() const;
+    // Runs `command`; an exception ends it and is shown in the error box.
+    void runCommand(const std::function<void()>& command);
+    void showError(const QString& text, const QString& detail);
+    void setFitRunning(bool running);
+    void replaceFittedCurves();
+
+    UserInteraction interaction_;
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
+    TForm4* form4_ = nullptr;
+    TForm5* form5_ = nullptr;
+    // The data series of curves 1..curveCount, in curve order.
+    std::vector<ChartSeries*> dataSeries_;
+    // The series the last completed Start added, freed by the next Start.
+    std::vector<ChartSeries*> fittedCurveSeries_;
+    bool fitRunning_ = false;
+    bool exitRequested_ = false;
+};
+
+}  // namespace quorvane
