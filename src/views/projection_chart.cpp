@@ -17,8 +17,8 @@ constexpr double kTopGap = 12;
 constexpr double kBottomMargin = 44;
 // Bar width as a share of the space per point.
 constexpr double kBarWidthShare = 0.7;
-// Box depth at 100 %: half the box height.
-constexpr double kDepthAtFullPercent = 0.5;
+// Box depth at 100 %: 0.3 of the box height.
+constexpr double kDepthAtFullPercent = 0.3;
 // Ticks the automatic left axis aims at.
 constexpr int kLeftAxisTicks = 8;
 // Bars at least this wide on screen get an outline.
@@ -43,10 +43,12 @@ QString decadeLabel(int exponent) {
     return QStringLiteral("1e%1").arg(exponent);
 }
 
+// Fixed notation with as many decimals as the tick step needs.
 QString valueLabel(double value, double step) {
     if (std::fabs(value) < step * 1e-9)
         return QStringLiteral("0");
-    return QString::number(value, 'g', 6);
+    const int decimals = std::max(0, static_cast<int>(-std::floor(std::log10(step) + 1e-9)));
+    return QString::number(value, 'f', decimals);
 }
 
 }  // namespace
@@ -344,8 +346,8 @@ void ProjectionChart::rebuild() {
             QColor colour;
         };
         const QColor front = box.colour;
-        const QColor top = box.colour.lighter(125);
-        const QColor side = box.colour.darker(150);
+        const QColor top = box.colour.lighter(140);
+        const QColor side = box.colour.darker(125);
         const double l = box.left, r = box.right;
         const Side sides[] = {
             {{0, 0, -1},

@@ -41,6 +41,10 @@ void TForm2::showParameterReport() {
             setMemoColour(item.colour);
         }
     }
+    // Appending leaves the view at the last line; the report reads from its
+    // first.
+    Memo1->moveCursor(QTextCursor::Start);
+    Memo1->ensureCursorVisible();
     show();
     raise();
 }

@@ -26,7 +26,14 @@ TForm3::TForm3(QWidget* parent)
 
     StringGrid1 = new QTableWidget(kValueCells, kValueCells, this);
     StringGrid1->setGeometry(0, 0, 767, 258);
-    StringGrid1->setFont(msSansSerif(13, true));
+    const QFont cellFont = msSansSerif(13, true);
+    StringGrid1->setFont(cellFont);
+    StringGrid1->horizontalHeader()->setFont(cellFont);
+    StringGrid1->verticalHeader()->setFont(cellFont);
+    StringGrid1->horizontalHeader()->setHighlightSections(false);
+    StringGrid1->verticalHeader()->setHighlightSections(false);
+    // Text wider than a cell is clipped, not elided.
+    StringGrid1->setTextElideMode(Qt::ElideNone);
     QPalette palette = StringGrid1->palette();
     palette.setColor(QPalette::Base, desktopColour());
     palette.setColor(QPalette::Text, Qt::yellow);

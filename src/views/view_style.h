@@ -8,8 +8,11 @@
 namespace quorvane {
 
 // "MS Sans Serif" at the given character height in pixels; Qt falls back to
-// the listed sans-serif families when it is missing.
+// the listed sans-serif families of similar width when it is missing.
 QFont msSansSerif(int pixelHeight, bool bold = false);
+
+// "Arial" at the given character height, with Arial-metric substitutes.
+QFont arial(int pixelHeight);
 
 // The system desktop colour of the designs. Qt has no such palette role; the
 // classic desktop teal stands in for it.
