@@ -2,8 +2,9 @@
 // n = componentCount, C = curveCount, b = (c-1)(n+1) and parameters V:
 //   rate_k = exp(V[(n+1)C + k]),  E_k = exp(-rate_k * t)          k = 1..n
 //   y = V[b+1] + V[b+2]*E_1, then y = y + V[b+1+k]*E_k for k = 2..n
-// all in extended precision, rates recomputed at every call. The caller
-// guarantees 1 <= componentCount <= 9 and indices in range. Floating-point
+// all in extended precision, rates recomputed at every call. With
+// componentCount 0 (no Start yet) the value is the offset V[b+1] alone. The
+// caller guarantees componentCount <= 9 and indices in range. Floating-point
 // faults (an overflowing exponential) raise the status flags; the caller
 // checks them (floating_point.h).
 #pragma once

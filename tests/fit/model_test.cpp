@@ -45,6 +45,17 @@ TEST_F(Model, AtTimeZeroIsOffsetPlusAmplitudes) {
     EXPECT_EQ(evaluateModelAt(1, 0.0L), 0.6875L);
 }
 
+TEST_F(Model, WithoutComponentsIsTheOffsetAlone) {
+    addCurve({1e-6}, {0.0});
+    addCurve({1e-6}, {0.0});
+    workspace.componentCount = 0;
+    workspace.ParameterVector[1] = 0.25L;
+    workspace.ParameterVector[2] = -0.5L;
+    workspace.ParameterVector[3] = 7.0L;  // beyond the offsets: never read
+    EXPECT_EQ(evaluateModelAtPoint(1, 1), 0.25L);
+    EXPECT_EQ(evaluateModelAt(2, 3.0L), -0.5L);
+}
+
 TEST_F(Model, FarBeyondEveryTimeConstantIsTheOffset) {
     addCurve({1e3}, {0.0});
     setComponents(2, {5e-6L, 3e-3L});
