@@ -3,10 +3,13 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 
 #include "views/main_window_link.h"
 
 namespace quorvane {
+
+class Chart;
 
 class TForm5 : public QWidget {
     Q_OBJECT
@@ -17,12 +20,19 @@ class TForm5 : public QWidget {
     // The main window whose data series titles give the wavelengths.
     void setMainWindow(const MainWindowLink* mainWindow) { mainWindow_ = mainWindow; }
 
-    // Tools > Differential spectra: adds the spectra series and shows the
-    // window. Throws QuorvaneError on failure.
+    // Tools > Differential spectra: adds one red line series to each filled
+    // chart (chart 1, and charts 2..K) and shows the window. Throws
+    // QuorvaneError on failure; what was added before it stays and the
+    // window is not shown.
     void showDifferentialSpectra();
+
+    // Chart1..Chart9 of the design, k = 1..9: titled "t<k>", at left
+    // 8 + 320 * ((k-1) mod 3), top 16 + 240 * ((k-1) div 3), 300 x 220.
+    Chart* chart(int k) const { return charts_.at(static_cast<std::size_t>(k - 1)); }
 
   private:
     const MainWindowLink* mainWindow_ = nullptr;
+    std::array<Chart*, 9> charts_{};
 };
 
 }  // namespace quorvane
