@@ -14,17 +14,11 @@ namespace {
 
 constexpr long double kResidualScale = 30.0L;
 
-long double modelValueAtPoint(int curve, int point) {
-    if (workspace.componentCount == 0)
-        return workspace.ParameterVector[offsetIndex(curve)];
-    return evaluateModelAtPoint(curve, point);
-}
-
 }  // namespace
 
 double scaledResidual(int curve, int point) {
     const long double value = workspace.curves[curve].values[point];
-    return static_cast<double>((value - modelValueAtPoint(curve, point)) / kResidualScale);
+    return static_cast<double>((value - evaluateModelAtPoint(curve, point)) / kResidualScale);
 }
 
 void buildResidualSurface(const ResidualSink& sink) {

@@ -5,8 +5,8 @@
 // extended precision (the divisor exactly 30), r then rounded to double.
 //
 // Before the first Start (componentCount 0) the model has no component: m is
-// the curve's offset alone, ParameterVector[offsetIndex(c)] (zero until a
-// Start writes it), so the bars show the data themselves, scaled.
+// the curve's offset alone (zero until a Start writes it), so the bars show
+// the data themselves, scaled.
 #pragma once
 
 #include <functional>
