@@ -142,13 +142,15 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks) {
 
     // 6. The iterations; none when the count is 0 or negative.
     const int curves = workspace.curveCount;
-    for (int i = 1; i <= iterationCount; ++i) {
+    // A 64-bit counter: the count may be the largest int32.
+    for (std::int64_t i = 1; i <= iterationCount; ++i) {
+        const int iteration = static_cast<int>(i);
         if (hooks.processEvents)
             hooks.processEvents();
         refuseChangedWorkspace(curves, components);
-        iterate(i);
+        iterate(iteration);
         if (hooks.setProgress)
-            hooks.setProgress(startProgressPosition(i, iterationCount));
+            hooks.setProgress(startProgressPosition(iteration, iterationCount));
     }
 
     // 7. Write-back t_k = exp(-logRate_k), all nine.
