@@ -305,6 +305,10 @@ void Chart::applyAxisDesign(AxisState& target) {
         ticker->setTickCount(design.labelCountHint);
         axis->setTicker(ticker);
     }
+    // Plain label texts: the component's typeset powers would replace an
+    // "e" in a label by a superscript.
+    if (design.labelText)
+        axis->setNumberFormat(QStringLiteral("g"));
     axis->setTickLabels(design.labelsVisible);
     axis->setLabel(design.title);
     axis->setBasePen(QPen(design.axisColour, 0));
@@ -339,7 +343,7 @@ void Chart::setVerticalMarginsPercent(int top, int bottom) {
 }
 
 void Chart::applyVerticalMargins() {
-    const int height = std::max(1, plot_->height());
+    const int height = std::max(1, contentsRect().height());
     plot_->plotLayout()->setMargins(
         QMargins(0, height * topMarginPercent_ / 100, 0, height * bottomMarginPercent_ / 100));
 }
@@ -443,7 +447,7 @@ void Chart::updateLegend() {
     const int entryHeight =
         std::max(legend->iconSize().height(), QFontMetrics(legend->font()).height()) +
         legend->rowSpacing();
-    const int available = std::max(1, plot_->height() - 60);
+    const int available = std::max(1, contentsRect().height() - 60);
     const int capacity = std::max(1, available / std::max(1, entryHeight));
     legend->clearItems();
     for (int position = 0; position < seriesCount(); ++position) {
@@ -513,8 +517,11 @@ QImage Chart::toImage() {
     QImage image(size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    const QPixmap plot = plot_->toPixmap(plot_->width(), plot_->height());
-    painter.drawPixmap(plot_->pos(), plot);
+    // The plot's area inside the border, laid out even when the chart has
+    // never been shown.
+    const QRect area = contentsRect();
+    const QPixmap plot = plot_->toPixmap(area.width(), area.height());
+    painter.drawPixmap(area.topLeft(), plot);
     if (frameStyle() != QFrame::NoFrame) {
         painter.setPen(QPen(Qt::black, 0));
         painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
@@ -533,8 +540,8 @@ void Chart::print(QPrinter& printer) {
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int width = std::max(1, plot_->width());
-    const int height = std::max(1, plot_->height());
+    const int width = std::max(1, contentsRect().width());
+    const int height = std::max(1, contentsRect().height());
     const double scale = std::min(page.width() / width, page.height() / height);
     painter.translate((page.width() - width * scale) / 2, (page.height() - height * scale) / 2);
     painter.scale(scale, scale);

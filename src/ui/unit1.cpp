@@ -148,6 +148,12 @@ void TForm1::createControls() {
         auto* edit = new QLineEdit(client);
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(left, top, width, 21);
+        // A compact face, so that a written-back "1.23457E-5" fits the
+        // 65-pixel boxes.
+        QFont font = edit->font();
+        font.setPixelSize(11);
+        edit->setFont(font);
+        edit->setTextMargins(0, 0, 0, 0);
         edit->setText(QString::fromLatin1(text));
         return edit;
     };
@@ -364,8 +370,11 @@ void TForm1::Button1Click() {
         hooks.processEvents = [] { QCoreApplication::processEvents(); };
         hooks.setProgress = [this](int position) { ProgressBar1->setValue(position); };
         hooks.writeTimeConstants = [this, &timeBoxes](const TimeConstantTexts& texts) {
-            for (std::size_t k = 0; k < timeBoxes.size(); ++k)
+            for (std::size_t k = 0; k < timeBoxes.size(); ++k) {
                 timeBoxes[k]->setText(QString::fromStdString(texts[k]));
+                // The narrow boxes show the start of the number.
+                timeBoxes[k]->setCursorPosition(0);
+            }
         };
         hooks.replaceFittedCurves = [this] { replaceFittedCurves(); };
 

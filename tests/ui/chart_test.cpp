@@ -1,0 +1,185 @@
+// The chart layer's contract: series order, stable point order, legend
+// names, bitmap export and printing.
+#include <QFile>
+#include <QImage>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "data/error.h"
+#include "ui/chart.h"
+
+namespace quorvane {
+
+namespace {
+
+QVector<double> yValues(const ChartSeries& series) {
+    QVector<double> values;
+    for (int i = 0; i < series.pointCount(); ++i)
+        values << series.point(i).y;
+    return values;
+}
+
+// Pixels that are clearly red (antialiasing blends the line's edges).
+int countRedPixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80)
+                ++count;
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+class ChartTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void pointsAscendInXAndEqualXKeepsInsertionOrder() {
+        Chart chart;
+        ChartSeries* series = chart.addLineSeries();
+        series->addPoint(2, 10, Qt::black);
+        series->addPoint(1, 20, Qt::black);
+        series->addPoint(2, 30, Qt::black);
+        series->addPoint(1, 40, Qt::black);
+        series->addPoint(3, 50, Qt::black);
+        series->addPoint(1, 60, Qt::black);
+        QCOMPARE(yValues(*series), (QVector<double>{20, 40, 60, 10, 30, 50}));
+        QCOMPARE(series->point(0).x, 1.0);
+        QCOMPARE(series->point(5).x, 3.0);
+    }
+
+    void barSeriesKeepTheSameOrder() {
+        Chart chart;
+        ChartSeries* bars = chart.addBarSeries();
+        QCOMPARE(bars->kind(), SeriesKind::Bar);
+        QVERIFY(bars->marksVisible());
+        bars->setMarksVisible(false);
+        QVERIFY(!bars->marksVisible());
+        bars->addPoint(5, 1, Qt::red);
+        bars->addPoint(5, 2, Qt::red);
+        bars->addPoint(4, 3, Qt::red);
+        QCOMPARE(yValues(*bars), (QVector<double>{3, 1, 2}));
+        QCOMPARE(bars->colour(), QColor(Qt::red));
+    }
+
+    void seriesAreAttachedInOrderAndFreeingMovesLaterOnesDown() {
+        Chart chart;
+        ChartSeries* first = chart.addLineSeries();
+        ChartSeries* second = chart.addLineSeries();
+        ChartSeries* third = chart.addLineSeries();
+        first->setTitle(QStringLiteral("400.txt"));
+        QCOMPARE(chart.seriesCount(), 3);
+        QCOMPARE(chart.series(1), second);
+        QCOMPARE(chart.legendText(0), QStringLiteral("400.txt"));
+        QCOMPARE(chart.legendText(2), QStringLiteral("Series 2"));
+
+        chart.freeSeries(second);
+        QCOMPARE(chart.seriesCount(), 2);
+        QCOMPARE(chart.series(1), third);
+        QCOMPARE(chart.positionOf(third), 1);
+        QCOMPARE(chart.positionOf(second), -1);
+        // An untitled series is named by its position now.
+        QCOMPARE(chart.legendText(1), QStringLiteral("Series 1"));
+        QCOMPARE(chart.series(2), nullptr);
+
+        chart.freeAllSeries();
+        QCOMPARE(chart.seriesCount(), 0);
+        chart.redraw();
+    }
+
+    void fixedAxesIgnoreTheDataAndAutomaticOnesFollowIt() {
+        Chart chart;
+        chart.resize(400, 300);
+        AxisDesign fixed;
+        fixed.automatic = false;
+        fixed.logarithmic = true;
+        fixed.minimum = 1e-6;
+        fixed.maximum = 10;
+        chart.setAxisDesign(AxisPosition::Bottom, fixed);
+        ChartSeries* series = chart.addLineSeries();
+        series->addPoint(1e-3, -5, Qt::black);
+        series->addPoint(1e-2, 7, Qt::black);
+        chart.redraw();
+        QCOMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
+        QCOMPARE(chart.axisMaximum(AxisPosition::Bottom), 10.0);
+        QCOMPARE(chart.axisMinimum(AxisPosition::Left), -5.0);
+        QCOMPARE(chart.axisMaximum(AxisPosition::Left), 7.0);
+
+        chart.zoomTo(1e-4, 1e-2, 0, 1);
+        chart.redraw();
+        QCOMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-4);
+        chart.restoreRanges();
+        chart.redraw();
+        QCOMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
+        QCOMPARE(chart.axisMaximum(AxisPosition::Left), 7.0);
+    }
+
+    void bitmapHasTheOnScreenSizeAndShowsTheSeries() {
+        QTemporaryDir folder;
+        Chart chart;
+        chart.resize(420, 310);
+        AxisDesign axis;
+        axis.automatic = false;
+        axis.minimum = 0;
+        axis.maximum = 10;
+        chart.setAxisDesign(AxisPosition::Bottom, axis);
+        chart.setAxisDesign(AxisPosition::Left, axis);
+        chart.setLegendVisible(false);
+        ChartSeries* series = chart.addLineSeries();
+        series->setLineWidth(3);
+        series->addPoint(1, 5, QColor(255, 0, 0));
+        series->addPoint(9, 5, QColor(255, 0, 0));
+
+        const QString path = folder.filePath(QStringLiteral("chart.bmp"));
+        chart.saveBitmap(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(2), QByteArray("BM"));
+        file.close();
+        const QImage image(path, "BMP");
+        QCOMPARE(image.size(), QSize(420, 310));
+        QVERIFY(countRedPixels(image) > 300);
+        QCOMPARE(image.pixelColor(2, 2), QColor(Qt::white));
+    }
+
+    void bitmapThatCannotBeWrittenIsAnError() {
+        Chart chart;
+        const QString path = QStringLiteral("/nonexistent-folder-of-quorvane/chart.bmp");
+        try {
+            chart.saveBitmap(path);
+            QFAIL("no error");
+        } catch (const QuorvaneError& error) {
+            QCOMPARE(QString::fromStdString(error.message()),
+                     QStringLiteral("Cannot create file ") + path);
+        }
+    }
+
+    void printsToAPdfFileWithoutAPrinter() {
+        QTemporaryDir folder;
+        Chart chart;
+        chart.resize(500, 400);
+        chart.setTitle(QStringLiteral("TChart"));
+        ChartSeries* series = chart.addLineSeries();
+        series->addPoint(1, 1, Qt::black);
+        series->addPoint(2, 3, Qt::black);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString path = folder.filePath(QStringLiteral("chart.pdf"));
+        printer.setOutputFileName(path);
+        chart.print(printer);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.read(4), QByteArray("%PDF"));
+        QVERIFY(file.size() > 1000);
+    }
+};
+
+}  // namespace quorvane
+
+QTEST_MAIN(quorvane::ChartTest)
+#include "chart_test.moc"
