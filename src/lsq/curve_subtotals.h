@@ -1,33 +1,39 @@
-// The per-curve part of the normal equations: one pass over the points of one
-// curve that adds every point's term to the subtotal of each entry the curve
-// contributes to. buildNormalMatrix and buildGradientVector assemble these
-// subtotals into normalMatrix and gradientVector (normal_equations.cpp).
+// The per-curve part of the normal equations, the gradient and the sum of
+// squared residuals: one pass over the points of one curve that adds every
+// point's term to the subtotal of each entry the curve contributes to.
+// buildNormalMatrix, buildGradientVector and sumSquaredResiduals assemble
+// these subtotals (normal_equations.cpp, goodness_of_fit.cpp).
 //
-// The pass caches, for the point being visited, the residual and the
-// exponentials E_m = exp(-x*w[m]), D_m = exp(k[m] - x*w[m]) and the pair
-// exponentials. Each value is computed exactly as the entry-by-entry direct
-// evaluation computes it, and each entry's subtotal still adds its terms in
-// increasing point order, so the results equal the direct evaluation bit for
-// bit. One curve's pass reads only the workspace's inputs and writes only
-// the caller's CurveSubtotals, so the curves can be worked on independently;
-// the caller then adds the subtotals of the shared log-rate entries in
-// increasing curve order.
+// The pass forms, for the point being visited, the residual and the
+// exponentials E_m = exp(-x*w[m]), D_m = exp(k[m] - x*w[m]), the pair
+// exponentials and the rate block's exponentials once, and uses each value
+// for every entry that needs it. Each value is computed exactly as the
+// entry-by-entry direct evaluation computes it, and each entry's subtotal
+// still adds its terms in increasing point order, so the results equal the
+// direct evaluation bit for bit. One curve's pass reads only the workspace's
+// inputs and writes only the caller's CurveSubtotals, so curves can be worked
+// on at the same time on different threads; the caller then adds the
+// subtotals of the shared log-rate entries and of the sum in increasing curve
+// order.
 //
 // Index conventions are those of normal_equations.h: j = 1 is the offset,
 // j = 2..n+1 the amplitude of component j-1; m, l = 1..n the components.
 #pragma once
 
+#include "data/floating_point.h"
 #include "data/workspace.h"
 
 namespace quorvane {
 
 // Quantities of the shared log-rates that every point of every curve uses,
-// taken once per build from ParameterVector. exp is deterministic, so
-// w[m] = expl(k[m]) taken once equals w[m] taken anew at every use.
+// taken once per build (or sum) from the parameter vector V it works on
+// (ParameterVector, or trialVector for the trial sum). exp is deterministic,
+// so w[m] = expl(k[m]) taken once equals w[m] taken anew at every use.
 struct RateTable {
+    const long double* parameters;            // V, also the source of the offsets and amplitudes
     int componentCount;                       // n
     int curveCount;                           // C
-    int rateBase;                             // s = (n+1)C; k[m] = ParameterVector[s+m]
+    int rateBase;                             // s = (n+1)C; k[m] = V[s+m]
     long double logRate[kMaxComponents + 1];  // k[m]
     long double rate[kMaxComponents + 1];     // w[m] = expl(k[m])
     // For l <= m: w[l] + w[m] and k[m] + k[l] (addition is commutative in
@@ -36,12 +42,17 @@ struct RateTable {
     long double logRateSum[kMaxComponents + 1][kMaxComponents + 1];
 };
 
-// Fills the table from ParameterVector with the current componentCount and
-// curveCount. The caller guarantees 0 <= componentCount <= 9.
-void prepareRateTable(RateTable& table);
+// Fills the table from `parameters` with the current componentCount and
+// curveCount. The caller guarantees 0 <= componentCount <= 9. An overflowing
+// rate raises the calling thread's flags.
+void prepareRateTable(RateTable& table, const long double* parameters);
 
-// Which subtotals one pass forms.
-enum class CurveParts { Matrix = 1, Gradient = 2, MatrixAndGradient = 3 };
+// Which results one pass forms; any combination.
+enum CurvePart : unsigned {
+    kMatrixPart = 1,    // steps 1 to 4 of the normal matrix
+    kGradientPart = 2,  // the gradient entries
+    kSumPart = 4,       // the sum of squared residuals
+};
 
 // Subtotals of one curve c, each an extended sum over its points in
 // increasing order, starting at 0.
@@ -60,12 +71,22 @@ struct CurveSubtotals {
     long double coefficientGradient[kMaxComponents + 2];
     // Gradient: this curve's part of entry s+m.
     long double rateGradient[kMaxComponents + 1];
+    // Sum of r*r over the points.
+    long double sumOfSquares;
+
+    // The fault flags (floating_point.h) that forming each part on its own
+    // would raise: a value shared by several parts (a residual, E_m, D_m)
+    // counts for each part that uses it.
+    FloatingPointFaults matrixFaults;
+    FloatingPointFaults gradientFaults;
+    FloatingPointFaults sumFaults;
 };
 
-// One pass over the points of curve `curve` forming the subtotals of
-// `parts`; the other members of `subtotals` are left as they are. Raises the
-// floating-point status flags on a fault; the caller tests them.
-void accumulateCurveSubtotals(int curve, const RateTable& table, CurveParts parts,
+// One pass over the points of curve `curve` forming the subtotals of the
+// parts in `parts` (a combination of CurvePart) and their fault flags; the
+// members of other parts are left as they are. Expects the calling thread's
+// fault flags clear and leaves them clear; the faults are in `subtotals`.
+void accumulateCurveSubtotals(int curve, const RateTable& table, unsigned parts,
                               CurveSubtotals& subtotals);
 
 }  // namespace quorvane

@@ -2,12 +2,20 @@
 
 #include "data/floating_point.h"
 #include "data/workspace.h"
-#include "lsq/curve_subtotals.h"
+#include "lsq/build_results.h"
+#include "lsq/curve_passes.h"
 #include "lsq/system_capacity.h"
 
 namespace quorvane {
 
 namespace {
+
+// The fault flags raised on this thread since the last clear, then cleared.
+FloatingPointFaults takeFaults() {
+    const FloatingPointFaults faults = raisedFloatingPointFaults();
+    clearFloatingPointFaults();
+    return faults;
+}
 
 void clearLeadingSquare(int size) {
     for (int row = 1; row <= size; ++row)
@@ -29,33 +37,20 @@ void dampDiagonal(int size) {
         workspace.normalMatrix[q][q] = workspace.normalMatrix[q][q] * factor;
 }
 
-}  // namespace
-
-// Assembly: curve c's own block (step 1) and its rate-by-coefficient entries
-// (step 2) are that curve's subtotals. The log-rate entries add the per-curve
-// subtotals in increasing curve order into totals that start at 0:
+// Matrix assembly: curve c's own block (step 1) and its rate-by-coefficient
+// entries (step 2) are that curve's subtotals. The log-rate entries add the
+// per-curve subtotals in increasing curve order into totals that start at 0:
 //   [s+m][s+l] = sum_c rateBlock_c[m][l]                     l < m
 //   [s+m][s+m] = (sum_c rateBlock_c[m][m]) - (sum_c secondOrder_c[m])
 // where secondOrder_c[m] already is 0 - t_1 - t_2 - ... over the points.
-// Then mirror and damping. The inter-curve entries stay 0 from the clearing.
-void buildNormalMatrix() {
-    clearFloatingPointFaults();
-    checkNormalEquationsCapacity();
-    const int n = workspace.componentCount;
-    const int curves = workspace.curveCount;
+// The inter-curve entries stay 0 from the clearing.
+void assembleMatrix(int n, int curves) {
     const int s = (n + 1) * curves;
-    const int size = s + n;
-    clearLeadingSquare(size);
-
-    RateTable table;
-    prepareRateTable(table);
+    auto& matrix = workspace.normalMatrix;
     long double rateBlockTotal[kMaxComponents + 1][kMaxComponents + 1] = {};
     long double secondOrderTotal[kMaxComponents + 1] = {};
-    CurveSubtotals subtotals;
-    auto& matrix = workspace.normalMatrix;
-
     for (int c = 1; c <= curves; ++c) {
-        accumulateCurveSubtotals(c, table, CurveParts::Matrix, subtotals);
+        const CurveSubtotals& subtotals = curveSubtotalsOf(c);
         const int base = (c - 1) * (n + 1);
         matrix[base + 1][base + 1] = static_cast<long double>(workspace.pointCount[c]);
         for (int j = 2; j <= n + 1; ++j)
@@ -74,29 +69,15 @@ void buildNormalMatrix() {
             matrix[s + m][s + l] = rateBlockTotal[m][l];
         matrix[s + m][s + m] = rateBlockTotal[m][m] - secondOrderTotal[m];
     }
-
-    mirrorLowerTriangle(size);
-    dampDiagonal(size);
-    checkFloatingPointFaults();
 }
 
-// [p(c,j)] = curve c's subtotal; [s+m] = sum_c rateGradient_c[m] in
-// increasing curve order, starting at 0.
-void buildGradientVector() {
-    clearFloatingPointFaults();
-    checkNormalEquationsCapacity();
-    const int n = workspace.componentCount;
-    const int curves = workspace.curveCount;
+// Gradient assembly: [p(c,j)] = curve c's subtotal; [s+m] = sum_c
+// rateGradient_c[m] in increasing curve order, starting at 0.
+void assembleGradient(int n, int curves, long double* gradient) {
     const int s = (n + 1) * curves;
-
-    RateTable table;
-    prepareRateTable(table);
     long double rateTotal[kMaxComponents + 1] = {};
-    CurveSubtotals subtotals;
-    auto& gradient = workspace.gradientVector;
-
     for (int c = 1; c <= curves; ++c) {
-        accumulateCurveSubtotals(c, table, CurveParts::Gradient, subtotals);
+        const CurveSubtotals& subtotals = curveSubtotalsOf(c);
         const int base = (c - 1) * (n + 1);
         for (int j = 1; j <= n + 1; ++j)
             gradient[base + j] = subtotals.coefficientGradient[j];
@@ -105,7 +86,79 @@ void buildGradientVector() {
     }
     for (int m = 1; m <= n; ++m)
         gradient[s + m] = rateTotal[m];
-    checkFloatingPointFaults();
+}
+
+}  // namespace
+
+// One pass per curve forms the matrix's subtotals together with the
+// gradient's and the sum of squares' (they share every residual and
+// exponential); the gradient and the sum are kept for buildGradientVector and
+// sumSquaredResiduals (build_results.h), each with the faults forming it on
+// its own would raise. The matrix's own faults throw at the end, after every
+// entry has been written, as a build that tests the flags once would.
+void buildNormalMatrix() {
+    clearFloatingPointFaults();
+    checkNormalEquationsCapacity();
+    forgetBuildResults();
+    const int n = workspace.componentCount;
+    const int curves = workspace.curveCount;
+    const int size = (n + 1) * curves + n;
+    clearLeadingSquare(size);
+
+    RateTable table;
+    prepareRateTable(table, workspace.ParameterVector);
+    const FloatingPointFaults rateFaults = takeFaults();
+    beginBuildResults();
+    FloatingPointFaults matrixFaults =
+        rateFaults | runCurvePasses(table, kMatrixPart | kGradientPart | kSumPart, true);
+
+    matrixFaults |= curvePartFaults(curves, &CurveSubtotals::matrixFaults);
+    assembleMatrix(n, curves);
+    mirrorLowerTriangle(size);
+    dampDiagonal(size);
+    matrixFaults |= takeFaults();
+
+    if (matrixFaults == 0) {
+        long double* gradient = buildGradientStore();
+        assembleGradient(n, curves, gradient);
+        const FloatingPointFaults gradientAssemblyFaults = takeFaults();
+        long double sumOfSquares = 0.0L;
+        for (int c = 1; c <= curves; ++c)
+            sumOfSquares = sumOfSquares + curveSubtotalsOf(c).sumOfSquares;
+        const FloatingPointFaults sumAssemblyFaults = takeFaults();
+        completeBuildResults(
+            rateFaults | gradientAssemblyFaults |
+                curvePartFaults(curves, &CurveSubtotals::gradientFaults),
+            sumOfSquares,
+            rateFaults | sumAssemblyFaults | curvePartFaults(curves, &CurveSubtotals::sumFaults));
+    }
+    throwIfFloatingPointFault(matrixFaults);
+}
+
+void buildGradientVector() {
+    clearFloatingPointFaults();
+    checkNormalEquationsCapacity();
+    const int n = workspace.componentCount;
+    const int curves = workspace.curveCount;
+    const int size = (n + 1) * curves + n;
+
+    const long double* stored = nullptr;
+    FloatingPointFaults faults = 0;
+    if (lookUpBuildGradient(stored, faults)) {
+        for (int q = 1; q <= size; ++q)
+            workspace.gradientVector[q] = stored[q];
+        throwIfFloatingPointFault(faults);
+        return;
+    }
+
+    RateTable table;
+    prepareRateTable(table, workspace.ParameterVector);
+    faults = takeFaults();
+    faults |= runCurvePasses(table, kGradientPart, false);
+    faults |= curvePartFaults(curves, &CurveSubtotals::gradientFaults);
+    assembleGradient(n, curves, workspace.gradientVector);
+    faults |= takeFaults();
+    throwIfFloatingPointFault(faults);
 }
 
 }  // namespace quorvane

@@ -1,0 +1,33 @@
+// The per-curve passes of curve_subtotals.h run for all curves at once, one
+// curve per task of the thread pool (thread_pool.h), each into a slot of its
+// own; the callers add the slots in increasing curve order, so the results do
+// not depend on the number of threads.
+#pragma once
+
+#include "data/floating_point.h"
+#include "lsq/curve_subtotals.h"
+
+namespace quorvane {
+
+// Runs the passes of curves 1..table.curveCount for `parts`; with
+// recordInputs each task first copies its curve's data for the build's
+// stored results (build_results.h). The calling thread's fault flags must be
+// clear and are clear afterwards; returns what was raised outside the
+// passes' own accounting (nothing, normally).
+FloatingPointFaults runCurvePasses(const RateTable& table, unsigned parts, bool recordInputs);
+
+// The slot of curve c, valid after runCurvePasses until the next run.
+const CurveSubtotals& curveSubtotalsOf(int curve);
+
+// The union of one part's faults over curves 1..curves.
+FloatingPointFaults curvePartFaults(int curves, FloatingPointFaults CurveSubtotals::*part);
+
+// The sum of squared residuals on the parameter vector `parameters`
+// (ParameterVector or trialVector): per-curve subtotals of r*r added in
+// increasing curve order into a total that starts at 0. Its faults are
+// raised on the calling thread's flags, which keep what they held before, as
+// a direct evaluation would leave them. Refuses (QuorvaneError) a
+// componentCount outside 0..9 or more than 300 parameters, like the build.
+long double sumOfSquaresOn(const long double* parameters);
+
+}  // namespace quorvane
