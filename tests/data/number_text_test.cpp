@@ -192,7 +192,8 @@ TEST_P(NumberTextSyntax, RandomDigitStringsMatchTheCLibrary) {
         const int fractionDigits = length(engine);
         for (int k = 0; k < fractionDigits; ++k)
             text.push_back(static_cast<char>('0' + digit(engine)));
-        text += "e" + std::to_string(exponent(engine));
+        text.push_back('e');
+        text += std::to_string(exponent(engine));
         const double expectedDouble = strtod_l(text.c_str(), nullptr, cLocale);
         const long double expectedExtended = strtold_l(text.c_str(), nullptr, cLocale);
         if (std::isinf(expectedDouble)) {
