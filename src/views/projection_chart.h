@@ -9,7 +9,7 @@
 // the straight front view for both (333 and 320 look from the right and from
 // above, so the back wall stands up and to the right of the front); the
 // projected box is fitted into the widget, scaled by zoom and moved by the
-// two offsets; depth is the box's depth in per cent of its height.
+// two offsets; depth sets the box's depth, 100 % being 0.3 of its height.
 //
 // Axes: the bottom axis is logarithmic over a fixed range; the left axis
 // scales itself to every bar of every series and to 0 (bars rise from 0).
