@@ -21,13 +21,7 @@ void print(std::ostream& out, const std::string& section) {
 
 void loadTraces(const std::vector<std::string>& files, std::vector<std::string>& titles) {
     for (const std::string& file : files) {
-        try {
-            loadTraceFile(file);
-        } catch (const QuorvaneError& error) {
-            // The file the message belongs to, when the message does not say.
-            throw QuorvaneError(error.message(),
-                                error.detail().empty() ? "File " + file + "." : error.detail());
-        }
+        loadTraceFile(file);
         titles.push_back(traceTitle(file));
     }
 }
@@ -79,9 +73,8 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, covarianceSection());
         print(out, spectraSection(titles));
     } catch (const QuorvaneError& error) {
+        // Exactly the error box's text, on one line: scripts match on it.
         err << errorBoxText(error.message()) << '\n';
-        if (!error.detail().empty())
-            err << error.detail() << '\n';
         err.flush();
         return kExitFailure;
     } catch (const std::exception& error) {

@@ -262,9 +262,8 @@ TEST(QuorvaneFit, ErrorsBeforeTheFitPrintNothingAndExitWithOne) {
         std::vector<std::string> arguments;
         std::string message;
     } cases[] = {
-        {{file, (folder.path() / "missing.txt").string()},
-         "File not found.\nFile " + (folder.path() / "missing.txt").string() + ".\n"},
-        {{file, bad}, "'x' is not a valid floating point value.\nFile 500.txt, line 2.\n"},
+        {{file, (folder.path() / "missing.txt").string()}, "File not found.\n"},
+        {{file, bad}, "'x' is not a valid floating point value.\n"},
         {{"-n", "four", file}, "'four' is not a valid integer value.\n"},
         {{"-n", "10", file}, "The number of components must be between 1 and 9, not 10.\n"},
         {{"-i", "5x", file}, "'5x' is not a valid integer value.\n"},
