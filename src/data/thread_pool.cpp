@@ -168,6 +168,12 @@ void setParallelThreadCount(int count) {
     configuredThreadCount() = count < 1 ? defaultParallelThreadCount() : clampThreadCount(count);
 }
 
+void startParallelThreads() {
+    const int threads = parallelThreadCount();
+    if (threads > 1 && !insideLoop)
+        pool().ensureWorkers(threads - 1);
+}
+
 FloatingPointFaults runParallel(int first, int last, ParallelTask task, void* context) {
     const int tasks = last - first + 1;
     if (tasks <= 0)

@@ -38,6 +38,11 @@ void setParallelThreadCount(int count);
 // the core count (1 when the machine does not tell).
 int defaultParallelThreadCount();
 
+// Starts the pool threads of the current thread count now, if they do not
+// run yet (otherwise the first loop that needs them starts them). A Start
+// calls it before its iterations, so that no iteration allocates.
+void startParallelThreads();
+
 using ParallelTask = void (*)(void* context, int index);
 
 // Runs task(context, index) once for every index = first..last (none when

@@ -8,6 +8,7 @@
 #include "data/floating_point.h"
 #include "data/number_format.h"
 #include "data/number_text.h"
+#include "data/thread_pool.h"
 #include "data/workspace.h"
 #include "fit/goodness_of_fit.h"
 #include "fit/model.h"
@@ -140,8 +141,11 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks) {
     const std::int32_t iterationCount = textToInteger(boxes.iterationCount);
     storeLogRates(boxes.timeConstants);
 
-    // 6. The iterations; none when the count is 0 or negative.
+    // 6. The iterations; none when the count is 0 or negative. The pool
+    // threads of the builds exist before the first one, so that no
+    // iteration allocates.
     const int curves = workspace.curveCount;
+    startParallelThreads();
     // A 64-bit counter: the count may be the largest int32.
     for (std::int64_t i = 1; i <= iterationCount; ++i) {
         const int iteration = static_cast<int>(i);

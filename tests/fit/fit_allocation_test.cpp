@@ -1,0 +1,207 @@
+// No heap allocation inside the iterations of a Start or inside a build: the
+// workspace, the pool threads and every scratch area exist beforehand. This
+// program replaces the global operator new and counts the allocations of
+// every thread while a window is open.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "data/thread_pool.h"
+#include "data/workspace.h"
+#include "fit/fit_driver.h"
+#include "fit/goodness_of_fit.h"
+#include "lsq/linear_solver.h"
+#include "lsq/normal_equations.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+void* allocate(std::size_t size) {
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1);
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void* allocateAligned(std::size_t size, std::align_val_t alignment) {
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1);
+    const std::size_t align = static_cast<std::size_t>(alignment);
+    const std::size_t rounded = (size + align - 1) / align * align;
+    if (void* memory = std::aligned_alloc(align, rounded == 0 ? align : rounded))
+        return memory;
+    throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new(std::size_t size, std::align_val_t alignment) {
+    return allocateAligned(size, alignment);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return allocateAligned(size, alignment);
+}
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::align_val_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::align_val_t) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept {
+    std::free(memory);
+}
+
+namespace quorvane {
+namespace {
+
+using testing::addCurve;
+
+// Opens the counting window; close() returns the allocations inside it.
+class AllocationWindow {
+  public:
+    void open() {
+        allocations.store(0);
+        counting.store(true);
+    }
+    long close() {
+        counting.store(false);
+        return allocations.load();
+    }
+};
+
+// Three traces of three components on a log axis from 1e-7 to 1.
+void loadTraces() {
+    const double timeConstants[] = {5e-6, 1e-4, 3e-3};
+    for (int c = 1; c <= 3; ++c) {
+        std::vector<double> times;
+        std::vector<double> values;
+        for (int i = 0; i < 400; ++i) {
+            const double t = std::pow(10.0, -7.0 + 7.0 * i / 399.0);
+            double y = 0.002 * c;
+            for (int k = 0; k < 3; ++k)
+                y += (0.03 + 0.01 * k * c) * std::exp(-t / timeConstants[k]);
+            times.push_back(t);
+            values.push_back(y + 1e-4 * ((i % 5) - 2));
+        }
+        addCurve(times, values);
+    }
+}
+
+class Allocations : public testing::WorkspaceTest, public ::testing::WithParamInterface<int> {
+  protected:
+    void SetUp() override {
+        WorkspaceTest::SetUp();
+        setParallelThreadCount(GetParam());
+        loadTraces();
+    }
+    void TearDown() override { setParallelThreadCount(0); }
+};
+
+TEST_P(Allocations, TheCounterSeesAnAllocation) {
+    AllocationWindow window;
+    window.open();
+    int* probe = new int(3);
+    const long seen = window.close();
+    delete probe;
+    EXPECT_EQ(seen, 1);
+}
+
+// From the first event pass to the last progress update: every iteration of
+// the Start, with the time constants released from iteration 5 on.
+TEST_P(Allocations, NoneDuringTheIterationsOfAStart) {
+    StartBoxes boxes;
+    boxes.componentCount = "3";
+    boxes.iterationCount = "8";
+    boxes.timeConstants = {"6e-6", "8e-5", "4e-3",  "20e-3", "8e-3",
+                           "2e-3", "8e-3", "40e-3", "10e-6"};
+    AllocationWindow window;
+    int eventPasses = 0;
+    long atLastProgress = -1;
+    StartHooks hooks;
+    hooks.processEvents = [&] {
+        if (eventPasses++ == 0)
+            window.open();
+    };
+    hooks.setProgress = [&](int) { atLastProgress = allocations.load(); };
+    runStart(boxes, hooks);
+    window.close();
+    EXPECT_EQ(eventPasses, 8);
+    EXPECT_EQ(atLastProgress, 0);
+}
+
+TEST_P(Allocations, NoneInBuildsSolvesSumsAndTheInversion) {
+    workspace.componentCount = 3;
+    workspace.layoutComponentCount = 3;
+    const int s = 4 * workspace.curveCount;
+    for (int q = 1; q <= s; ++q)
+        workspace.ParameterVector[q] = 0.02L;
+    const long double timeConstants[] = {0, 6e-6L, 8e-5L, 4e-3L};
+    for (int m = 1; m <= 3; ++m)
+        workspace.ParameterVector[s + m] = -logl(timeConstants[m]);
+    workspace.lambda = 0.001L;
+    // Once outside the window: the pool threads start at the first loop.
+    buildNormalMatrix();
+
+    AllocationWindow window;
+    window.open();
+    buildNormalMatrix();
+    buildGradientVector();
+    solveStep();
+    trialSumSquaredResiduals();
+    sumSquaredResiduals();
+    workspace.ParameterVector[1] += 0.001L;  // the gradient and the sum are formed anew
+    buildGradientVector();
+    sumSquaredResiduals();
+    workspace.lambda = 0.0L;
+    buildNormalMatrix();
+    invertNormalMatrix(fittedParameterCount());
+    EXPECT_EQ(window.close(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreadCounts, Allocations, ::testing::Values(1, 2));
+
+}  // namespace
+}  // namespace quorvane
