@@ -1,0 +1,314 @@
+// The one-pass build on the thread pool against the literal reference: the
+// matrix, the gradient and the current sum the build keeps, the step and the
+// trial sum, bit for bit with one thread and with several; when the kept
+// results may be used and when not; and the faults each result raises.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <vector>
+
+#include "data/error.h"
+#include "data/thread_pool.h"
+#include "data/workspace.h"
+#include "fit/goodness_of_fit.h"
+#include "lsq/build_results.h"
+#include "lsq/linear_solver.h"
+#include "lsq/normal_equations.h"
+#include "random_problem.h"
+#include "reference_normal_equations.h"
+#include "reference_sums.h"
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+using testing::ProblemShape;
+using testing::sameBits;
+
+std::vector<long double> leadingSquare(const MatrixStore& matrix, int size) {
+    std::vector<long double> values;
+    for (int row = 1; row <= size; ++row)
+        for (int column = 1; column <= size; ++column)
+            values.push_back(matrix[row][column]);
+    return values;
+}
+
+std::vector<long double> leadingEntries(const long double* vector, int size) {
+    return std::vector<long double>(vector + 1, vector + 1 + size);
+}
+
+int firstDifference(const std::vector<long double>& a, const std::vector<long double>& b) {
+    for (std::size_t q = 0; q < a.size(); ++q)
+        if (!sameBits(a[q], b[q]))
+            return static_cast<int>(q);
+    return -1;
+}
+
+// Everything one iteration forms, in the driver's order.
+struct IterationResults {
+    std::vector<long double> matrix;
+    std::vector<long double> gradient;
+    std::vector<long double> step;
+    long double trialSum;
+    long double currentSum;
+};
+
+IterationResults productionIteration() {
+    const int size = fittedParameterCount();
+    IterationResults results;
+    buildNormalMatrix();
+    buildGradientVector();
+    results.matrix = leadingSquare(workspace.normalMatrix, size);
+    results.gradient = leadingEntries(workspace.gradientVector, size);
+    solveStep();
+    results.step = leadingEntries(workspace.stepVector, size);
+    results.trialSum = trialSumSquaredResiduals();
+    results.currentSum = sumSquaredResiduals();
+    return results;
+}
+
+IterationResults referenceIteration() {
+    const int size = fittedParameterCount();
+    IterationResults results;
+    testing::referenceBuildNormalMatrix();
+    testing::referenceBuildGradientVector();
+    results.matrix = leadingSquare(workspace.normalMatrix, size);
+    results.gradient = leadingEntries(workspace.gradientVector, size);
+    testing::referenceSolveByElimination(workspace.normalMatrix, workspace.gradientVector,
+                                         workspace.stepVector, size);
+    results.step = leadingEntries(workspace.stepVector, size);
+    results.trialSum = testing::referenceTrialSumSquaredResiduals();
+    results.currentSum = testing::referenceSumSquaredResiduals();
+    return results;
+}
+
+void expectSameIteration(const IterationResults& actual, const IterationResults& expected) {
+    EXPECT_EQ(firstDifference(actual.matrix, expected.matrix), -1);
+    EXPECT_EQ(firstDifference(actual.gradient, expected.gradient), -1);
+    EXPECT_EQ(firstDifference(actual.step, expected.step), -1);
+    EXPECT_TRUE(sameBits(actual.trialSum, expected.trialSum));
+    EXPECT_TRUE(sameBits(actual.currentSum, expected.currentSum));
+}
+
+class ThreadCountTest : public testing::WorkspaceTest {
+  protected:
+    void TearDown() override { setParallelThreadCount(0); }
+};
+
+struct ThreadedShape {
+    ProblemShape shape;
+    int threads;
+};
+
+class CachedBuildEquality : public ThreadCountTest,
+                            public ::testing::WithParamInterface<ThreadedShape> {};
+
+TEST_P(CachedBuildEquality, IterationEqualsTheDirectEvaluation) {
+    testing::loadRandomProblem(GetParam().shape);
+    setParallelThreadCount(GetParam().threads);
+    const IterationResults actual = productionIteration();
+    expectSameIteration(actual, referenceIteration());
+    EXPECT_GT(actual.currentSum, 0.0L);
+    EXPECT_NE(actual.trialSum, actual.currentSum);
+}
+
+// One thread is the sequential path; 2 and 3 split the curves differently
+// (3 threads leave the last thread a smaller share).
+INSTANTIATE_TEST_SUITE_P(
+    RandomProblems, CachedBuildEquality,
+    ::testing::Values(ThreadedShape{{1, 3, 31, 0.001L}, 1}, ThreadedShape{{1, 3, 31, 0.001L}, 2},
+                      ThreadedShape{{3, 7, 32, 0.0L}, 1}, ThreadedShape{{3, 7, 32, 0.0L}, 2},
+                      ThreadedShape{{3, 7, 32, 0.0L}, 3}, ThreadedShape{{6, 40, 33, 0.001L}, 1},
+                      ThreadedShape{{6, 40, 33, 0.001L}, 2}, ThreadedShape{{6, 40, 33, 0.001L}, 3},
+                      ThreadedShape{{9, 29, 34, 0.001L}, 2}));
+
+// The results of one thread and of two are the same bits, iteration after
+// iteration of a fit that moves the parameters.
+TEST_F(ThreadCountTest, OneAndTwoThreadsAgreeOverSeveralSteps) {
+    testing::loadRandomProblem({4, 12, 35, 0.001L});
+    std::vector<long double> start = leadingEntries(workspace.ParameterVector, kMaxParameters);
+    std::vector<IterationResults> byThreads[2];
+    for (const int threads : {1, 2}) {
+        setParallelThreadCount(threads);
+        std::copy(start.begin(), start.end(), workspace.ParameterVector + 1);
+        for (int step = 0; step < 3; ++step) {
+            byThreads[threads - 1].push_back(productionIteration());
+            const int size = fittedParameterCount();
+            for (int m = 1; m <= size; ++m)
+                workspace.ParameterVector[m] += 0.25L * workspace.stepVector[m];
+        }
+    }
+    for (int step = 0; step < 3; ++step)
+        expectSameIteration(byThreads[1][step], byThreads[0][step]);
+}
+
+class KeptResults : public ThreadCountTest {
+  protected:
+    void SetUp() override {
+        ThreadCountTest::SetUp();
+        testing::loadRandomProblem({3, 4, 36, 0.001L});
+        setParallelThreadCount(2);
+        buildNormalMatrix();
+    }
+    static bool gradientKept() {
+        const long double* gradient = nullptr;
+        FloatingPointFaults faults = 0;
+        return lookUpBuildGradient(gradient, faults);
+    }
+    static bool sumKept() {
+        long double sum = 0.0L;
+        FloatingPointFaults faults = 0;
+        return lookUpBuildSumOfSquares(sum, faults);
+    }
+    void expectDirectResults() {
+        buildGradientVector();
+        const auto gradient = leadingEntries(workspace.gradientVector, fittedParameterCount());
+        const long double sum = sumSquaredResiduals();
+        testing::referenceBuildGradientVector();
+        EXPECT_EQ(firstDifference(gradient,
+                                  leadingEntries(workspace.gradientVector, fittedParameterCount())),
+                  -1);
+        EXPECT_TRUE(sameBits(sum, testing::referenceSumSquaredResiduals()));
+    }
+};
+
+TEST_F(KeptResults, KeptForTheSameInputsWhateverLambdaAndUnusedEntries) {
+    EXPECT_TRUE(gradientKept());
+    EXPECT_TRUE(sumKept());
+    workspace.lambda = 7.0L;
+    workspace.ParameterVector[fittedParameterCount() + 1] = 3.0L;   // log-rate of component n+1
+    workspace.curves[1].values[workspace.pointCount[1] + 1] = 9.0;  // beyond the last point
+    workspace.normalMatrix[1][1] = 5.0L;
+    EXPECT_TRUE(gradientKept());
+    EXPECT_TRUE(sumKept());
+    expectDirectResults();
+}
+
+TEST_F(KeptResults, NotKeptWhenOneBitOfAValueChanges) {
+    const int last = workspace.pointCount[2];
+    workspace.curves[2].values[last] = std::nextafter(workspace.curves[2].values[last], 1e9);
+    EXPECT_FALSE(gradientKept());
+    EXPECT_FALSE(sumKept());
+    expectDirectResults();
+}
+
+TEST_F(KeptResults, NotKeptWhenATimeChanges) {
+    workspace.curves[4].times[1] = -workspace.curves[4].times[1] - 1e-9;
+    EXPECT_FALSE(gradientKept());
+    expectDirectResults();
+}
+
+TEST_F(KeptResults, NotKeptWhenAParameterChanges) {
+    const int rate = fittedParameterCount();  // the last log-rate
+    workspace.ParameterVector[rate] = nextafterl(workspace.ParameterVector[rate], 100.0L);
+    EXPECT_FALSE(gradientKept());
+    EXPECT_FALSE(sumKept());
+    expectDirectResults();
+}
+
+TEST_F(KeptResults, NotKeptWhenTheCountsChange) {
+    workspace.pointCount[3] = workspace.pointCount[3] - 1;
+    EXPECT_FALSE(gradientKept());
+    expectDirectResults();
+    workspace.pointCount[3] = workspace.pointCount[3] + 1;
+    EXPECT_TRUE(gradientKept());
+
+    workspace.curveCount = 3;  // the layout moves: the rates are other entries now
+    EXPECT_FALSE(sumKept());
+    workspace.curveCount = 4;
+    workspace.componentCount = 2;
+    EXPECT_FALSE(sumKept());
+}
+
+TEST_F(KeptResults, NotKeptAfterAFailedBuild) {
+    workspace.ParameterVector[rateIndex(1)] = 20000.0L;  // exp overflows
+    EXPECT_THROW(buildNormalMatrix(), QuorvaneError);
+    workspace.ParameterVector[rateIndex(1)] = 0.0L;
+    EXPECT_FALSE(gradientKept());
+    expectDirectResults();
+}
+
+// One curve, one component, w = 1; two points near time 0 with value 0.
+class FaultsOfOneResult : public ThreadCountTest, public ::testing::WithParamInterface<int> {
+  protected:
+    void SetUp() override {
+        ThreadCountTest::SetUp();
+        setParallelThreadCount(GetParam());
+        testing::addCurve({1e-10, 2e-10}, {0.0, 0.0});
+        testing::addCurve({1e-10, 2e-10}, {0.0, 0.0});
+        workspace.componentCount = 1;
+        // Y0 and A of curve 1, Y0 and A of curve 2, k = 0.
+        const long double parameters[] = {0, 0.0L, 1.0L, 0.0L, 1.0L, 0.0L};
+        for (int q = 1; q <= 5; ++q)
+            workspace.ParameterVector[q] = parameters[q];
+    }
+    static std::string messageOf(void (*command)()) {
+        try {
+            command();
+        } catch (const QuorvaneError& error) {
+            return error.message();
+        }
+        return "";
+    }
+    static FloatingPointFaults sumFaults(long double (*sum)()) {
+        clearFloatingPointFaults();
+        sum();
+        const FloatingPointFaults faults = raisedFloatingPointFaults();
+        clearFloatingPointFaults();
+        return faults;
+    }
+};
+
+// Offsets near the top of the range: every residual is finite, their sum
+// over two points (the offset's gradient entry) and their squares overflow;
+// the matrix only ever multiplies residuals by tiny times.
+TEST_P(FaultsOfOneResult, GradientAndSumFaultWhileTheMatrixDoesNot) {
+    workspace.ParameterVector[1] = 7e4931L;
+    EXPECT_EQ(messageOf(testing::referenceBuildNormalMatrix), "");
+    EXPECT_EQ(messageOf(testing::referenceBuildGradientVector), "Floating point overflow");
+    EXPECT_TRUE(sumFaults(testing::referenceSumSquaredResiduals) & FE_OVERFLOW);
+
+    EXPECT_EQ(messageOf(buildNormalMatrix), "");
+    EXPECT_EQ(messageOf(buildGradientVector), "Floating point overflow");
+    EXPECT_TRUE(sumFaults(sumSquaredResiduals) & FE_OVERFLOW);
+}
+
+TEST_P(FaultsOfOneResult, OnlyTheSumFaults) {
+    workspace.ParameterVector[3] = 1e2500L;  // second curve: r*r overflows
+    EXPECT_EQ(messageOf(testing::referenceBuildNormalMatrix), "");
+    EXPECT_EQ(messageOf(testing::referenceBuildGradientVector), "");
+    EXPECT_TRUE(sumFaults(testing::referenceSumSquaredResiduals) & FE_OVERFLOW);
+
+    EXPECT_EQ(messageOf(buildNormalMatrix), "");
+    EXPECT_EQ(messageOf(buildGradientVector), "");
+    const long double* kept = nullptr;
+    FloatingPointFaults faults = 0;
+    EXPECT_TRUE(lookUpBuildGradient(kept, faults));
+    EXPECT_EQ(faults, 0);
+    EXPECT_TRUE(sumFaults(sumSquaredResiduals) & FE_OVERFLOW);
+    // A sum taken without the build's results faults the same way.
+    workspace.ParameterVector[2] = 0.5L;
+    EXPECT_TRUE(sumFaults(sumSquaredResiduals) & FE_OVERFLOW);
+}
+
+// With the build's sum and without it.
+TEST_P(FaultsOfOneResult, AFaultRaisedBeforeTheSumStaysRaised) {
+    buildNormalMatrix();
+    for (const bool kept : {true, false}) {
+        if (!kept)
+            workspace.ParameterVector[1] = 0.125L;
+        volatile long double zero = 0.0L;
+        volatile long double quotient = 1.0L / zero;
+        (void)quotient;
+        sumSquaredResiduals();
+        EXPECT_TRUE(raisedFloatingPointFaults() & FE_DIVBYZERO) << kept;
+        EXPECT_FALSE(raisedFloatingPointFaults() & FE_OVERFLOW) << kept;
+        clearFloatingPointFaults();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreadCounts, FaultsOfOneResult, ::testing::Values(1, 2));
+
+}  // namespace
+}  // namespace quorvane
