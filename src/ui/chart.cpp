@@ -193,6 +193,7 @@ ChartSeries* Chart::addLineSeries() {
     graph->setLineStyle(QCPGraph::lsLine);
     graph->setScatterStyle(QCPScatterStyle::ssNone);
     graph->setAdaptiveSampling(true);
+    graph->setAntialiased(false);
     series_.push_back(
         std::unique_ptr<ChartSeries>(new ChartSeries(*this, SeriesKind::Line, graph)));
     structureDirty_ = true;
@@ -536,16 +537,21 @@ void Chart::saveBitmap(const QString& path) {
 
 void Chart::print(QPrinter& printer) {
     synchronise();
-    QCPPainter painter(&printer);
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
+    // Drawn as a picture of three times the screen resolution: the chart's
+    // fonts are sized for the screen, and a direct vector drawing at the
+    // printer's resolution would scale them a second time.
+    const QRect area = contentsRect();
+    const int width = std::max(1, area.width());
+    const int height = std::max(1, area.height());
+    constexpr double kOversampling = 3;
+    const QPixmap picture = plot_->toPixmap(width, height, kOversampling);
+    QPainter painter(&printer);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int width = std::max(1, contentsRect().width());
-    const int height = std::max(1, contentsRect().height());
     const double scale = std::min(page.width() / width, page.height() / height);
-    painter.translate((page.width() - width * scale) / 2, (page.height() - height * scale) / 2);
-    painter.scale(scale, scale);
-    plot_->toPainter(&painter, width, height);
+    const QSizeF size(width * scale, height * scale);
+    const QPointF corner((page.width() - size.width()) / 2, (page.height() - size.height()) / 2);
+    painter.drawPixmap(QRectF(corner, size), picture, QRectF(picture.rect()));
 }
 
 void Chart::printPreview(QWidget* owner) {

@@ -1,7 +1,9 @@
 // The chart layer's contract: series order, stable point order, legend
 // names, bitmap export and printing.
+#include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -117,6 +119,53 @@ class ChartTest : public QObject {
         chart.redraw();
         QCOMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
         QCOMPARE(chart.axisMaximum(AxisPosition::Left), 7.0);
+    }
+
+    void mouseDragZoomsAndDoubleClickRestoresTheDesignRanges() {
+        Chart chart;
+        chart.resize(600, 400);
+        AxisDesign time;
+        time.logarithmic = true;
+        time.automatic = false;
+        time.minimum = 1e-6;
+        time.maximum = 10;
+        chart.setAxisDesign(AxisPosition::Bottom, time);
+        AxisDesign signal;
+        signal.automatic = false;
+        signal.minimum = -0.12;
+        signal.maximum = 0.1;
+        chart.setAxisDesign(AxisPosition::Left, signal);
+        chart.setZoomAnimationSteps(2);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.redraw();
+        QWidget* plot = chart.findChild<QWidget*>();
+        QVERIFY(plot != nullptr);
+
+        // A drag to the right and down zooms into its rectangle (animated).
+        QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(200, 120));
+        QTest::mouseMove(plot, QPoint(300, 200));
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(300, 200));
+        QTRY_VERIFY(chart.axisMinimum(AxisPosition::Bottom) > 2e-6);
+        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Bottom) < 5);
+        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Left) < 0.09);
+
+        QTest::mouseDClick(plot, Qt::LeftButton, {}, QPoint(250, 150));
+        QTRY_COMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
+        QCOMPARE(chart.axisMaximum(AxisPosition::Bottom), 10.0);
+        QCOMPARE(chart.axisMinimum(AxisPosition::Left), -0.12);
+
+        // A right drag pans; a drag up and to the left restores.
+        QTest::mousePress(plot, Qt::RightButton, {}, QPoint(300, 200));
+        QMouseEvent move(QEvent::MouseMove, QPointF(340, 200), plot->mapToGlobal(QPointF(340, 200)),
+                         Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(plot, &move);
+        QTest::mouseRelease(plot, Qt::RightButton, {}, QPoint(340, 200));
+        QVERIFY(chart.axisMinimum(AxisPosition::Bottom) < 1e-6);
+        QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(300, 200));
+        QTest::mouseMove(plot, QPoint(200, 100));
+        QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(200, 100));
+        QTRY_COMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
     }
 
     void bitmapHasTheOnScreenSizeAndShowsTheSeries() {
