@@ -1,5 +1,6 @@
 #include "lsq/linear_solver.h"
 
+#include <cmath>
 #include <utility>
 
 #include "data/floating_point.h"
@@ -58,9 +59,21 @@ void eliminate(MatrixStore& A, long double* b, int size, ExchangeRecord& exchang
                 quotientsFormed = true;
             }
             b[r] = b[r] / divisor - pivotRightHandSide;
+            // Most entries of a coefficient row are zeros (the other curves'
+            // columns). A zero divided by the divisor is a zero whose sign
+            // the signs decide, so its quotient is taken from the two formed
+            // here instead of a division of its own: the same bits, the same
+            // flags, a small part of the divisions.
+            const long double zeroQuotient = 0.0L / divisor;
+            const long double negativeZeroQuotient = -0.0L / divisor;
             long double* row = A[r];
-            for (int c = i + 1; c <= size; ++c)
-                row[c] = row[c] / divisor - pivotRowQuotient[c];
+            for (int c = i + 1; c <= size; ++c) {
+                const long double entry = row[c];
+                const long double quotient =
+                    entry != 0.0L ? entry / divisor
+                                  : (std::signbit(entry) ? negativeZeroQuotient : zeroQuotient);
+                row[c] = quotient - pivotRowQuotient[c];
+            }
         }
         checkFloatingPointFaults();
     }
