@@ -152,6 +152,7 @@ void TForm1::createControls() {
         // 65-pixel boxes.
         QFont font = edit->font();
         font.setPixelSize(11);
+        font.setStretch(QFont::SemiCondensed);
         edit->setFont(font);
         edit->setTextMargins(0, 0, 0, 0);
         edit->setText(QString::fromLatin1(text));
