@@ -8,7 +8,7 @@ packages=(
     cmake g++ make pkg-config
     libgtest-dev libgmock-dev
     qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-dejavu-extra
     "$@"
 )
 
