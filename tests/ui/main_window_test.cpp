@@ -445,6 +445,33 @@ class MainWindowTest : public QObject {
         QVERIFY(!form1->fitRunning());
     }
 
+    void toolsCommandsShowTheirWindowsAndReportErrorsInTheBox() {
+        loadTwoTraces();
+        startOneComponent("5");
+        form1->parameters1Click();
+        QVERIFY(form2->isVisible());
+        form1->VarCov1Click();
+        QVERIFY(form3->isVisible());
+        form1->residualssurface1Click();
+        QVERIFY(form4->isVisible());
+        form1->Differentialspectra1Click();
+        QVERIFY(form5->isVisible());
+        QVERIFY(errors.isEmpty());
+        // Each curve's wavelength comes from its own data series title.
+        const ChartSeries* spectrum = form5->chart(1)->series(0);
+        QVERIFY(spectrum != nullptr);
+        QCOMPARE(spectrum->pointCount(), 2);
+        QCOMPARE(spectrum->point(0).x, 450.0);
+        QCOMPARE(spectrum->point(1).x, 500.0);
+
+        form1->clear1Click();
+        open(writeTrace(QStringLiteral("abc.txt"), traceText(0.0, 0.02, 2e-5, 10)));
+        startOneComponent("0");
+        form1->Differentialspectra1Click();
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors[0].text, QStringLiteral("'abc' is not a valid floating point value."));
+    }
+
     void exitOutsideAFitEndsTheProgramAtOnce() {
         form1->Exit1Click();
         QCOMPARE(terminations, 1);
