@@ -39,11 +39,12 @@ class Table {
     bool has(const char* name) const { return seconds_.count(name) != 0; }
     double at(const char* name) const { return has(name) ? seconds_.at(name) : 0.0; }
 
-    void time(const char* label, const char* name) const {
+    void time(const char* label, const char* name, double scale = 1.0,
+              const char* unit = "s") const {
         if (has(name))
-            std::printf("    %-44s %12.4f s\n", label, at(name));
+            std::printf("    %-46s %12.4f %s\n", label, at(name) * scale, unit);
         else
-            std::printf("    %-44s %12s\n", label, "(not run)");
+            std::printf("    %-46s %12s\n", label, "(not run)");
     }
 
     // numerator / denominator with a target note, when both ran.
@@ -51,7 +52,7 @@ class Table {
                const char* target) const {
         if (!has(numerator) || !has(denominator) || at(denominator) <= 0.0)
             return;
-        std::printf("    %-44s %12.2f x   %s\n", label, at(numerator) / at(denominator), target);
+        std::printf("    %-46s %12.2f x   %s\n", label, at(numerator) / at(denominator), target);
     }
 
   private:
@@ -99,29 +100,35 @@ void printSummary(const SummaryReporter& reporter) {
     table.ratio("direct over (2), 1 thread", n::kMidDirect, n::kMidOneThread, "");
 
     std::printf("(4) the floor of (1): the exponentials one iteration cannot avoid\n");
-    if (table.has(n::kOneExpl)) {
-        const double call = table.at(n::kOneExpl);
+    {
         const double points = storedPoints(kCapacity);
         const int issueCount = exponentialsPerPointWithoutRateBlock(kCapacity.components);
         const int trueCount = exponentialsPerPoint(kCapacity.components);
-        std::printf("    %-44s %12.1f ns\n", "one expl (arguments in -40..0)", call * 1e9);
-        if (table.has(n::kUnderflowingExpl))
-            std::printf("    %-44s %12.1f ns\n", "one expl whose result underflows to 0",
-                        table.at(n::kUnderflowingExpl) * 1e9);
-        std::printf("    floor with the issue's %d per point        %12.4f s\n", issueCount,
-                    call * issueCount * points);
-        std::printf("    floor with the true %d per point           %12.4f s\n", trueCount,
-                    call * trueCount * points);
+        table.time("one expl, arguments evenly in -40..0", n::kOneExpl, 1e9, "ns");
+        table.time("one expl whose result underflows to 0", n::kUnderflowingExpl, 1e9, "ns");
+        // The cost of expl on the arguments the iteration really meets: the
+        // exponentials-only pass divided by the calls that reach expl.
+        double call = table.at(n::kOneExpl);
+        if (table.has(n::kCapacityExponentials) && figures().count("expl_calls_per_iteration")) {
+            call = table.at(n::kCapacityExponentials) / figures()["expl_calls_per_iteration"];
+            std::printf("    %-46s %12.1f ns\n", "one expl, on the arguments of (1)", call * 1e9);
+        }
+        const double issueFloor = call * issueCount * points;
+        const double trueFloor = call * trueCount * points;
+        std::printf("    floor: the issue's %d per point x that cost %13.4f s\n", issueCount,
+                    issueFloor);
+        std::printf("    floor: the true %d per point x that cost   %13.4f s\n", trueCount,
+                    trueFloor);
         table.time("those exponentials alone, as (1) forms them", n::kCapacityExponentials);
         if (figures().count("underflow_share"))
-            std::printf("    %-44s %12.1f %%\n", "share that underflows (taken as 0 at once)",
+            std::printf("    %-46s %12.1f %%\n", "share below -11400 (taken as 0 at once)",
                         100.0 * figures()["underflow_share"]);
-        if (table.has(n::kCapacityOneThread)) {
+        if (table.has(n::kCapacityOneThread) && call > 0.0) {
             const double oneThread = table.at(n::kCapacityOneThread);
-            std::printf("    %-44s %12.2f x   (target <= 1.3)\n", "(1) 1 thread over 39-floor",
-                        oneThread / (call * issueCount * points));
-            std::printf("    %-44s %12.2f x\n", "(1) 1 thread over true floor",
-                        oneThread / (call * trueCount * points));
+            std::printf("    %-46s %12.2f x   (target <= 1.3)\n",
+                        "(1) 1 thread over the issue's floor", oneThread / issueFloor);
+            std::printf("    %-46s %12.2f x\n", "(1) 1 thread over the true floor",
+                        oneThread / trueFloor);
             table.ratio("(1) 1 thread over the exponentials alone", n::kCapacityOneThread,
                         n::kCapacityExponentials, "");
         }

@@ -91,8 +91,10 @@ void registerExponentialBenchmarks() {
             capacityExponentials<true>(underflowing, total);
             for (auto _ : state)
                 benchmark::DoNotOptimize(capacityExponentials<false>(underflowing, total));
-            if (total > 0)
+            if (total > 0) {
                 recordFigure("underflow_share", static_cast<double>(underflowing) / total);
+                recordFigure("expl_calls_per_iteration", static_cast<double>(total - underflowing));
+            }
         })
         ->Iterations(2)
         ->UseRealTime()
