@@ -42,7 +42,8 @@ class Table {
     void time(const char* label, const char* name, double scale = 1.0,
               const char* unit = "s") const {
         if (has(name))
-            std::printf("    %-46s %12.4f %s\n", label, at(name) * scale, unit);
+            std::printf(scale == 1.0 ? "    %-46s %12.4f %s\n" : "    %-46s %12.1f %s\n", label,
+                        at(name) * scale, unit);
         else
             std::printf("    %-46s %12s\n", label, "(not run)");
     }
