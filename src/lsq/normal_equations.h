@@ -23,9 +23,16 @@ namespace quorvane {
 // cleared first, so entries coupling two curves are always 0. Throws
 // QuorvaneError on a floating-point fault (tested once, at the end) and when
 // componentCount is outside 0..9 or N exceeds 300 (before anything changes).
+// The curves are worked on by the thread pool, one pass per curve that also
+// forms the gradient and the current sum of squares; both are kept for
+// buildGradientVector and sumSquaredResiduals (lsq/build_results.h). The
+// results do not depend on the thread count.
 void buildNormalMatrix();
 
-// Fills gradientVector[1..N]: sum of residual times model derivative.
+// Fills gradientVector[1..N]: sum of residual times model derivative. Takes
+// the gradient the last build formed when the inputs are bit for bit the
+// build's, else forms it on the thread pool; the same bits either way, and
+// the same fault (thrown after every entry is written).
 void buildGradientVector();
 
 }  // namespace quorvane
