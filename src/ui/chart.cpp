@@ -186,6 +186,10 @@ Chart::Chart(QWidget* parent)
 Chart::~Chart() {
     // The plottables belong to the plot widget, which goes with this frame.
     series_.clear();
+    // A legend cell taken out of the layout is put back, so that the plot's
+    // layout deletes it (and the legend in it) with everything else.
+    if (!plot_->plotLayout()->hasElement(1, 1))
+        plot_->plotLayout()->addElement(1, 1, legendCell_);
 }
 
 ChartSeries* Chart::addLineSeries() {
@@ -442,7 +446,20 @@ void Chart::synchronise() {
 
 void Chart::updateLegend() {
     QCPLegend* legend = plot_->legend;
-    legend->setVisible(legendVisible_ && !series_.empty());
+    const bool legendShown = legendVisible_ && !series_.empty();
+    legend->setVisible(legendShown);
+    // A legend not drawn (hidden, or no series yet) gives its column back to
+    // the plot: the cell leaves the layout (its margins and minimum width
+    // would otherwise keep an empty strip at the right) and returns when the
+    // legend is drawn again.
+    const bool cellInLayout = plot_->plotLayout()->hasElement(1, 1);
+    if (!legendShown && cellInLayout) {
+        plot_->plotLayout()->take(legendCell_);
+        plot_->plotLayout()->simplify();
+    } else if (legendShown && !cellInLayout) {
+        plot_->plotLayout()->addElement(1, 1, legendCell_);
+        plot_->plotLayout()->setColumnStretchFactor(1, 0.001);
+    }
     // Entries beyond the plot's height would squeeze the plot: they are left
     // out from the end.
     const int entryHeight =

@@ -35,6 +35,18 @@ int countRedPixels(const QImage& image) {
     return count;
 }
 
+// The rightmost column holding a clearly red pixel, or -1.
+int rightmostRedColumn(const QImage& image) {
+    for (int x = image.width() - 1; x >= 0; --x) {
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80)
+                return x;
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 class ChartTest : public QObject {
@@ -92,6 +104,34 @@ class ChartTest : public QObject {
         chart.freeAllSeries();
         QCOMPARE(chart.seriesCount(), 0);
         chart.redraw();
+    }
+
+    void hiddenLegendLeavesNoEmptyStripAtTheRight() {
+        // A red line across the whole fixed range ends at the plot's right
+        // edge: with the legend drawn that edge stands left of the legend,
+        // with the legend hidden it is near the chart's own right border.
+        Chart chart;
+        chart.resize(300, 220);
+        AxisDesign fixed;
+        fixed.automatic = false;
+        fixed.minimum = 380;
+        fixed.maximum = 700;
+        chart.setAxisDesign(AxisPosition::Bottom, fixed);
+        ChartSeries* series = chart.addLineSeries();
+        series->setTitle(QStringLiteral("a rather long legend entry"));
+        series->addPoint(380, 0, Qt::red);
+        series->addPoint(700, 1, Qt::red);
+        chart.redraw();
+        const int withLegend = rightmostRedColumn(chart.toImage());
+        chart.setLegendVisible(false);
+        chart.redraw();
+        const int withoutLegend = rightmostRedColumn(chart.toImage());
+        QVERIFY(withLegend > 0);
+        QVERIFY2(withoutLegend > withLegend + 40, "the legend's column was kept");
+        QVERIFY2(withoutLegend > 300 - 30, "an empty strip is left at the right");
+        chart.setLegendVisible(true);
+        chart.redraw();
+        QCOMPARE(rightmostRedColumn(chart.toImage()), withLegend);
     }
 
     void fixedAxesIgnoreTheDataAndAutomaticOnesFollowIt() {
