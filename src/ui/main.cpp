@@ -5,11 +5,8 @@
 #include <QApplication>
 
 #include "data/number_text.h"
+#include "ui/start_up.h"
 #include "ui/unit1.h"
-#include "views/unit2.h"
-#include "views/unit3.h"
-#include "views/unit4.h"
-#include "views/unit5.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -18,15 +15,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(quorvane::kApplicationTitle);
     quorvane::setDecimalSeparator(quorvane::decimalSeparatorFromEnvironment());
 
-    // The result windows are owned by the main window: they close with it,
-    // and every series they hold lives until it is destroyed.
     quorvane::TForm1 form1;
-    auto* form2 = new quorvane::TForm2(&form1);
-    auto* form3 = new quorvane::TForm3(&form1);
-    auto* form4 = new quorvane::TForm4(&form1);
-    auto* form5 = new quorvane::TForm5(&form1);
-    form5->setMainWindow(&form1);
-    form1.setResultWindows(form2, form3, form4, form5);
+    quorvane::createResultWindows(form1);
     form1.show();
     return application.exec();
 }

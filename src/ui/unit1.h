@@ -62,6 +62,10 @@ class TForm1 : public QMainWindow, public MainWindowLink {
 
     // The result windows that the Tools commands fill and show.
     void setResultWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm5* form5);
+    TForm2* form2() const { return form2_; }
+    TForm3* form3() const { return form3_; }
+    TForm4* form4() const { return form4_; }
+    TForm5* form5() const { return form5_; }
 
     UserInteraction& userInteraction() { return interaction_; }
 

@@ -12,11 +12,8 @@
 #include <cstdlib>
 
 #include "data/number_text.h"
+#include "ui/start_up.h"
 #include "ui/unit1.h"
-#include "views/unit2.h"
-#include "views/unit3.h"
-#include "views/unit4.h"
-#include "views/unit5.h"
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
@@ -28,12 +25,7 @@ int main(int argc, char* argv[]) {
     quorvane::setDecimalSeparator(quorvane::decimalSeparatorFromEnvironment());
 
     quorvane::TForm1 form1;
-    auto* form2 = new quorvane::TForm2(&form1);
-    auto* form3 = new quorvane::TForm3(&form1);
-    auto* form4 = new quorvane::TForm4(&form1);
-    auto* form5 = new quorvane::TForm5(&form1);
-    form5->setMainWindow(&form1);
-    form1.setResultWindows(form2, form3, form4, form5);
+    quorvane::createResultWindows(form1);
     int failures = 0;
     form1.userInteraction().showError = [&failures](quorvane::TForm1&, const QString& text,
                                                     const QString& detail) {

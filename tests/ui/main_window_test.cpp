@@ -22,6 +22,7 @@
 #include "data/number_text.h"
 #include "data/workspace.h"
 #include "ui/chart.h"
+#include "ui/start_up.h"
 #include "ui/unit1.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
@@ -112,12 +113,11 @@ class MainWindowTest : public QObject {
         terminations = 0;
 
         form1 = std::make_unique<TForm1>();
-        form2 = new TForm2(form1.get());
-        form3 = new TForm3(form1.get());
-        form4 = new TForm4(form1.get());
-        form5 = new TForm5(form1.get());
-        form5->setMainWindow(form1.get());
-        form1->setResultWindows(form2, form3, form4, form5);
+        createResultWindows(*form1);
+        form2 = form1->form2();
+        form3 = form1->form3();
+        form4 = form1->form4();
+        form5 = form1->form5();
         TForm1::UserInteraction& seams = form1->userInteraction();
         seams.chooseTraceFile = [this](TForm1&) { return nextFile; };
         seams.chooseBitmapFile = [this](TForm1&) { return nextFile; };

@@ -12,6 +12,7 @@
 #include <cstdio>
 
 #include "data/number_text.h"
+#include "ui/start_up.h"
 #include "ui/unit1.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
@@ -30,12 +31,7 @@ int main(int argc, char* argv[]) {
     const QDir output(QString::fromLocal8Bit(argv[2]));
 
     quorvane::TForm1 form1;
-    auto* form2 = new quorvane::TForm2(&form1);
-    auto* form3 = new quorvane::TForm3(&form1);
-    auto* form4 = new quorvane::TForm4(&form1);
-    auto* form5 = new quorvane::TForm5(&form1);
-    form5->setMainWindow(&form1);
-    form1.setResultWindows(form2, form3, form4, form5);
+    quorvane::createResultWindows(form1);
     int errors = 0;
     form1.userInteraction().showError = [&](quorvane::TForm1&, const QString& text,
                                             const QString&) {
@@ -55,10 +51,10 @@ int main(int argc, char* argv[]) {
 
     bool saved = true;
     QTimer::singleShot(300, [&] {
-        saved = form2->grab().save(output.filePath(QStringLiteral("parameters.png"))) &&
-                form3->grab().save(output.filePath(QStringLiteral("var-cov.png"))) &&
-                form4->grab().save(output.filePath(QStringLiteral("residuals.png"))) &&
-                form5->grab().save(output.filePath(QStringLiteral("spectra.png")));
+        saved = form1.form2()->grab().save(output.filePath(QStringLiteral("parameters.png"))) &&
+                form1.form3()->grab().save(output.filePath(QStringLiteral("var-cov.png"))) &&
+                form1.form4()->grab().save(output.filePath(QStringLiteral("residuals.png"))) &&
+                form1.form5()->grab().save(output.filePath(QStringLiteral("spectra.png")));
         application.quit();
     });
     application.exec();

@@ -1,0 +1,20 @@
+#include "ui/start_up.h"
+
+#include "ui/unit1.h"
+#include "views/unit2.h"
+#include "views/unit3.h"
+#include "views/unit4.h"
+#include "views/unit5.h"
+
+namespace quorvane {
+
+void createResultWindows(TForm1& form1) {
+    auto* form2 = new TForm2(&form1);
+    auto* form3 = new TForm3(&form1);
+    auto* form4 = new TForm4(&form1);
+    auto* form5 = new TForm5(&form1);
+    form5->setMainWindow(&form1);
+    form1.setResultWindows(form2, form3, form4, form5);
+}
+
+}  // namespace quorvane
