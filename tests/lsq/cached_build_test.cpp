@@ -23,27 +23,11 @@
 namespace quorvane {
 namespace {
 
+using testing::firstDifference;
+using testing::leadingEntries;
+using testing::leadingSquare;
 using testing::ProblemShape;
 using testing::sameBits;
-
-std::vector<long double> leadingSquare(const MatrixStore& matrix, int size) {
-    std::vector<long double> values;
-    for (int row = 1; row <= size; ++row)
-        for (int column = 1; column <= size; ++column)
-            values.push_back(matrix[row][column]);
-    return values;
-}
-
-std::vector<long double> leadingEntries(const long double* vector, int size) {
-    return std::vector<long double>(vector + 1, vector + 1 + size);
-}
-
-int firstDifference(const std::vector<long double>& a, const std::vector<long double>& b) {
-    for (std::size_t q = 0; q < a.size(); ++q)
-        if (!sameBits(a[q], b[q]))
-            return static_cast<int>(q);
-    return -1;
-}
 
 // Everything one iteration forms, in the driver's order.
 struct IterationResults {

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <cstring>
 #include <ostream>
+#include <vector>
+
+#include "lsq/linear_solver.h"
 
 namespace quorvane::testing {
 
@@ -30,6 +33,28 @@ void loadRandomProblem(const ProblemShape& shape);
 // 80-bit format (the padding bytes are not part of the value).
 inline bool sameBits(long double a, long double b) {
     return std::memcmp(&a, &b, 10) == 0;
+}
+
+// The leading size x size square of a matrix store, row by row.
+inline std::vector<long double> leadingSquare(const MatrixStore& matrix, int size) {
+    std::vector<long double> values;
+    for (int row = 1; row <= size; ++row)
+        for (int column = 1; column <= size; ++column)
+            values.push_back(matrix[row][column]);
+    return values;
+}
+
+// Entries 1..size of a 1-based vector.
+inline std::vector<long double> leadingEntries(const long double* vector, int size) {
+    return std::vector<long double>(vector + 1, vector + 1 + size);
+}
+
+// Index of the first entry whose bits differ, or -1.
+inline int firstDifference(const std::vector<long double>& a, const std::vector<long double>& b) {
+    for (std::size_t q = 0; q < a.size(); ++q)
+        if (!sameBits(a[q], b[q]))
+            return static_cast<int>(q);
+    return -1;
 }
 
 }  // namespace quorvane::testing
