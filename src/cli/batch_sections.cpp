@@ -7,7 +7,7 @@
 #include "views/covariance_report.h"
 #include "views/parameter_report.h"
 #include "views/report_text.h"
-#include "views/spectra_report.h"
+#include "views/wavelength_report.h"
 
 namespace quorvane {
 

@@ -2,7 +2,7 @@
 
 #include "ui/chart.h"
 #include "views/report_text.h"
-#include "views/spectra_report.h"
+#include "views/wavelength_report.h"
 #include "views/view_style.h"
 
 namespace quorvane {

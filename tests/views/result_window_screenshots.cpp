@@ -3,7 +3,7 @@
 // Start with three components, then the four Tools commands.
 //
 // Usage: result_window_screenshots <examples folder> <output folder>
-// Writes parameters.png, var-cov.png, residuals.png and spectra.png. Needs a
+// Writes parameters.png, var-cov.png, residuals.png and differential-amplitudes.png. Needs a
 // display (Xvfb or a desktop); the offscreen platform draws the same.
 #include <QApplication>
 #include <QDir>
@@ -54,7 +54,8 @@ int main(int argc, char* argv[]) {
         saved = form1.form2()->grab().save(output.filePath(QStringLiteral("parameters.png"))) &&
                 form1.form3()->grab().save(output.filePath(QStringLiteral("var-cov.png"))) &&
                 form1.form4()->grab().save(output.filePath(QStringLiteral("residuals.png"))) &&
-                form1.form5()->grab().save(output.filePath(QStringLiteral("spectra.png")));
+                form1.form5()->grab().save(
+                    output.filePath(QStringLiteral("differential-amplitudes.png")));
         application.quit();
     });
     application.exec();

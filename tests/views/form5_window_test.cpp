@@ -149,4 +149,4 @@ class SpectraWindowTest : public QObject {
 }  // namespace quorvane
 
 QTEST_MAIN(quorvane::SpectraWindowTest)
-#include "spectra_window_test.moc"
+#include "form5_window_test.moc"

@@ -1,4 +1,4 @@
-#include "views/spectra_report.h"
+#include "views/wavelength_report.h"
 
 #include <algorithm>
 
