@@ -9,7 +9,8 @@ QuorvaneError::QuorvaneError(std::string message, std::string detail)
 
 std::string errorBoxText(const std::string& message) {
     std::string text = message;
-    if (text.empty() || text.back() != '.') text.push_back('.');
+    if (text.empty() || text.back() != '.')
+        text.push_back('.');
     return text;
 }
 

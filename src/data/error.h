@@ -9,7 +9,7 @@
 namespace quorvane {
 
 class QuorvaneError : public std::runtime_error {
-public:
+  public:
     // message: the text the user sees, as the system words it (for instance
     // "'abc' is not a valid floating point value"). detail: optional context
     // (file and line) shown beside it, never part of the message itself.
@@ -18,7 +18,7 @@ public:
     const std::string& message() const { return message_; }
     const std::string& detail() const { return detail_; }
 
-private:
+  private:
     std::string message_;
     std::string detail_;
 };

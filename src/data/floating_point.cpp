@@ -19,9 +19,12 @@ FloatingPointFaults raisedFloatingPointFaults() {
 }
 
 void throwIfFloatingPointFault(FloatingPointFaults faults) {
-    if (faults & FE_DIVBYZERO) throw QuorvaneError("Floating point division by zero");
-    if (faults & FE_OVERFLOW) throw QuorvaneError("Floating point overflow");
-    if (faults & FE_INVALID) throw QuorvaneError("Invalid floating point operation");
+    if (faults & FE_DIVBYZERO)
+        throw QuorvaneError("Floating point division by zero");
+    if (faults & FE_OVERFLOW)
+        throw QuorvaneError("Floating point overflow");
+    if (faults & FE_INVALID)
+        throw QuorvaneError("Invalid floating point operation");
 }
 
 void checkFloatingPointFaults() {

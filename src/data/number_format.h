@@ -28,7 +28,11 @@ std::string formatFixed7(long double value, int decimals);
 
 // The two uses: F of the parameter report (5 decimals), G of the
 // variance–covariance grid (6 decimals).
-inline std::string formatF(long double value) { return formatFixed7(value, 5); }
-inline std::string formatG(long double value) { return formatFixed7(value, 6); }
+inline std::string formatF(long double value) {
+    return formatFixed7(value, 5);
+}
+inline std::string formatG(long double value) {
+    return formatFixed7(value, 6);
+}
 
 }  // namespace quorvane

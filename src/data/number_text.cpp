@@ -24,22 +24,27 @@ locale_t cLocale() {
     return locale;
 }
 
-bool isDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool isDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
 
 // Checks the syntax and writes the normalised form "[-]digits[.digits][e[-]digits]"
 // (C-locale point, exponent digits as typed) into `out`. The buffer is a
 // fixed stack array for ordinary texts; only texts longer than it (hundreds of
 // digits) fall back to the heap.
 class Normalised {
-public:
+  public:
     bool build(std::string_view text) {
         std::size_t pos = 0;
         const std::size_t end = text.size();
-        while (pos < end && text[pos] == ' ') ++pos;
+        while (pos < end && text[pos] == ' ')
+            ++pos;
         std::size_t last = end;
-        while (last > pos && text[last - 1] == ' ') --last;
+        while (last > pos && text[last - 1] == ' ')
+            --last;
         if (pos < last && (text[pos] == '+' || text[pos] == '-')) {
-            if (text[pos] == '-') put('-');
+            if (text[pos] == '-')
+                put('-');
             ++pos;
         }
         bool separatorSeen = false;
@@ -47,9 +52,11 @@ public:
         bool mantissaSeen = false;
         while (pos < last && (isDigit(text[pos]) || text[pos] == currentSeparator)) {
             if (text[pos] == currentSeparator) {
-                if (separatorSeen) return false;
+                if (separatorSeen)
+                    return false;
                 separatorSeen = true;
-                if (!digitSeen) put('0');
+                if (!digitSeen)
+                    put('0');
                 put('.');
             } else {
                 digitSeen = true;
@@ -58,8 +65,10 @@ public:
             mantissaSeen = true;
             ++pos;
         }
-        if (!mantissaSeen) return false;
-        if (!digitSeen) put('0');  // a lone separator reads as 0
+        if (!mantissaSeen)
+            return false;
+        if (!digitSeen)
+            put('0');  // a lone separator reads as 0
         if (pos < last && (text[pos] == 'E' || text[pos] == 'e')) {
             ++pos;
             bool negative = false;
@@ -68,11 +77,14 @@ public:
                 ++pos;
             }
             const std::size_t digitsStart = pos;
-            while (pos < last && isDigit(text[pos])) ++pos;
+            while (pos < last && isDigit(text[pos]))
+                ++pos;
             if (pos > digitsStart) {
                 put('e');
-                if (negative) put('-');
-                for (std::size_t i = digitsStart; i < pos; ++i) put(text[i]);
+                if (negative)
+                    put('-');
+                for (std::size_t i = digitsStart; i < pos; ++i)
+                    put(text[i]);
             }
         }
         return pos == last;
@@ -83,13 +95,14 @@ public:
         return heap_.empty() ? stack_ : heap_.c_str();
     }
 
-private:
+  private:
     void put(char ch) {
         if (heap_.empty() && length_ < sizeof stack_) {
             stack_[length_++] = ch;
             return;
         }
-        if (heap_.empty()) heap_.assign(stack_, length_);
+        if (heap_.empty())
+            heap_.assign(stack_, length_);
         heap_.push_back(ch);
     }
 
@@ -100,23 +113,30 @@ private:
 
 }  // namespace
 
-char decimalSeparator() { return currentSeparator; }
+char decimalSeparator() {
+    return currentSeparator;
+}
 
-void setDecimalSeparator(char separator) { currentSeparator = separator; }
+void setDecimalSeparator(char separator) {
+    currentSeparator = separator;
+}
 
 char decimalSeparatorFromEnvironment() {
     const locale_t environment = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-    if (environment == static_cast<locale_t>(0)) return '.';
+    if (environment == static_cast<locale_t>(0))
+        return '.';
     const char* radix = nl_langinfo_l(RADIXCHAR, environment);
     char separator = '.';
-    if (radix != nullptr && radix[0] == ',' && radix[1] == '\0') separator = ',';
+    if (radix != nullptr && radix[0] == ',' && radix[1] == '\0')
+        separator = ',';
     freelocale(environment);
     return separator;
 }
 
 std::optional<double> parseDouble(std::string_view text) {
     Normalised normalised;
-    if (!normalised.build(text)) return std::nullopt;
+    if (!normalised.build(text))
+        return std::nullopt;
     // The conversion may raise overflow or inexact flags; a refused text must
     // not leave a fault behind for the next command's checks.
     std::fenv_t environment;
@@ -125,60 +145,72 @@ std::optional<double> parseDouble(std::string_view text) {
     const double value = strtod_l(normalised.c_str(), nullptr, cLocale());
     const bool overflow = errno == ERANGE && std::isinf(value);
     std::fesetenv(&environment);
-    if (overflow) return std::nullopt;
+    if (overflow)
+        return std::nullopt;
     return value;
 }
 
 std::optional<long double> parseExtended(std::string_view text) {
     Normalised normalised;
-    if (!normalised.build(text)) return std::nullopt;
+    if (!normalised.build(text))
+        return std::nullopt;
     std::fenv_t environment;
     std::feholdexcept(&environment);
     errno = 0;
     const long double value = strtold_l(normalised.c_str(), nullptr, cLocale());
     const bool overflow = errno == ERANGE && std::isinf(value);
     std::fesetenv(&environment);
-    if (overflow) return std::nullopt;
+    if (overflow)
+        return std::nullopt;
     return value;
 }
 
 std::optional<std::int32_t> parseInteger(std::string_view text) {
     std::size_t pos = 0;
     std::size_t last = text.size();
-    while (pos < last && text[pos] == ' ') ++pos;
-    while (last > pos && text[last - 1] == ' ') --last;
+    while (pos < last && text[pos] == ' ')
+        ++pos;
+    while (last > pos && text[last - 1] == ' ')
+        --last;
     bool negative = false;
     if (pos < last && (text[pos] == '+' || text[pos] == '-')) {
         negative = text[pos] == '-';
         ++pos;
     }
-    if (pos == last) return std::nullopt;
+    if (pos == last)
+        return std::nullopt;
     long long magnitude = 0;
     for (; pos < last; ++pos) {
-        if (!isDigit(text[pos])) return std::nullopt;
+        if (!isDigit(text[pos]))
+            return std::nullopt;
         magnitude = magnitude * 10 + (text[pos] - '0');
-        if (magnitude > static_cast<long long>(INT32_MAX) + 1) return std::nullopt;
+        if (magnitude > static_cast<long long>(INT32_MAX) + 1)
+            return std::nullopt;
     }
     const long long value = negative ? -magnitude : magnitude;
-    if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
+    if (value > INT32_MAX || value < INT32_MIN)
+        return std::nullopt;
     return static_cast<std::int32_t>(value);
 }
 
 double textToDouble(std::string_view text) {
     const std::optional<double> value = parseDouble(text);
-    if (!value) throw invalidFloatError(std::string(text));
+    if (!value)
+        throw invalidFloatError(std::string(text));
     return *value;
 }
 
 long double textToExtended(std::string_view text) {
     const std::optional<long double> value = parseExtended(text);
-    if (!value) throw invalidFloatError(std::string(text));
+    if (!value)
+        throw invalidFloatError(std::string(text));
     return *value;
 }
 
 std::int32_t textToInteger(std::string_view text) {
     const std::optional<std::int32_t> value = parseInteger(text);
-    if (!value) throw invalidIntegerError(std::string(text));
+    if (!value)
+        throw invalidIntegerError(std::string(text));
     return *value;
 }
 

@@ -35,9 +35,10 @@ QuorvaneError fileError(int errorNumber) {
 
 // Owns the open file; closes it on every path out of the load.
 class TextFile {
-public:
+  public:
     explicit TextFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-        if (file_ == nullptr) throw fileError(errno);
+        if (file_ == nullptr)
+            throw fileError(errno);
     }
     ~TextFile() { std::fclose(file_); }
     TextFile(const TextFile&) = delete;
@@ -54,18 +55,21 @@ public:
             return false;
         }
         while (ch != EOF && ch != '\n') {
-            if (line.size() == kMaxLineLength) throw LineTooLong();
+            if (line.size() == kMaxLineLength)
+                throw LineTooLong();
             line.push_back(static_cast<char>(ch));
             ch = getc_unlocked(file_);
         }
         checkReadError();
-        if (ch == '\n' && !line.empty() && line.back() == '\r') line.pop_back();
+        if (ch == '\n' && !line.empty() && line.back() == '\r')
+            line.pop_back();
         return true;
     }
 
-private:
+  private:
     void checkReadError() {
-        if (std::ferror(file_)) throw fileError(errno);
+        if (std::ferror(file_))
+            throw fileError(errno);
     }
 
     std::FILE* file_;
@@ -122,15 +126,18 @@ int loadTraceFile(const std::string& path) {
         }
         const std::size_t blank = line.find(' ');
         const std::string_view whole(line);
-        const std::string_view first = blank == std::string::npos ? std::string_view() : whole.substr(0, blank);
-        const std::string_view second = blank == std::string::npos ? whole : whole.substr(blank + 1);
+        const std::string_view first =
+            blank == std::string::npos ? std::string_view() : whole.substr(0, blank);
+        const std::string_view second =
+            blank == std::string::npos ? whole : whole.substr(blank + 1);
         const double x = convertField(first, title, lineNumber);
         const double y = convertField(second, title, lineNumber);
         ++points;
         scratch.times[points] = x;
         scratch.values[points] = y;
     }
-    if (points == 0) throw QuorvaneError("Cannot load " + title + ": the file holds no data points");
+    if (points == 0)
+        throw QuorvaneError("Cannot load " + title + ": the file holds no data points");
 
     const int curve = workspace.curveCount + 1;
     std::memcpy(&workspace.curves[curve].times[1], &scratch.times[1], sizeof(double) * points);

@@ -46,12 +46,15 @@ void prepareCoefficients() {
     const int curves = workspace.curveCount;
     if (workspace.fitCount == 0) {
         workspace.layoutComponentCount = n;
-        for (int m = 1; m <= (n + 1) * curves; ++m) workspace.ParameterVector[m] = 1.0L;
+        for (int m = 1; m <= (n + 1) * curves; ++m)
+            workspace.ParameterVector[m] = 1.0L;
         workspace.laidOutCurveCount = curves;
     }
-    if (n != workspace.layoutComponentCount) relayoutCoefficients();
+    if (n != workspace.layoutComponentCount)
+        relayoutCoefficients();
     for (int c = workspace.laidOutCurveCount + 1; c <= curves; ++c) {
-        for (int k = 1; k <= n + 1; ++k) workspace.ParameterVector[(c - 1) * (n + 1) + k] = 1.0L;
+        for (int k = 1; k <= n + 1; ++k)
+            workspace.ParameterVector[(c - 1) * (n + 1) + k] = 1.0L;
     }
     workspace.laidOutCurveCount = curves;
 }
@@ -67,9 +70,11 @@ void relayoutCoefficients() {
     static long double savedCoefficients[kMaxParameters + 1];
     // Only the curves of the last Start hold old blocks; that Start kept
     // (L+1)P + 9 <= 300, so the copy stays inside the vector.
-    const int oldCurves = workspace.laidOutCurveCount < curves ? workspace.laidOutCurveCount : curves;
+    const int oldCurves =
+        workspace.laidOutCurveCount < curves ? workspace.laidOutCurveCount : curves;
     const int savedCount = (oldLayout + 1) * oldCurves;
-    for (int m = 1; m <= savedCount; ++m) savedCoefficients[m] = workspace.ParameterVector[m];
+    for (int m = 1; m <= savedCount; ++m)
+        savedCoefficients[m] = workspace.ParameterVector[m];
 
     for (int c = 1; c <= curves; ++c) {
         for (int k = 1; k <= n + 1; ++k) {

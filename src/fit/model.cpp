@@ -18,9 +18,11 @@ long double evaluate(const long double* parameters, int curve, long double time)
         exponentials[k] = expl(-rate * time);
     }
     // No component (before the first Start): the offset alone.
-    if (n < 1) return parameters[base + 1];
+    if (n < 1)
+        return parameters[base + 1];
     long double sum = parameters[base + 1] + parameters[base + 2] * exponentials[1];
-    for (int k = 2; k <= n; ++k) sum = sum + parameters[base + 1 + k] * exponentials[k];
+    for (int k = 2; k <= n; ++k)
+        sum = sum + parameters[base + 1 + k] * exponentials[k];
     return sum;
 }
 

@@ -2,8 +2,8 @@
 
 #include "ui/chart.h"
 #include "views/report_text.h"
-#include "views/wavelength_report.h"
 #include "views/view_style.h"
+#include "views/wavelength_report.h"
 
 namespace quorvane {
 

@@ -14,7 +14,8 @@ TEST_F(WorkspaceLayout, StartsEmpty) {
     EXPECT_EQ(workspace.componentCount, 0);
     EXPECT_EQ(workspace.layoutComponentCount, 0);
     EXPECT_EQ(workspace.fitCount, 0);
-    for (int m = 1; m <= kMaxParameters; ++m) EXPECT_EQ(workspace.ParameterVector[m], 0.0L);
+    for (int m = 1; m <= kMaxParameters; ++m)
+        EXPECT_EQ(workspace.ParameterVector[m], 0.0L);
 }
 
 TEST_F(WorkspaceLayout, IndexRulesForTwoCurvesTwoComponents) {
@@ -44,7 +45,8 @@ TEST_F(WorkspaceLayout, FirstPrepareSetsStartValues) {
     workspace.ParameterVector[9] = 7.0L;  // the first log-rate: not a coefficient
     prepareCoefficients();
     EXPECT_EQ(workspace.layoutComponentCount, 3);
-    for (int m = 1; m <= 8; ++m) EXPECT_EQ(workspace.ParameterVector[m], 1.0L) << m;
+    for (int m = 1; m <= 8; ++m)
+        EXPECT_EQ(workspace.ParameterVector[m], 1.0L) << m;
     EXPECT_EQ(workspace.ParameterVector[9], 7.0L);
 }
 
@@ -69,7 +71,8 @@ TEST_F(WorkspaceLayout, RelayoutToMoreComponentsKeepsOldAndStartsNewAtOne) {
     prepareCoefficients();
     EXPECT_EQ(workspace.layoutComponentCount, 4);
     const long double expected[] = {0, 11, 12, 13, 1, 1, 21, 22, 23, 1, 1};
-    for (int m = 1; m <= 10; ++m) EXPECT_EQ(workspace.ParameterVector[m], expected[m]) << m;
+    for (int m = 1; m <= 10; ++m)
+        EXPECT_EQ(workspace.ParameterVector[m], expected[m]) << m;
     EXPECT_EQ(workspace.normalMatrix[1][1], 0.0L);
     EXPECT_EQ(workspace.stepVector[3], 0.0L);
 }
@@ -85,7 +88,8 @@ TEST_F(WorkspaceLayout, RelayoutToFewerComponentsKeepsOffsetAndFirstAmplitudes) 
     workspace.componentCount = 2;
     prepareCoefficients();
     const long double expected[] = {0, 11, 12, 13, 21, 22, 23};
-    for (int m = 1; m <= 6; ++m) EXPECT_EQ(workspace.ParameterVector[m], expected[m]) << m;
+    for (int m = 1; m <= 6; ++m)
+        EXPECT_EQ(workspace.ParameterVector[m], expected[m]) << m;
 }
 
 TEST_F(WorkspaceLayout, SameComponentCountContinuesFromFittedValues) {
@@ -110,17 +114,20 @@ TEST_F(WorkspaceLayout, CurveLoadedAfterAFitStartsAtOne) {
     addCurve({0.0}, {0.0});
     prepareCoefficients();
     EXPECT_EQ(workspace.ParameterVector[1], 11.0L);
-    for (int m = 4; m <= 6; ++m) EXPECT_EQ(workspace.ParameterVector[m], 1.0L) << m;
+    for (int m = 4; m <= 6; ++m)
+        EXPECT_EQ(workspace.ParameterVector[m], 1.0L) << m;
     EXPECT_EQ(workspace.laidOutCurveCount, 2);
 }
 
 TEST_F(WorkspaceLayout, CurveLoadedAfterAFitWithRelayoutReadsOnlyOldBlocks) {
-    for (int c = 1; c <= 29; ++c) addCurve({0.0}, {0.0});
+    for (int c = 1; c <= 29; ++c)
+        addCurve({0.0}, {0.0});
     workspace.componentCount = 9;
     prepareCoefficients();
     fillBlocks(9, 29);
     workspace.fitCount = 1;
-    for (int c = 30; c <= 40; ++c) addCurve({0.0}, {0.0});  // 40 * 10 would pass 300
+    for (int c = 30; c <= 40; ++c)
+        addCurve({0.0}, {0.0});  // 40 * 10 would pass 300
 
     workspace.componentCount = 2;
     prepareCoefficients();

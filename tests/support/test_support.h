@@ -25,13 +25,13 @@ inline void resetWholeWorkspace() {
 }
 
 class WorkspaceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetWholeWorkspace(); }
 };
 
 // A private temporary folder, removed with the object.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
@@ -47,7 +47,7 @@ public:
         return file.string();
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
