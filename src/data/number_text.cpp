@@ -133,16 +133,23 @@ char decimalSeparatorFromEnvironment() {
     return separator;
 }
 
-std::optional<double> parseDouble(std::string_view text) {
+namespace {
+
+// Checks the syntax, then converts the normalised text with `convert`
+// (strtod_l or strtold_l in the C locale). An overflow to infinity refuses
+// the text. The conversion may raise overflow or inexact flags; the caller's
+// floating-point environment is restored, so that a refused text leaves no
+// fault behind for the next command's checks.
+template <typename Value>
+std::optional<Value> parseFloating(std::string_view text,
+                                   Value (*convert)(const char*, char**, locale_t)) {
     Normalised normalised;
     if (!normalised.build(text))
         return std::nullopt;
-    // The conversion may raise overflow or inexact flags; a refused text must
-    // not leave a fault behind for the next command's checks.
     std::fenv_t environment;
     std::feholdexcept(&environment);
     errno = 0;
-    const double value = strtod_l(normalised.c_str(), nullptr, cLocale());
+    const Value value = convert(normalised.c_str(), nullptr, cLocale());
     const bool overflow = errno == ERANGE && std::isinf(value);
     std::fesetenv(&environment);
     if (overflow)
@@ -150,19 +157,14 @@ std::optional<double> parseDouble(std::string_view text) {
     return value;
 }
 
+}  // namespace
+
+std::optional<double> parseDouble(std::string_view text) {
+    return parseFloating<double>(text, strtod_l);
+}
+
 std::optional<long double> parseExtended(std::string_view text) {
-    Normalised normalised;
-    if (!normalised.build(text))
-        return std::nullopt;
-    std::fenv_t environment;
-    std::feholdexcept(&environment);
-    errno = 0;
-    const long double value = strtold_l(normalised.c_str(), nullptr, cLocale());
-    const bool overflow = errno == ERANGE && std::isinf(value);
-    std::fesetenv(&environment);
-    if (overflow)
-        return std::nullopt;
-    return value;
+    return parseFloating<long double>(text, strtold_l);
 }
 
 std::optional<std::int32_t> parseInteger(std::string_view text) {
