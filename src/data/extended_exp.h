@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+#include "data/floating_point.h"
+
 namespace quorvane {
 
 inline constexpr long double kCertainUnderflowBound = -11400.0L;
@@ -17,5 +19,16 @@ inline constexpr long double kCertainUnderflowBound = -11400.0L;
 inline long double extendedExp(long double argument) {
     return argument < kCertainUnderflowBound ? 0.0L : expl(argument);
 }
+
+// The exponentials of a block of arguments at once:
+// results[i] = extendedExp(arguments[i]) for i = 0..count-1, the same bits.
+// Returns the faults that the `count` scalar calls would raise (FE_OVERFLOW
+// for a finite argument whose exponential overflows, FE_INVALID for a NaN
+// argument) and leaves the calling thread's FE_INVALID, FE_DIVBYZERO and
+// FE_OVERFLOW flags as they were, so that a caller can charge the faults to
+// whichever results use these exponentials. `arguments` and `results` may be
+// the same array.
+FloatingPointFaults extendedExpBlock(const long double* arguments, long double* results,
+                                     int count);
 
 }  // namespace quorvane

@@ -60,5 +60,19 @@ TEST(ExtendedExp, KeepsTheFaultsOfExpl) {
     clearFloatingPointFaults();
 }
 
+TEST(ExtendedExp, BlockGivesTheScalarBitsAndReturnsItsFaults) {
+    const long double nan = std::numeric_limits<long double>::quiet_NaN();
+    long double arguments[] = {-1.5L, 0.0L, 20000.0L, -30000.0L, nan, 11356.0L};
+    long double results[6];
+    clearFloatingPointFaults();
+    const FloatingPointFaults faults = extendedExpBlock(arguments, results, 6);
+    EXPECT_EQ(raisedFloatingPointFaults(), 0);
+    EXPECT_EQ(faults, FE_OVERFLOW | FE_INVALID);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_TRUE(std::isnan(arguments[i]) ? std::isnan(results[i])
+                                              : sameBits(results[i], extendedExp(arguments[i])));
+    EXPECT_EQ(extendedExpBlock(arguments, results, 2), 0);
+}
+
 }  // namespace
 }  // namespace quorvane
