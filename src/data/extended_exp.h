@@ -28,7 +28,6 @@ inline long double extendedExp(long double argument) {
 // FE_OVERFLOW flags as they were, so that a caller can charge the faults to
 // whichever results use these exponentials. `arguments` and `results` may be
 // the same array.
-FloatingPointFaults extendedExpBlock(const long double* arguments, long double* results,
-                                     int count);
+FloatingPointFaults extendedExpBlock(const long double* arguments, long double* results, int count);
 
 }  // namespace quorvane

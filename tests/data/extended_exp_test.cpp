@@ -70,7 +70,7 @@ TEST(ExtendedExp, BlockGivesTheScalarBitsAndReturnsItsFaults) {
     EXPECT_EQ(faults, FE_OVERFLOW | FE_INVALID);
     for (int i = 0; i < 6; ++i)
         EXPECT_TRUE(std::isnan(arguments[i]) ? std::isnan(results[i])
-                                              : sameBits(results[i], extendedExp(arguments[i])));
+                                             : sameBits(results[i], extendedExp(arguments[i])));
     EXPECT_EQ(extendedExpBlock(arguments, results, 2), 0);
 }
 
