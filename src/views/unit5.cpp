@@ -1,6 +1,6 @@
 #include "views/unit5.h"
 
-#include "ui/chart.h"
+#include "chart/chart.h"
 #include "views/report_text.h"
 #include "views/view_style.h"
 #include "views/wavelength_report.h"

@@ -23,7 +23,7 @@
 #include "data/number_text.h"
 #include "data/workspace.h"
 #include "support/workspace_image.h"
-#include "ui/chart.h"
+#include "chart/chart.h"
 #include "ui/unit1.h"
 
 namespace quorvane {

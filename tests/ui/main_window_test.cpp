@@ -21,7 +21,7 @@
 #include "data/floating_point.h"
 #include "data/number_text.h"
 #include "data/workspace.h"
-#include "ui/chart.h"
+#include "chart/chart.h"
 #include "ui/start_up.h"
 #include "ui/unit1.h"
 #include "views/unit2.h"

@@ -7,7 +7,7 @@
 #include "data/error.h"
 #include "data/floating_point.h"
 #include "data/number_text.h"
-#include "ui/chart.h"
+#include "chart/chart.h"
 #include "views/fitted_workspace.h"
 #include "views/unit5.h"
 

@@ -1,4 +1,4 @@
-#include "ui/chart.h"
+#include "chart/chart.h"
 
 #include <qcustomplot.h>
 #include <QImage>

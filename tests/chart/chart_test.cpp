@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "data/error.h"
-#include "ui/chart.h"
+#include "chart/chart.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "ui/axis_label_format.h"
+#include "chart/axis_label_format.h"
 
 #include <cmath>
 #include <cstdio>
