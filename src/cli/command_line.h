@@ -1,8 +1,11 @@
 // The command line of quorvane-fit:
-//   quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] FILE...
-// Each option is the text typed into its box of the main window; an option
-// not given keeps the window's initial text. "--" ends the options, so that
-// a FILE may begin with "-".
+//   quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] [--save NAME] FILE...
+//   quorvane-fit --help | --version
+// Each of -n, -i and --t1..--t9 is the text typed into its box of the main
+// window; an option not given keeps the window's initial text. --save NAME
+// writes the results to NAME.txt, NAME-spectra.csv and NAME-curves.csv
+// (views/result_files.h). "--" ends the options, so that a FILE may begin
+// with "-".
 #pragma once
 
 #include <optional>
@@ -14,16 +17,24 @@
 namespace quorvane {
 
 struct BatchRequest {
+    // -h / --help and --version ask for a text instead of a run.
+    enum class Kind { Run, Help, Version };
+    Kind kind = Kind::Run;
     StartBoxes boxes;
     std::vector<std::string> files;
+    // Empty: nothing is saved.
+    std::string saveName;
 };
 
 // The line printed for every usage error.
 std::string usageLine();
 
+// The text of --help: the usage line, what each option means and its
+// default, the trace-file format and the exit statuses.
+std::string helpText();
+
 // The request, or no value with `problem` set: an unknown option, an option
-// without its value, or no FILE. "-h" and "--help" give no value and an
-// empty `problem`.
+// without its value, or no FILE for a run.
 std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arguments,
                                              std::string& problem);
 

@@ -11,6 +11,7 @@
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 #include "data/number_text.h"
+#include "data/version.h"
 
 int main(int argc, char** argv) {
     using namespace quorvane;
@@ -20,12 +21,18 @@ int main(int argc, char** argv) {
     std::string problem;
     const std::optional<BatchRequest> request = parseCommandLine(arguments, problem);
     if (!request) {
-        if (problem.empty()) {
-            std::cout << usageLine() << '\n';
-            return kExitSuccess;
-        }
         std::cerr << "quorvane-fit: " << problem << '\n' << usageLine() << '\n';
         return kExitUsage;
+    }
+    switch (request->kind) {
+        case BatchRequest::Kind::Help:
+            std::cout << helpText();
+            return kExitSuccess;
+        case BatchRequest::Kind::Version:
+            std::cout << "quorvane-fit " << kQuorvaneVersion << '\n';
+            return kExitSuccess;
+        case BatchRequest::Kind::Run:
+            break;
     }
     return runBatch(*request, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }
