@@ -1,7 +1,8 @@
 // Start-up of the desktop program: the application object, its title, the
 // decimal separator, then the five windows in the order Form1..Form5 (the
 // first is the main window; creating it resets the workspace); only Form1 is
-// shown. The message loop runs until File > Exit or the main window closes.
+// shown, and the trace files named on the command line are opened into it.
+// The message loop runs until File > Exit or the main window closes.
 #include <QApplication>
 
 #include "data/number_text.h"
@@ -17,6 +18,6 @@ int main(int argc, char* argv[]) {
 
     quorvane::TForm1 form1;
     quorvane::createResultWindows(form1);
-    form1.show();
+    quorvane::showMainWindow(form1, argc, argv);
     return application.exec();
 }

@@ -131,15 +131,6 @@ void writeCurvesCsv(ReplacingFile& file, const std::vector<std::string>& titles)
     file.write(text);
 }
 
-void refuseUnfittedResults() {
-    if (workspace.fitCount == 0)
-        throw QuorvaneError("There are no results to save: press Start first");
-    if (workspace.laidOutCurveCount != workspace.curveCount) {
-        throw QuorvaneError(
-            "Traces were loaded after the last fit: press Start again before saving");
-    }
-}
-
 std::string resultsReport(const SpectraTable& spectra) {
     std::string report = timeConstantSection(timeConstantTexts());
     report += sumSection(sumOfSquaresText());
@@ -150,6 +141,15 @@ std::string resultsReport(const SpectraTable& spectra) {
 }
 
 }  // namespace
+
+void refuseUnfittedResults() {
+    if (workspace.fitCount == 0)
+        throw QuorvaneError("There are no results to save: press Start first");
+    if (workspace.laidOutCurveCount != workspace.curveCount) {
+        throw QuorvaneError(
+            "Traces were loaded after the last fit: press Start again before saving");
+    }
+}
 
 ResultFileNames resultFileNames(const std::string& name) {
     std::string stem = name;

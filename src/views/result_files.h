@@ -37,10 +37,13 @@ struct ResultFileNames {
 
 ResultFileNames resultFileNames(const std::string& name);
 
-// Writes the three files; titles[c-1] is the title of curve c. Refused
-// with a QuorvaneError before anything is written when no Start has
-// completed since the program started or since Clear, or when traces were
-// loaded after the last Start. The report and the spectra are formed before
+// Throws QuorvaneError when the workspace holds no results to save: no Start
+// has completed since the program started or since Clear, or traces were
+// loaded after the last Start.
+void refuseUnfittedResults();
+
+// Writes the three files; titles[c-1] is the title of curve c. Refused by
+// refuseUnfittedResults() before anything is written. The report and the spectra are formed before
 // the first file is created, so that their errors (a title that gives no
 // wavelength, a floating-point fault) leave nothing behind. Throws "Cannot
 // create file <file>" when a file cannot be written.
