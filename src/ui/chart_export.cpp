@@ -12,21 +12,35 @@ namespace {
 
 struct ExportFormat {
     ChartFileFormat format;
-    // The dialog shows the filter's text up to its pattern in brackets.
-    const char* filter;
+    // What the dialog shows of the filter.
+    const char* label;
     const char* extension;
+
+    QString filter() const {
+        return QStringLiteral("%1 (*.%2)").arg(QLatin1String(label), QLatin1String(extension));
+    }
 };
 
 // In the order of the dialog's filters; the first is the default.
 constexpr std::array<ExportFormat, 3> kExportFormats = {{
-    {ChartFileFormat::Bitmap, "BMP File(*.bmp) (*.bmp)", "bmp"},
-    {ChartFileFormat::Png, "PNG File(*.png) (*.png)", "png"},
-    {ChartFileFormat::Pdf, "PDF File(*.pdf) (*.pdf)", "pdf"},
+    {ChartFileFormat::Bitmap, "BMP File(*.bmp)", "bmp"},
+    {ChartFileFormat::Png, "PNG File(*.png)", "png"},
+    {ChartFileFormat::Pdf, "PDF File(*.pdf)", "pdf"},
 }};
 
 const ExportFormat& formatEntry(ChartFileFormat format) {
     for (const ExportFormat& entry : kExportFormats) {
         if (entry.format == format)
+            return entry;
+    }
+    return kExportFormats.front();
+}
+
+// The entry of the dialog's selected filter, which the dialog names by its
+// label while it hides the filters' patterns.
+const ExportFormat& selectedEntry(const QString& selectedFilter) {
+    for (const ExportFormat& entry : kExportFormats) {
+        if (selectedFilter == QLatin1String(entry.label) || selectedFilter == entry.filter())
             return entry;
     }
     return kExportFormats.front();
@@ -40,21 +54,16 @@ ExportChoice chooseExportFileInDialog(QWidget* owner) {
     dialog.setFileMode(QFileDialog::AnyFile);
     QStringList filters;
     for (const ExportFormat& entry : kExportFormats)
-        filters << QString::fromLatin1(entry.filter);
+        filters << entry.filter();
     dialog.setNameFilters(filters);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setDefaultSuffix(QString::fromLatin1(kExportFormats.front().extension));
-    QObject::connect(
-        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &filters](const QString& filter) {
-            const qsizetype index = std::max<qsizetype>(0, filters.indexOf(filter));
-            dialog.setDefaultSuffix(QString::fromLatin1(kExportFormats[index].extension));
-        });
-    // The replacement of an existing file is not asked about.
+    // No default suffix: exportChart gives a bare name the extension of the
+    // filter chosen last. The replacement of an existing file is not asked
+    // about.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    const qsizetype index = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
-    return {dialog.selectedFiles().constFirst(), kExportFormats[index].format};
+    return {dialog.selectedFiles().constFirst(), selectedEntry(dialog.selectedNameFilter()).format};
 }
 
 void exportChart(Chart& chart, const ExportChoice& choice) {

@@ -550,6 +550,12 @@ void TForm1::Saveas1Click() {
 }
 
 void TForm1::saveResultsTo(const QString& path) {
+    // At capacity the save takes seconds (one more build of the normal
+    // matrix, 800000 rows of curves).
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restoreCursor;
     std::vector<std::string> titles;
     for (int curve = 1; curve <= workspace.curveCount; ++curve)
         titles.push_back(dataSeriesTitle(curve));
