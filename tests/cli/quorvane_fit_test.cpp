@@ -20,6 +20,7 @@
 namespace quorvane {
 namespace {
 
+using testing::readFile;
 using testing::TempDir;
 
 struct FitRun {
@@ -38,13 +39,6 @@ std::string quoted(const std::string& argument) {
             result += ch;
     }
     return result + "'";
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // environment: assignments put before the command ("LC_ALL=... ").

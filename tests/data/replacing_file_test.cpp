@@ -1,8 +1,6 @@
 #include "data/replacing_file.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "data/error.h"
 #include "support/test_support.h"
@@ -12,12 +10,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::readFile;
 
 int entriesIn(const fs::path& folder) {
     int entries = 0;

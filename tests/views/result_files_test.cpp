@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "data/error.h"
@@ -19,12 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing::readFile;
 
 std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
