@@ -30,8 +30,6 @@ class ReplacingFile {
     // renames it over the target.
     void commit();
 
-    const std::string& target() const { return target_; }
-
   private:
     [[noreturn]] void fail();
     void discard();

@@ -59,7 +59,7 @@ void setTextColour(QWidget* widget, QColor colour) {
 
 // The files selected, in the order of their names as a file manager lists
 // them (numbers by value), whatever order the selection was made in.
-QStringList defaultChooseTraceFile(TForm1& owner) {
+QStringList defaultChooseTraceFiles(TForm1& owner) {
     QFileDialog dialog(&owner, QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -125,7 +125,7 @@ void defaultShowError(TForm1& owner, const QString& text, const QString& detail)
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
-    interaction_.chooseTraceFiles = defaultChooseTraceFile;
+    interaction_.chooseTraceFiles = defaultChooseTraceFiles;
     interaction_.chooseExportFile = [](TForm1& owner) { return chooseExportFileInDialog(&owner); };
     interaction_.chooseResultsFile = defaultChooseResultsFile;
     interaction_.showError = defaultShowError;

@@ -84,9 +84,10 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // Loads the trace at `path` into the next curve slot and plots it; on any
     // error neither the workspace nor the chart changes. Throws QuorvaneError.
     void openTraceFile(const QString& path);
-    // Opens `paths` in order, each as by openTraceFile. The first file that fails stops the rest:
-    // the error box shows its message, with the file and the number of files left unopened as
-    // detail; the files before it stay loaded.
+    // Opens `paths` in order, each as by openTraceFile. The first file that
+    // fails stops the rest: the error box shows its message, with the file
+    // and the number of files left unopened as detail; the files before it
+    // stay loaded.
     void openTraceFiles(const QStringList& paths);
     // The name File > Save writes to: the last one chosen in Save as...
     // that was saved; empty before.

@@ -131,6 +131,19 @@ void writeCurvesCsv(ReplacingFile& file, const std::vector<std::string>& titles)
     file.write(text);
 }
 
+struct ResultFileNames {
+    std::string report;
+    std::string spectra;
+    std::string curves;
+};
+
+ResultFileNames resultFileNames(const std::string& name) {
+    std::string stem = name;
+    if (stem.size() > kReportExtension.size() && stem.ends_with(kReportExtension))
+        stem.resize(stem.size() - kReportExtension.size());
+    return {stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
+}
+
 std::string resultsReport(const SpectraTable& spectra) {
     std::string report = timeConstantSection(timeConstantTexts());
     report += sumSection(sumOfSquaresText());
@@ -149,13 +162,6 @@ void refuseUnfittedResults() {
         throw QuorvaneError(
             "Traces were loaded after the last fit: press Start again before saving");
     }
-}
-
-ResultFileNames resultFileNames(const std::string& name) {
-    std::string stem = name;
-    if (stem.size() > kReportExtension.size() && stem.ends_with(kReportExtension))
-        stem.resize(stem.size() - kReportExtension.size());
-    return {stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
 }
 
 void saveResults(const std::string& name, const std::vector<std::string>& titles) {

@@ -29,14 +29,6 @@
 
 namespace quorvane {
 
-struct ResultFileNames {
-    std::string report;
-    std::string spectra;
-    std::string curves;
-};
-
-ResultFileNames resultFileNames(const std::string& name);
-
 // Throws QuorvaneError when the workspace holds no results to save: no Start
 // has completed since the program started or since Clear, or traces were
 // loaded after the last Start.
