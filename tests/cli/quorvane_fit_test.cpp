@@ -316,7 +316,6 @@ TEST(QuorvaneFit, SaveWritesWhatItPrintsAndAFailedSaveExitsWithOne) {
     EXPECT_EQ(saved.outText, plain.outText);
     EXPECT_EQ(readFile(folder.path() / "fit.txt"), saved.outText);
     EXPECT_EQ(readFile(folder.path() / "fit-spectra.csv").rfind("wavelength,A1,A2\n450,", 0), 0u);
-    EXPECT_EQ(std::count(saved.outText.begin(), saved.outText.end(), '\n'), 9 + 1 + 4 + 3 + 2);
 
     const std::string spectra = (folder.path() / "fit-spectra.csv").string();
     std::filesystem::remove(spectra);
