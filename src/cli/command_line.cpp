@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "data/version.h"
+
 namespace quorvane {
 
 namespace {
@@ -21,6 +23,20 @@ std::string* boxOfOption(const std::string& option, StartBoxes& boxes) {
 
 std::string usageLine() {
     return "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] FILE...";
+}
+
+bool asksForVersion(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            return false;
+        if (argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+std::string versionLine() {
+    return std::string("quorvane-fit ") + kQuorvaneVersion;
 }
 
 std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arguments,

@@ -21,6 +21,11 @@ struct BatchRequest {
 // The line printed for every usage error.
 std::string usageLine();
 
+// "--version" before any "--" asks for the version line, "quorvane-fit
+// VERSION", printed on standard output instead of a run.
+bool asksForVersion(const std::vector<std::string>& arguments);
+std::string versionLine();
+
 // The request, or no value with `problem` set: an unknown option, an option
 // without its value, or no FILE. "-h" and "--help" give no value and an
 // empty `problem`.

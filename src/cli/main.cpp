@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
     setDecimalSeparator(decimalSeparatorFromEnvironment());
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (asksForVersion(arguments)) {
+        std::cout << versionLine() << '\n';
+        return kExitSuccess;
+    }
     std::string problem;
     const std::optional<BatchRequest> request = parseCommandLine(arguments, problem);
     if (!request) {

@@ -17,4 +17,8 @@ void createResultWindows(TForm1& form1) {
     form1.setResultWindows(form2, form3, form4, form5);
 }
 
+QIcon applicationIcon() {
+    return QIcon(QStringLiteral(":/icons/quorvane.png"));
+}
+
 }  // namespace quorvane

@@ -1,6 +1,8 @@
 // The windows of the program, created as start-up creates them.
 #pragma once
 
+#include <QIcon>
+
 namespace quorvane {
 
 class TForm1;
@@ -10,5 +12,9 @@ class TForm1;
 // them to the main window. Form1 itself was created first; its FormCreate
 // reset the workspace.
 void createResultWindows(TForm1& form1);
+
+// The program's icon, built into the program (the same picture the package
+// installs to the hicolor icon theme); the application's icon for every window.
+QIcon applicationIcon();
 
 }  // namespace quorvane

@@ -18,10 +18,10 @@
 #include <cstring>
 #include <memory>
 
+#include "chart/chart.h"
 #include "data/floating_point.h"
 #include "data/number_text.h"
 #include "data/workspace.h"
-#include "chart/chart.h"
 #include "ui/start_up.h"
 #include "ui/unit1.h"
 #include "views/unit2.h"
@@ -167,6 +167,10 @@ class MainWindowTest : public QObject {
         QVERIFY(!form3->isVisible());
         QVERIFY(!form4->isVisible());
         QVERIFY(!form5->isVisible());
+    }
+
+    void applicationIconIsBuiltIn() {
+        QCOMPARE(applicationIcon().availableSizes(), QList<QSize>{QSize(256, 256)});
     }
 
     void menuHasTheDesignedItemsInOrder() {
