@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "data/version.h"
+
 namespace quorvane {
 
 namespace {
@@ -60,6 +62,20 @@ std::string helpText() {
            "line names the trace file, and the line, that failed); 2 a usage error.\n";
 }
 
+bool asksForVersion(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--")
+            return false;
+        if (argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+std::string versionLine() {
+    return std::string("quorvane-fit ") + kQuorvaneVersion;
+}
+
 std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arguments,
                                              std::string& problem) {
     problem.clear();
@@ -75,14 +91,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             optionsEnded = true;
             continue;
         }
-        if (argument == "-h" || argument == "--help") {
-            request.kind = BatchRequest::Kind::Help;
-            return request;
-        }
-        if (argument == "--version") {
-            request.kind = BatchRequest::Kind::Version;
-            return request;
-        }
+        if (argument == "-h" || argument == "--help")
+            return std::nullopt;
         std::string* value = valueOfOption(argument, request);
         if (value == nullptr) {
             problem = "unknown option '" + argument + "'";

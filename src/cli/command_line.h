@@ -17,9 +17,6 @@
 namespace quorvane {
 
 struct BatchRequest {
-    // -h / --help and --version ask for a text instead of a run.
-    enum class Kind { Run, Help, Version };
-    Kind kind = Kind::Run;
     StartBoxes boxes;
     std::vector<std::string> files;
     // Empty: nothing is saved.
@@ -33,8 +30,14 @@ std::string usageLine();
 // default, the trace-file format and the exit statuses.
 std::string helpText();
 
+// "--version" before any "--" asks for the version line, "quorvane-fit
+// VERSION", printed on standard output instead of a run.
+bool asksForVersion(const std::vector<std::string>& arguments);
+std::string versionLine();
+
 // The request, or no value with `problem` set: an unknown option, an option
-// without its value, or no FILE for a run.
+// without its value, or no FILE. "-h" and "--help" give no value and an
+// empty `problem`.
 std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arguments,
                                              std::string& problem);
 

@@ -11,28 +11,25 @@
 #include "cli/batch_run.h"
 #include "cli/command_line.h"
 #include "data/number_text.h"
-#include "data/version.h"
 
 int main(int argc, char** argv) {
     using namespace quorvane;
     setDecimalSeparator(decimalSeparatorFromEnvironment());
 
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (asksForVersion(arguments)) {
+        std::cout << versionLine() << '\n';
+        return kExitSuccess;
+    }
     std::string problem;
     const std::optional<BatchRequest> request = parseCommandLine(arguments, problem);
     if (!request) {
-        std::cerr << "quorvane-fit: " << problem << '\n' << usageLine() << '\n';
-        return kExitUsage;
-    }
-    switch (request->kind) {
-        case BatchRequest::Kind::Help:
+        if (problem.empty()) {
             std::cout << helpText();
             return kExitSuccess;
-        case BatchRequest::Kind::Version:
-            std::cout << "quorvane-fit " << kQuorvaneVersion << '\n';
-            return kExitSuccess;
-        case BatchRequest::Kind::Run:
-            break;
+        }
+        std::cerr << "quorvane-fit: " << problem << '\n' << usageLine() << '\n';
+        return kExitUsage;
     }
     return runBatch(*request, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }

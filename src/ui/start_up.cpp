@@ -28,4 +28,8 @@ void showMainWindow(TForm1& form1, int argc, char** argv) {
     form1.openTraceFiles(traceFiles);
 }
 
+QIcon applicationIcon() {
+    return QIcon(QStringLiteral(":/icons/quorvane.png"));
+}
+
 }  // namespace quorvane

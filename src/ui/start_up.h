@@ -1,6 +1,8 @@
 // The windows of the program, created as start-up creates them.
 #pragma once
 
+#include <QIcon>
+
 namespace quorvane {
 
 class TForm1;
@@ -15,5 +17,9 @@ void createResultWindows(TForm1& form1);
 // argv[1] .. argv[argc-1] (what the application object left after taking
 // its own options), in the order given, as one Open of several files.
 void showMainWindow(TForm1& form1, int argc, char** argv);
+
+// The program's icon, built into the program (the same picture the package
+// installs to the hicolor icon theme); the application's icon for every window.
+QIcon applicationIcon();
 
 }  // namespace quorvane

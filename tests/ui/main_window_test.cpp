@@ -171,6 +171,10 @@ class MainWindowTest : public QObject {
         QVERIFY(!form5->isVisible());
     }
 
+    void applicationIconIsBuiltIn() {
+        QCOMPARE(applicationIcon().availableSizes(), QList<QSize>{QSize(256, 256)});
+    }
+
     void menuHasTheDesignedItemsInOrder() {
         QStringList menus;
         for (QAction* action : form1->menuBar()->actions())
