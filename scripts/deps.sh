@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev
     qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
     fonts-dejavu-core fonts-dejavu-extra
+    poppler-utils
     "$@"
 )
 

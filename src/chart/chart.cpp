@@ -552,6 +552,18 @@ void Chart::saveBitmap(const QString& path) {
         throw QuorvaneError("Cannot create file " + path.toStdString());
 }
 
+void Chart::savePng(const QString& path) {
+    if (!toImage().save(path, "PNG"))
+        throw QuorvaneError("Cannot create file " + path.toStdString());
+}
+
+void Chart::savePdf(const QString& path) {
+    synchronise();
+    const QRect area = contentsRect();
+    if (!plot_->savePdf(path, std::max(1, area.width()), std::max(1, area.height())))
+        throw QuorvaneError("Cannot create file " + path.toStdString());
+}
+
 void Chart::print(QPrinter& printer) {
     synchronise();
     // Drawn as a picture of three times the screen resolution: the chart's

@@ -194,6 +194,11 @@ class Chart : public QFrame {
     // Writes toImage() as a Windows bitmap; throws QuorvaneError "Cannot
     // create file <path>" when the file cannot be written.
     void saveBitmap(const QString& path);
+    // Writes toImage() as a PNG picture; the same error.
+    void savePng(const QString& path);
+    // Writes the chart as a one-page PDF vector drawing of its on-screen
+    // size (lines stay lines, texts stay searchable text); the same error.
+    void savePdf(const QString& path);
     // Draws the chart onto the printer's page, scaled to fit and centred.
     void print(QPrinter& printer);
     // The modal print preview ("TeeChart Print Preview") owned by `owner`;

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/batch_sections.h"
 #include "data/error.h"
 #include "data/trace_reader.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
+#include "views/result_files.h"
+#include "views/result_sections.h"
 
 namespace quorvane {
 
@@ -19,11 +20,29 @@ void print(std::ostream& out, const std::string& section) {
     out.flush();
 }
 
+// A trace that fails gives the reader's detail (its file and line), or the
+// file as given, as the error's detail.
 void loadTraces(const std::vector<std::string>& files, std::vector<std::string>& titles) {
     for (const std::string& file : files) {
-        loadTraceFile(file);
+        try {
+            loadTraceFile(file);
+        } catch (const QuorvaneError& error) {
+            if (!error.detail().empty())
+                throw;
+            throw QuorvaneError(error.message(), "File " + file + ".");
+        }
         titles.push_back(traceTitle(file));
     }
+}
+
+// The error box's text on one line, its detail (when there is one) on a
+// second.
+int reportFailure(std::ostream& err, const std::string& message, const std::string& detail) {
+    err << errorBoxText(message) << '\n';
+    if (!detail.empty())
+        err << detail << '\n';
+    err.flush();
+    return kExitFailure;
 }
 
 // Start with hooks that do what the main window does with them, the chart
@@ -64,23 +83,27 @@ std::string pressStart(const StartBoxes& boxes, std::ostream& out, std::ostream&
 }  // namespace
 
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, bool showProgress) {
+    std::vector<std::string> titles;
     try {
-        std::vector<std::string> titles;
         loadTraces(request.files, titles);
+    } catch (const QuorvaneError& error) {
+        return reportFailure(err, error.message(), error.detail());
+    } catch (const std::exception& error) {
+        return reportFailure(err, error.what(), {});
+    }
+    try {
         const std::string label = pressStart(request.boxes, out, err, showProgress);
         print(out, sumSection(label));
         print(out, parameterSection());
         print(out, covarianceSection());
-        print(out, spectraSection(titles));
+        print(out, spectraSection(buildSpectraTable(titles)));
+        if (!request.saveName.empty())
+            saveResults(request.saveName, titles);
     } catch (const QuorvaneError& error) {
         // Exactly the error box's text, on one line: scripts match on it.
-        err << errorBoxText(error.message()) << '\n';
-        err.flush();
-        return kExitFailure;
+        return reportFailure(err, error.message(), {});
     } catch (const std::exception& error) {
-        err << errorBoxText(error.what()) << '\n';
-        err.flush();
-        return kExitFailure;
+        return reportFailure(err, error.what(), {});
     }
     return kExitSuccess;
 }

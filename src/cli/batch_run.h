@@ -3,10 +3,11 @@
 //   2. Start once with the given box texts;
 //   3. Tools > Parameters, Tools > Var-Cov Matrix, Tools > Differential
 //      spectra;
+//   4. with --save NAME, File > Save as... NAME (views/result_files.h);
 // printing each section on `out` as soon as it is complete. The first error
-// ends the run: the text of its error box goes on one line to `err` (a
-// second line gives the file when a trace could not be loaded), and the
-// sections printed before stay.
+// ends the run: the text of its error box goes on one line to `err` (for a
+// trace that could not be loaded, a second line names the file, and the line
+// when a line was at fault), and the sections printed before stay.
 #pragma once
 
 #include <ostream>

@@ -6,15 +6,17 @@ namespace quorvane {
 
 namespace {
 
-// The box an option names, or nullptr for an unknown option.
-std::string* boxOfOption(const std::string& option, StartBoxes& boxes) {
+// The text an option sets, or nullptr for an unknown option.
+std::string* valueOfOption(const std::string& option, BatchRequest& request) {
     if (option == "-n")
-        return &boxes.componentCount;
+        return &request.boxes.componentCount;
     if (option == "-i")
-        return &boxes.iterationCount;
+        return &request.boxes.iterationCount;
+    if (option == "--save")
+        return &request.saveName;
     if (option.size() == 4 && option.compare(0, 3, "--t") == 0 && option[3] >= '1' &&
         option[3] <= '9') {
-        return &boxes.timeConstants[option[3] - '1'];
+        return &request.boxes.timeConstants[option[3] - '1'];
     }
     return nullptr;
 }
@@ -22,7 +24,42 @@ std::string* boxOfOption(const std::string& option, StartBoxes& boxes) {
 }  // namespace
 
 std::string usageLine() {
-    return "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] FILE...";
+    return "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] [--save NAME] "
+           "FILE...";
+}
+
+std::string helpText() {
+    const StartBoxes defaults;
+    std::string timeConstants;
+    for (const std::string& text : defaults.timeConstants)
+        timeConstants += ' ' + text;
+    return usageLine() + "\n       quorvane-fit --help | --version\n\n" +
+           "Loads the trace FILEs in the order given, fits them at once with one sum of\n"
+           "exponentials whose time constants every trace shares (Start of the desktop\n"
+           "program), and prints the time constants, the sum of squared residuals, the\n"
+           "parameter report, the variance-covariance block and the spectra.\n\n"
+           "Each TEXT is read as the box of the main window reads it:\n"
+           "  -n TEXT          number of components, 1..9 (default " +
+           defaults.componentCount +
+           ")\n"
+           "  -i TEXT          number of iterations (default " +
+           defaults.iterationCount +
+           ")\n"
+           "  --t1 TEXT ... --t9 TEXT\n"
+           "                   starting time constants t1..t9, in the units of the times\n"
+           "                   (defaults" +
+           timeConstants +
+           ")\n"
+           "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
+           "                   NAME-curves.csv; a final .txt of NAME is dropped (default:\n"
+           "                   nothing is saved)\n"
+           "  --               ends the options\n"
+           "  -h, --help       print this text\n"
+           "  --version        print the version\n\n"
+           "Trace file: one point per line, the time, one blank and the signal, nothing else;\n"
+           "the locale's decimal separator; the name begins with the wavelength (450.txt).\n\n"
+           "Exit status: 0 success; 1 an error, its message on standard error (a second\n"
+           "line names the trace file, and the line, that failed); 2 a usage error.\n";
 }
 
 bool asksForVersion(const std::vector<std::string>& arguments) {
@@ -56,8 +93,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
         }
         if (argument == "-h" || argument == "--help")
             return std::nullopt;
-        std::string* box = boxOfOption(argument, request.boxes);
-        if (box == nullptr) {
+        std::string* value = valueOfOption(argument, request);
+        if (value == nullptr) {
             problem = "unknown option '" + argument + "'";
             return std::nullopt;
         }
@@ -65,7 +102,11 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             problem = "option '" + argument + "' needs a value";
             return std::nullopt;
         }
-        *box = arguments[++i];
+        *value = arguments[++i];
+        if (value == &request.saveName && value->empty()) {
+            problem = "option '--save' needs a NAME";
+            return std::nullopt;
+        }
     }
     if (request.files.empty()) {
         problem = "no trace FILE given";

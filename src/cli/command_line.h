@@ -1,8 +1,11 @@
 // The command line of quorvane-fit:
-//   quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] FILE...
-// Each option is the text typed into its box of the main window; an option
-// not given keeps the window's initial text. "--" ends the options, so that
-// a FILE may begin with "-".
+//   quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] [--save NAME] FILE...
+//   quorvane-fit --help | --version
+// Each of -n, -i and --t1..--t9 is the text typed into its box of the main
+// window; an option not given keeps the window's initial text. --save NAME
+// writes the results to NAME.txt, NAME-spectra.csv and NAME-curves.csv
+// (views/result_files.h). "--" ends the options, so that a FILE may begin
+// with "-".
 #pragma once
 
 #include <optional>
@@ -16,10 +19,16 @@ namespace quorvane {
 struct BatchRequest {
     StartBoxes boxes;
     std::vector<std::string> files;
+    // Empty: nothing is saved.
+    std::string saveName;
 };
 
 // The line printed for every usage error.
 std::string usageLine();
+
+// The text of --help: the usage line, what each option means and its
+// default, the trace-file format and the exit statuses.
+std::string helpText();
 
 // "--version" before any "--" asks for the version line, "quorvane-fit
 // VERSION", printed on standard output instead of a run.

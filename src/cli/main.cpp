@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     const std::optional<BatchRequest> request = parseCommandLine(arguments, problem);
     if (!request) {
         if (problem.empty()) {
-            std::cout << usageLine() << '\n';
+            std::cout << helpText();
             return kExitSuccess;
         }
         std::cerr << "quorvane-fit: " << problem << '\n' << usageLine() << '\n';

@@ -158,14 +158,7 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks) {
     }
 
     // 7. Write-back t_k = exp(-logRate_k), all nine.
-    TimeConstantTexts texts;
-    clearFloatingPointFaults();
-    long double timeConstants[kTimeConstantBoxes + 1];
-    for (int k = 1; k <= kTimeConstantBoxes; ++k)
-        timeConstants[k] = expl(-workspace.ParameterVector[rateIndex(k)]);
-    checkFloatingPointFaults();
-    for (int k = 1; k <= kTimeConstantBoxes; ++k)
-        texts[k - 1] = formatExponent6(timeConstants[k]);
+    const TimeConstantTexts texts = timeConstantTexts();
     if (hooks.writeTimeConstants)
         hooks.writeTimeConstants(texts);
 
@@ -180,6 +173,18 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks) {
     checkFloatingPointFaults();
     workspace.fitCount = workspace.fitCount + 1;
     return formatGeneral15(sum);
+}
+
+TimeConstantTexts timeConstantTexts() {
+    TimeConstantTexts texts;
+    clearFloatingPointFaults();
+    long double timeConstants[kTimeConstantBoxes + 1];
+    for (int k = 1; k <= kTimeConstantBoxes; ++k)
+        timeConstants[k] = expl(-workspace.ParameterVector[rateIndex(k)]);
+    checkFloatingPointFaults();
+    for (int k = 1; k <= kTimeConstantBoxes; ++k)
+        texts[k - 1] = formatExponent6(timeConstants[k]);
+    return texts;
 }
 
 const std::array<long double, kPlotGridPoints + 1>& plotGrid() {

@@ -59,6 +59,11 @@ struct StartHooks {
 // Runs one Start; returns the text for the sum-of-squares label.
 std::string runStart(const StartBoxes& boxes, const StartHooks& hooks);
 
+// The texts Start writes back into the boxes t1..t9: exp(-logRate_k) of the
+// current ParameterVector in the exponent format. Throws on a floating-point
+// fault (an overflowing exponential) before any text is formed.
+TimeConstantTexts timeConstantTexts();
+
 // The progress-bar position after iteration i of `iterationCount`:
 // (i*100) div iterationCount, formed in 64 bits so that huge counts do not
 // overflow.

@@ -1,7 +1,8 @@
 // Start-up of the desktop program: the application object, its title, the
 // decimal separator, then the five windows in the order Form1..Form5 (the
 // first is the main window; creating it resets the workspace); only Form1 is
-// shown. The message loop runs until File > Exit or the main window closes.
+// shown, and the trace files named on the command line are opened into it.
+// The message loop runs until File > Exit or the main window closes.
 #include <QApplication>
 #include <iostream>
 #include <optional>
@@ -27,9 +28,10 @@ std::optional<int> answerInformationRequest(int argc, char* argv[]) {
             return 0;
         }
         if (argument == "--help" || argument == "-h") {
-            std::cout << "usage: quorvane [Qt-option...]\n"
+            std::cout << "usage: quorvane [Qt-option...] [FILE...]\n"
                          "       quorvane --help | --version\n"
                          "Global analysis of time-resolved kinetics: the desktop program.\n"
+                         "Each trace FILE is opened at start-up, in the order given.\n"
                          "See quorvane(1) and quorvane-fit(1).\n";
             return 0;
         }
@@ -54,6 +56,6 @@ int main(int argc, char* argv[]) {
 
     quorvane::TForm1 form1;
     quorvane::createResultWindows(form1);
-    form1.show();
+    quorvane::showMainWindow(form1, argc, argv);
     return application.exec();
 }

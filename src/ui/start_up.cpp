@@ -1,5 +1,8 @@
 #include "ui/start_up.h"
 
+#include <QFile>
+#include <QStringList>
+
 #include "ui/unit1.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
@@ -15,6 +18,14 @@ void createResultWindows(TForm1& form1) {
     auto* form5 = new TForm5(&form1);
     form5->setMainWindow(&form1);
     form1.setResultWindows(form2, form3, form4, form5);
+}
+
+void showMainWindow(TForm1& form1, int argc, char** argv) {
+    form1.show();
+    QStringList traceFiles;
+    for (int i = 1; i < argc; ++i)
+        traceFiles << QFile::decodeName(argv[i]);
+    form1.openTraceFiles(traceFiles);
 }
 
 QIcon applicationIcon() {

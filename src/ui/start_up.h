@@ -13,6 +13,11 @@ class TForm1;
 // reset the workspace.
 void createResultWindows(TForm1& form1);
 
+// Shows Form1, then opens the trace files named on the command line,
+// argv[1] .. argv[argc-1] (what the application object left after taking
+// its own options), in the order given, as one Open of several files.
+void showMainWindow(TForm1& form1, int argc, char** argv);
+
 // The program's icon, built into the program (the same picture the package
 // installs to the hicolor icon theme); the application's icon for every window.
 QIcon applicationIcon();

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCollator>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -10,17 +13,19 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <array>
 #include <exception>
 
+#include "chart/axis_label_format.h"
+#include "chart/chart.h"
 #include "data/error.h"
 #include "data/trace_reader.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
-#include "chart/axis_label_format.h"
-#include "chart/chart.h"
+#include "views/result_files.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
@@ -52,30 +57,62 @@ void setTextColour(QWidget* widget, QColor colour) {
     widget->setPalette(palette);
 }
 
-QString defaultChooseTraceFile(TForm1& owner) {
+// The files selected, in the order of their names as a file manager lists
+// them (numbers by value), whatever order the selection was made in.
+QStringList defaultChooseTraceFiles(TForm1& owner) {
     QFileDialog dialog(&owner, QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
     // Shown as "TXT File (*.TXT)", listing the files that end in ".txt".
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilter(QStringLiteral("TXT File (*.TXT) (*.txt)"));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList files = dialog.selectedFiles();
+    QCollator byName;
+    byName.setNumericMode(true);
+    std::stable_sort(files.begin(), files.end(), [&byName](const QString& a, const QString& b) {
+        return byName.compare(QFileInfo(a).fileName(), QFileInfo(b).fileName()) < 0;
+    });
+    return files;
+}
+
+QString defaultChooseResultsFile(TForm1& owner) {
+    QFileDialog dialog(&owner, QStringLiteral("Save as"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("Text File (*.txt)"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
 
-QString defaultChooseBitmapFile(TForm1& owner) {
-    QFileDialog dialog(&owner, QStringLiteral("Save As"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("BMP File(*.bmp) (*.bmp)"));
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setDefaultSuffix(QStringLiteral("bmp"));
-    // The replacement of an existing file is not asked about.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+// The local files a drop carries, in its order; empty when anything else is
+// dropped.
+QStringList droppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (data == nullptr || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        files << url.toLocalFile();
+    }
+    return files;
+}
+
+// The detail of the error that stopped a list of files at `failed`: the
+// reader's (file and line) or the file's name, and what was left unopened.
+QString failedTraceDetail(const QuorvaneError& error, const QStringList& paths, qsizetype failed) {
+    QString detail = error.detail().empty() ? QStringLiteral("File %1.").arg(paths[failed])
+                                            : QString::fromStdString(error.detail());
+    const qsizetype left = paths.size() - failed - 1;
+    if (left == 1)
+        detail += QStringLiteral(" The file after it was not opened.");
+    else if (left > 1)
+        detail += QStringLiteral(" The %1 files after it were not opened.").arg(left);
+    return detail;
 }
 
 void defaultShowError(TForm1& owner, const QString& text, const QString& detail) {
@@ -88,8 +125,9 @@ void defaultShowError(TForm1& owner, const QString& text, const QString& detail)
 }  // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
-    interaction_.chooseTraceFile = defaultChooseTraceFile;
-    interaction_.chooseBitmapFile = defaultChooseBitmapFile;
+    interaction_.chooseTraceFiles = defaultChooseTraceFiles;
+    interaction_.chooseExportFile = [](TForm1& owner) { return chooseExportFileInDialog(&owner); };
+    interaction_.chooseResultsFile = defaultChooseResultsFile;
     interaction_.showError = defaultShowError;
     interaction_.showPrintPreview = [](TForm1& owner) { owner.Chart1->printPreview(&owner); };
     interaction_.terminate = [] { QCoreApplication::quit(); };
@@ -102,6 +140,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     createMenus();
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     move(68, 92);
+    setAcceptDrops(true);
     FormCreate();
 }
 
@@ -265,6 +304,8 @@ void TForm1::createActions() {
         makeAction("Differentialspectra1", QStringLiteral("Differential spectra"));
 
     connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
+    connect(Save1, &QAction::triggered, this, &TForm1::Save1Click);
+    connect(Saveas1, &QAction::triggered, this, &TForm1::Saveas1Click);
     connect(Export1, &QAction::triggered, this, &TForm1::Export1Click);
     connect(Print1, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
@@ -273,7 +314,7 @@ void TForm1::createActions() {
     connect(parameters1, &QAction::triggered, this, &TForm1::parameters1Click);
     connect(residualssurface1, &QAction::triggered, this, &TForm1::residualssurface1Click);
     connect(Differentialspectra1, &QAction::triggered, this, &TForm1::Differentialspectra1Click);
-    // Save, Save as... and the Help menu have no action.
+    // The Help menu has no action.
 }
 
 void TForm1::createMenus() {
@@ -335,12 +376,35 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Open1Click() {
-    runCommand([this] {
-        const QString path = interaction_.chooseTraceFile(*this);
-        if (path.isEmpty())
-            return;
-        openTraceFile(path);
+    QStringList paths;
+    runCommand([this, &paths] { paths = interaction_.chooseTraceFiles(*this); });
+    openTraceFiles(paths);
+}
+
+void TForm1::openTraceFiles(const QStringList& paths) {
+    runCommand([this, &paths] {
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            try {
+                openTraceFile(paths[i]);
+            } catch (const QuorvaneError& error) {
+                throw QuorvaneError(error.message(),
+                                    failedTraceDetail(error, paths, i).toStdString());
+            }
+        }
     });
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!fitRunning_ && !droppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (fitRunning_ || paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openTraceFiles(paths);
 }
 
 void TForm1::openTraceFile(const QString& path) {
@@ -419,6 +483,8 @@ void TForm1::setFitRunning(bool running) {
     fitRunning_ = running;
     Button1->setEnabled(!running);
     Open1->setEnabled(!running);
+    Save1->setEnabled(!running);
+    Saveas1->setEnabled(!running);
     clear1->setEnabled(!running);
     VarCov1->setEnabled(!running);
 }
@@ -457,18 +523,44 @@ void TForm1::Print1Click() {
 
 void TForm1::Export1Click() {
     runCommand([this] {
-        const QString path = interaction_.chooseBitmapFile(*this);
-        if (path.isEmpty())
+        const ExportChoice choice = interaction_.chooseExportFile(*this);
+        if (choice.path.isEmpty())
             return;
-        exportBitmap(path);
+        exportChart(*Chart1, choice);
     });
 }
 
-void TForm1::exportBitmap(const QString& path) {
-    QString target = path;
-    if (QFileInfo(target).suffix().isEmpty())
-        target += QStringLiteral(".bmp");
-    Chart1->saveBitmap(target);
+void TForm1::Save1Click() {
+    if (resultsFile_.isEmpty()) {
+        Saveas1Click();
+        return;
+    }
+    runCommand([this] { saveResultsTo(resultsFile_); });
+}
+
+void TForm1::Saveas1Click() {
+    runCommand([this] {
+        // Refused before the dialog: there is nothing to name yet.
+        refuseUnfittedResults();
+        const QString path = interaction_.chooseResultsFile(*this);
+        if (path.isEmpty())
+            return;
+        saveResultsTo(path);
+    });
+}
+
+void TForm1::saveResultsTo(const QString& path) {
+    // At capacity the save takes seconds (one more build of the normal
+    // matrix, 800000 rows of curves).
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor {
+        ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restoreCursor;
+    std::vector<std::string> titles;
+    for (int curve = 1; curve <= workspace.curveCount; ++curve)
+        titles.push_back(dataSeriesTitle(curve));
+    saveResults(path.toStdString(), titles);
+    resultsFile_ = path;
 }
 
 void TForm1::VarCov1Click() {

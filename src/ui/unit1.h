@@ -1,6 +1,8 @@
 // Form1, the main window: the main chart, the fit's input boxes, the Start
-// button, the menu, and the commands Open, Start, Clear, Exit, Print, Export
-// and the Tools commands that show the result windows.
+// button, the menu, and the commands Open, Save, Save as..., Start, Clear,
+// Exit, Print, Export and the Tools commands that show the result windows.
+// Trace files also come in from the program's command line and by drag and
+// drop onto the window, each list opened as by one Open of several files.
 //
 // Every command runs through one error path: a QuorvaneError (or any other
 // exception) ends the command where it happens and is shown in one modal
@@ -8,17 +10,20 @@
 //
 // While a fit runs (Start lets pending events run once per iteration), the
 // commands that would change the workspace under the running loop - Start,
-// Open, Clear and Var-Cov Matrix - are disabled and come back when the fit
-// ends or fails. Exit, or closing the window, during a fit ends the program
+// Open (and drops), Clear and Var-Cov Matrix - and Save and Save as..., which
+// would save a fit half done, are disabled and come back when the fit ends
+// or fails. Exit, or closing the window, during a fit ends the program
 // once that fit has finished.
 #pragma once
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "ui/chart_export.h"
 #include "views/main_window_link.h"
 
 class QAction;
@@ -47,9 +52,13 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // How the window talks to the user outside itself. The defaults show the
     // real modal dialogs; tests replace them so that nothing blocks.
     struct UserInteraction {
-        // The chosen file name; empty when the user cancelled.
-        std::function<QString(TForm1& owner)> chooseTraceFile;
-        std::function<QString(TForm1& owner)> chooseBitmapFile;
+        // The trace files chosen in the Open dialog, in the order to open
+        // them; empty when the user cancelled.
+        std::function<QStringList(TForm1& owner)> chooseTraceFiles;
+        // The Export dialog's name and filter; an empty name when cancelled.
+        std::function<ExportChoice(TForm1& owner)> chooseExportFile;
+        // The name chosen in the Save as... dialog; empty when cancelled.
+        std::function<QString(TForm1& owner)> chooseResultsFile;
         // The modal error box: message as shown, detail (may be empty).
         std::function<void(TForm1& owner, const QString& text, const QString& detail)> showError;
         std::function<void(TForm1& owner)> showPrintPreview;
@@ -75,9 +84,14 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // Loads the trace at `path` into the next curve slot and plots it; on any
     // error neither the workspace nor the chart changes. Throws QuorvaneError.
     void openTraceFile(const QString& path);
-    // Saves Chart1 as a Windows bitmap at `path`, ".bmp" added to a name
-    // without an extension; throws QuorvaneError "Cannot create file %s".
-    void exportBitmap(const QString& path);
+    // Opens `paths` in order, each as by openTraceFile. The first file that
+    // fails stops the rest: the error box shows its message, with the file
+    // and the number of files left unopened as detail; the files before it
+    // stay loaded.
+    void openTraceFiles(const QStringList& paths);
+    // The name File > Save writes to: the last one chosen in Save as...
+    // that was saved; empty before.
+    const QString& resultsFile() const { return resultsFile_; }
 
     bool fitRunning() const { return fitRunning_; }
 
@@ -126,6 +140,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
   public slots:
     void FormCreate();
     void Open1Click();
+    void Save1Click();
+    void Saveas1Click();
     void Button1Click();
     void clear1Click();
     void Exit1Click();
@@ -138,6 +154,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void createControls();
@@ -151,6 +169,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void showError(const QString& text, const QString& detail);
     void setFitRunning(bool running);
     void replaceFittedCurves();
+    void saveResultsTo(const QString& path);
 
     UserInteraction interaction_;
     TForm2* form2_ = nullptr;
@@ -161,6 +180,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     std::vector<ChartSeries*> dataSeries_;
     // The series the last completed Start added, freed by the next Start.
     std::vector<ChartSeries*> fittedCurveSeries_;
+    QString resultsFile_;
     bool fitRunning_ = false;
     bool exitRequested_ = false;
 };

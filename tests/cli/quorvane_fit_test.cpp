@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 namespace quorvane {
 namespace {
 
+using testing::readFile;
 using testing::TempDir;
 
 struct FitRun {
@@ -36,13 +38,6 @@ std::string quoted(const std::string& argument) {
             result += ch;
     }
     return result + "'";
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // environment: assignments put before the command ("LC_ALL=... ").
@@ -98,7 +93,8 @@ int lineIndex(const FitRun& run, const std::string& text) {
 }
 
 const std::string kUsage =
-    "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] FILE...\n";
+    "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] [--save NAME] "
+    "FILE...\n";
 
 // ---- A complete run ---------------------------------------------------------
 
@@ -244,6 +240,7 @@ TEST(QuorvaneFit, UsageErrorsExitWithTwo) {
         {{"--t10", "1", file}, "quorvane-fit: unknown option '--t10'\n"},
         {{file, "-n"}, "quorvane-fit: option '-n' needs a value\n"},
         {{"-n", "2"}, "quorvane-fit: no trace FILE given\n"},
+        {{"--save", "", file}, "quorvane-fit: option '--save' needs a NAME\n"},
         {{}, "quorvane-fit: no trace FILE given\n"},
     };
     for (const auto& usage : cases) {
@@ -262,8 +259,9 @@ TEST(QuorvaneFit, ErrorsBeforeTheFitPrintNothingAndExitWithOne) {
         std::vector<std::string> arguments;
         std::string message;
     } cases[] = {
-        {{file, (folder.path() / "missing.txt").string()}, "File not found.\n"},
-        {{file, bad}, "'x' is not a valid floating point value.\n"},
+        {{file, (folder.path() / "missing.txt").string()},
+         "File not found.\nFile " + (folder.path() / "missing.txt").string() + ".\n"},
+        {{file, bad}, "'x' is not a valid floating point value.\nFile 500.txt, line 2.\n"},
         {{"-n", "four", file}, "'four' is not a valid integer value.\n"},
         {{"-n", "10", file}, "The number of components must be between 1 and 9, not 10.\n"},
         {{"-i", "5x", file}, "'5x' is not a valid integer value.\n"},
@@ -305,6 +303,39 @@ TEST(QuorvaneFit, SectionsPrintedBeforeAnErrorStay) {
     EXPECT_EQ(lineIndex(noWavelength, "Spectra"), -1);
 }
 
+TEST(QuorvaneFit, SaveWritesWhatItPrintsAndAFailedSaveExitsWithOne) {
+    const TempDir folder;
+    const std::string file = folder.write("450.txt", twoComponentTrace(0.0, 0.2, 0.1));
+    const std::vector<std::string> fit = {"-n", "2", "-i", "20", "--t2", "1e-3", file};
+    const FitRun plain = runFit(fit);
+    std::vector<std::string> saving = {"--save", (folder.path() / "fit.txt").string()};
+    saving.insert(saving.end(), fit.begin(), fit.end());
+    const FitRun saved = runFit(saving);
+    ASSERT_EQ(saved.exitCode, 0) << saved.errText;
+    EXPECT_EQ(saved.outText, plain.outText);
+    EXPECT_EQ(readFile(folder.path() / "fit.txt"), saved.outText);
+    EXPECT_EQ(readFile(folder.path() / "fit-spectra.csv").rfind("wavelength,A1,A2\n450,", 0), 0u);
+
+    const std::string spectra = (folder.path() / "fit-spectra.csv").string();
+    std::filesystem::remove(spectra);
+    std::filesystem::create_directory(spectra);
+    const FitRun failed = runFit(saving);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_EQ(failed.errText, "Cannot create file " + spectra + ".\n");
+    EXPECT_EQ(failed.outText, plain.outText);
+}
+
+TEST(QuorvaneFit, HelpGoesToStandardOutput) {
+    const FitRun help = runFit({"-n", "2", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.errText, "");
+    EXPECT_EQ(help.outText.rfind(kUsage, 0), 0u);
+    for (const char* text :
+         {"(default 4)", "(default 50)", "10e-6 100e-6 2e-3 20e-3 8e-3 2e-3 8e-3 40e-3 10e-6",
+          "--save NAME", "Exit status: 0"})
+        EXPECT_NE(help.outText.find(text), std::string::npos) << text;
+}
+
 TEST(QuorvaneFit, DecimalSeparatorComesFromTheNumericLocale) {
     const TempDir folder;
     // A German locale compiled into the folder, where the system can.
@@ -322,7 +353,8 @@ TEST(QuorvaneFit, DecimalSeparatorComesFromTheNumericLocale) {
     }
     const std::string file = folder.write("450.txt", trace);
     const FitRun run =
-        runFit({"-n", "2", "-i", "40", "--t1", "2,5e-5", "--t2", "1,2e-3", file},
+        runFit({"-n", "2", "-i", "40", "--t1", "2,5e-5", "--t2", "1,2e-3", "--save",
+                (folder.path() / "fit").string(), file},
                // The C library keeps the locale path it was given for the
                // life of the process; a leak checker would report it.
                "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" LOCPATH=" + quoted(locales) +
@@ -333,6 +365,10 @@ TEST(QuorvaneFit, DecimalSeparatorComesFromTheNumericLocale) {
     EXPECT_EQ(run.out.at(11), "Y0   0,00000");
     EXPECT_EQ(run.out.back().substr(0, 4), "450\t");
     EXPECT_NE(run.out.back().find("0,2"), std::string::npos) << run.out.back();
+    // The files written for other programs keep the point.
+    const std::string spectra = readFile(folder.path() / "fit-spectra.csv");
+    EXPECT_NE(spectra.find("\n450,0."), std::string::npos) << spectra;
+    EXPECT_EQ(std::count(spectra.begin(), spectra.end(), ','), 2 + 2) << spectra;
 }
 
 // ---- The example traces ------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,12 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
+
+// The bytes of a file; empty when it cannot be read.
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // Puts a curve straight into the next slot (bypassing the reader).
 inline int addCurve(const std::vector<double>& times, const std::vector<double>& values) {

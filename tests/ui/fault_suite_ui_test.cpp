@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "chart/chart.h"
 #include "data/floating_point.h"
 #include "data/number_text.h"
 #include "data/workspace.h"
 #include "support/workspace_image.h"
-#include "chart/chart.h"
 #include "ui/unit1.h"
 
 namespace quorvane {
@@ -194,12 +194,12 @@ class FaultSuiteUiTest : public QObject {
         QVERIFY(folderOwner->isValid());
         form = new TForm1;
         TForm1::UserInteraction& seams = form->userInteraction();
-        seams.chooseTraceFile = [this](TForm1&) {
+        seams.chooseTraceFiles = [this](TForm1&) {
             if (afterTraceChosen)
                 afterTraceChosen();
-            return chosenTrace;
+            return chosenTrace.isEmpty() ? QStringList() : QStringList{chosenTrace};
         };
-        seams.chooseBitmapFile = [this](TForm1&) { return chosenBitmap; };
+        seams.chooseExportFile = [this](TForm1&) { return chosenBitmap; };
         seams.showError = [this](TForm1&, const QString& text, const QString& detail) {
             errorBoxes.append(text);
             errorDetails.append(detail);

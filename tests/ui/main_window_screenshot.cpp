@@ -42,7 +42,9 @@ int main(int argc, char* argv[]) {
 
     QTimer::singleShot(200, &form1, [&] {
         for (const QString& trace : traces) {
-            form1.userInteraction().chooseTraceFile = [trace](quorvane::TForm1&) { return trace; };
+            form1.userInteraction().chooseTraceFiles = [trace](quorvane::TForm1&) {
+                return QStringList{trace};
+            };
             form1.Open1Click();
         }
         form1.Edit10->setText(QStringLiteral("3"));

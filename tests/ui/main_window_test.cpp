@@ -119,8 +119,10 @@ class MainWindowTest : public QObject {
         form4 = form1->form4();
         form5 = form1->form5();
         TForm1::UserInteraction& seams = form1->userInteraction();
-        seams.chooseTraceFile = [this](TForm1&) { return nextFile; };
-        seams.chooseBitmapFile = [this](TForm1&) { return nextFile; };
+        seams.chooseTraceFiles = [this](TForm1&) {
+            return nextFile.isEmpty() ? QStringList() : QStringList{nextFile};
+        };
+        seams.chooseExportFile = [this](TForm1&) { return nextFile; };
         seams.showError = [this](TForm1&, const QString& text, const QString& detail) {
             errors.append({text, detail});
         };
@@ -190,11 +192,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(tools, (QStringList{"Var-Cov Matrix", "Parameters ", "Residual's surface",
                                      "Differential spectra"}));
         QVERIFY(form1->help1->actions().isEmpty());
-        // Save and Save as... do nothing.
-        form1->Save1->trigger();
-        form1->Saveas1->trigger();
-        QVERIFY(errors.isEmpty());
-        QCOMPARE(workspace.curveCount, 0);
     }
 
     void openingTwoFilesPlotsThemInLoadOrderWithAscendingX() {
@@ -392,6 +389,7 @@ class MainWindowTest : public QObject {
                 ++calls;
                 enabled["Start"] = form1->Button1->isEnabled();
                 enabled["Open"] = form1->Open1->isEnabled();
+                enabled["Save"] = form1->Save1->isEnabled() || form1->Saveas1->isEnabled();
                 enabled["Clear"] = form1->clear1->isEnabled();
                 enabled["VarCov"] = form1->VarCov1->isEnabled();
                 enabled["Parameters"] = form1->parameters1->isEnabled();
@@ -408,6 +406,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(calls, 1);
         QVERIFY(!enabled["Start"]);
         QVERIFY(!enabled["Open"]);
+        QVERIFY(!enabled["Save"]);
         QVERIFY(!enabled["Clear"]);
         QVERIFY(!enabled["VarCov"]);
         QVERIFY(enabled["Parameters"]);

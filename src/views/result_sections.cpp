@@ -1,4 +1,4 @@
-#include "cli/batch_sections.h"
+#include "views/result_sections.h"
 
 #include <algorithm>
 #include <numeric>
@@ -43,7 +43,7 @@ std::string covarianceSection() {
     return section;
 }
 
-std::string spectraSection(const std::vector<std::string>& titles) {
+SpectraTable buildSpectraTable(const std::vector<std::string>& titles) {
     // amplitudes[k-1][c-1]: the point of curve c in chart k, as the chart
     // receives it; wavelengths[c-1] as chart 1 receives it.
     std::vector<std::vector<double>> amplitudes;
@@ -65,12 +65,24 @@ std::string spectraSection(const std::vector<std::string>& titles) {
         return wavelengths[a] < wavelengths[b];
     });
 
-    std::string section = "Spectra\n";
+    SpectraTable table;
+    table.componentCount = static_cast<int>(amplitudes.size());
     for (const std::size_t curve : order) {
-        section += formatGeneral15(wavelengths[curve]);
-        for (const std::vector<double>& chart : amplitudes) {
+        SpectraTable::Row& row = table.rows.emplace_back();
+        row.wavelength = wavelengths[curve];
+        for (const std::vector<double>& chart : amplitudes)
+            row.amplitudes.push_back(chart[curve]);
+    }
+    return table;
+}
+
+std::string spectraSection(const SpectraTable& table) {
+    std::string section = "Spectra\n";
+    for (const SpectraTable::Row& row : table.rows) {
+        section += formatGeneral15(row.wavelength);
+        for (const double amplitude : row.amplitudes) {
             section += '\t';
-            section += formatGeneral15(chart[curve]);
+            section += formatGeneral15(amplitude);
         }
         section += '\n';
     }

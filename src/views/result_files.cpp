@@ -1,0 +1,185 @@
+#include "views/result_files.h"
+
+#include <charconv>
+#include <cstring>
+#include <memory>
+
+#include "data/error.h"
+#include "data/floating_point.h"
+#include "data/number_format.h"
+#include "data/replacing_file.h"
+#include "data/workspace.h"
+#include "fit/fit_driver.h"
+#include "fit/goodness_of_fit.h"
+#include "fit/model.h"
+#include "lsq/linear_solver.h"
+#include "views/result_sections.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::string_view kReportExtension = ".txt";
+// The curves file is handed to the disk in pieces of about this size.
+constexpr std::size_t kCurvesWriteSize = std::size_t{1} << 20;
+
+// What the variance–covariance command changes, copied when the object is
+// made and put back when it goes, however the command ends.
+class KeptCovarianceInputs {
+  public:
+    KeptCovarianceInputs()
+        : lambda_(workspace.lambda),
+          normal_(std::make_unique<Square>()),
+          covariance_(std::make_unique<Square>()) {
+        std::memcpy(normal_->entries, workspace.normalMatrix, sizeof(MatrixStore));
+        std::memcpy(covariance_->entries, workspace.covarianceMatrix, sizeof(MatrixStore));
+    }
+    ~KeptCovarianceInputs() {
+        workspace.lambda = lambda_;
+        std::memcpy(workspace.normalMatrix, normal_->entries, sizeof(MatrixStore));
+        std::memcpy(workspace.covarianceMatrix, covariance_->entries, sizeof(MatrixStore));
+    }
+    KeptCovarianceInputs(const KeptCovarianceInputs&) = delete;
+    KeptCovarianceInputs& operator=(const KeptCovarianceInputs&) = delete;
+
+  private:
+    struct Square {
+        MatrixStore entries;
+    };
+    long double lambda_;
+    std::unique_ptr<Square> normal_;
+    std::unique_ptr<Square> covariance_;
+};
+
+std::string keptCovarianceSection() {
+    const KeptCovarianceInputs kept;
+    try {
+        return covarianceSection();
+    } catch (const QuorvaneError& error) {
+        return "Var-Cov\n" + errorBoxText(error.message()) + '\n';
+    }
+}
+
+std::string sumOfSquaresText() {
+    clearFloatingPointFaults();
+    const long double sum = sumSquaredResiduals();
+    checkFloatingPointFaults();
+    return formatGeneral15(sum);
+}
+
+// 17 significant digits, the point as separator: reads back to `value`.
+void appendNumber(std::string& text, double value) {
+    char digits[32];
+    const std::to_chars_result end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
+    text.append(digits, end.ptr);
+}
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char ch : text) {
+        if (ch == '"')
+            quoted += '"';
+        quoted += ch;
+    }
+    return quoted + '"';
+}
+
+std::string spectraCsv(const SpectraTable& table) {
+    std::string text = "wavelength";
+    for (int k = 1; k <= table.componentCount; ++k)
+        text += ",A" + std::to_string(k);
+    text += '\n';
+    for (const SpectraTable::Row& row : table.rows) {
+        appendNumber(text, row.wavelength);
+        for (const double amplitude : row.amplitudes) {
+            text += ',';
+            appendNumber(text, amplitude);
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+void writeCurvesCsv(ReplacingFile& file, const std::vector<std::string>& titles) {
+    std::string text = "trace,file,time,value,model,residual\n";
+    for (int c = 1; c <= workspace.curveCount; ++c) {
+        const std::string lead = std::to_string(c) + ',' + csvField(titles.at(c - 1)) + ',';
+        const Curve& curve = workspace.curves[c];
+        clearFloatingPointFaults();
+        for (int i = 1; i <= workspace.pointCount[c]; ++i) {
+            const long double model = evaluateModelAtPoint(c, i);
+            const long double residual = static_cast<long double>(curve.values[i]) - model;
+            text += lead;
+            appendNumber(text, curve.times[i]);
+            text += ',';
+            appendNumber(text, curve.values[i]);
+            text += ',';
+            appendNumber(text, static_cast<double>(model));
+            text += ',';
+            appendNumber(text, static_cast<double>(residual));
+            text += '\n';
+            if (text.size() >= kCurvesWriteSize) {
+                file.write(text);
+                text.clear();
+            }
+        }
+        checkFloatingPointFaults();
+    }
+    file.write(text);
+}
+
+struct ResultFileNames {
+    std::string report;
+    std::string spectra;
+    std::string curves;
+};
+
+ResultFileNames resultFileNames(const std::string& name) {
+    std::string stem = name;
+    if (stem.size() > kReportExtension.size() && stem.ends_with(kReportExtension))
+        stem.resize(stem.size() - kReportExtension.size());
+    return {stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
+}
+
+std::string resultsReport(const SpectraTable& spectra) {
+    std::string report = timeConstantSection(timeConstantTexts());
+    report += sumSection(sumOfSquaresText());
+    report += parameterSection();
+    report += keptCovarianceSection();
+    report += spectraSection(spectra);
+    return report;
+}
+
+}  // namespace
+
+void refuseUnfittedResults() {
+    if (workspace.fitCount == 0)
+        throw QuorvaneError("There are no results to save: press Start first");
+    if (workspace.laidOutCurveCount != workspace.curveCount) {
+        throw QuorvaneError(
+            "Traces were loaded after the last fit: press Start again before saving");
+    }
+}
+
+void saveResults(const std::string& name, const std::vector<std::string>& titles) {
+    refuseUnfittedResults();
+    const SpectraTable table = buildSpectraTable(titles);
+    const std::string report = resultsReport(table);
+    const std::string spectra = spectraCsv(table);
+
+    const ResultFileNames names = resultFileNames(name);
+    ReplacingFile reportFile(names.report);
+    ReplacingFile spectraFile(names.spectra);
+    ReplacingFile curvesFile(names.curves);
+    reportFile.write(report);
+    spectraFile.write(spectra);
+    writeCurvesCsv(curvesFile, titles);
+    reportFile.commit();
+    spectraFile.commit();
+    curvesFile.commit();
+}
+
+}  // namespace quorvane
