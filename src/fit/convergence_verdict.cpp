@@ -27,34 +27,62 @@ std::string percentText(long double fraction) {
     return result;
 }
 
+// |k_i - k_j| / sqrt(||R^-T (e_i - e_j)||^2): the distance of two log-rates
+// in standard errors of their difference, times the residual standard
+// deviation (the covariance of the log-rates is s2 (R^T R)^-1). R has full
+// rank.
+long double separation(const TrustRegionSystem& R, const long double* logRates, int i, int j) {
+    long double z[kMaxComponents] = {};
+    long double norm = 0.0L;
+    for (int q = 0; q < R.size; ++q) {
+        long double sum = (q == i - 1 ? 1.0L : 0.0L) - (q == j - 1 ? 1.0L : 0.0L);
+        for (int p = 0; p < q; ++p)
+            sum = sum - R.triangle[p][q] * z[p];
+        z[q] = sum / R.triangle[q][q];
+        norm = norm + z[q] * z[q];
+    }
+    return fabsl(logRates[i] - logRates[j]) / sqrtl(norm);
+}
+
 // Components that the data cannot tell apart: a basis column that depended
-// on the others in some curve, a log-rate without a pivot in R, or two
-// log-rates closer than two standard errors of their difference,
-// var(k_i - k_j) = s2 ||R^-T (e_i - e_j)||^2 (the covariance s2 (R^T R)^-1).
+// on the others in some curve, a log-rate without a pivot in R, and pairs of
+// log-rates less than two standard errors of their difference apart, the
+// closest pair (in standard errors) first, each component in one pair at
+// most (so that a component the data hardly fix does not pair with all).
 void markIndistinguishable(const Projection& projection, const long double* logRates,
                            long double variance, bool* marked) {
     const TrustRegionSystem& R = projection.system;
     const int n = R.size;
-    for (int j = 1; j <= n; ++j)
-        marked[j] = projection.indistinguishable[j] || R.triangle[j - 1][j - 1] == 0.0L;
-    for (int i = 1; i <= n; ++i) {
-        for (int j = i + 1; j <= n; ++j) {
-            if (marked[i] || marked[j])
-                continue;
-            // z = R^-T (e_i - e_j) by forward substitution.
-            long double z[kMaxComponents] = {};
-            long double norm = 0.0L;
-            for (int q = 0; q < n; ++q) {
-                long double sum = (q == i - 1 ? 1.0L : 0.0L) - (q == j - 1 ? 1.0L : 0.0L);
-                for (int p = 0; p < q; ++p)
-                    sum = sum - R.triangle[p][q] * z[p];
-                z[q] = sum / R.triangle[q][q];
-                norm = norm + z[q] * z[q];
+    bool fullRank = true;
+    for (int j = 1; j <= n; ++j) {
+        marked[j] = projection.indistinguishable[j];
+        fullRank = fullRank && R.triangle[j - 1][j - 1] != 0.0L;
+    }
+    if (!fullRank) {
+        for (int j = 1; j <= n; ++j)
+            marked[j] = marked[j] || R.triangle[j - 1][j - 1] == 0.0L;
+        return;
+    }
+    const long double limit = 2.0L * sqrtl(variance);
+    for (;;) {
+        int closestI = 0;
+        int closestJ = 0;
+        long double closest = limit;
+        for (int i = 1; i <= n; ++i) {
+            for (int j = i + 1; j <= n; ++j) {
+                if (marked[i] || marked[j])
+                    continue;
+                const long double distance = separation(R, logRates, i, j);
+                if (distance <= closest) {
+                    closest = distance;
+                    closestI = i;
+                    closestJ = j;
+                }
             }
-            const long double difference = logRates[i] - logRates[j];
-            if (difference * difference <= 4.0L * variance * norm)
-                marked[i] = marked[j] = true;
         }
+        if (closestI == 0)
+            return;
+        marked[closestI] = marked[closestJ] = true;
     }
 }
 
