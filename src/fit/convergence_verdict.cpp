@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "data/error.h"
 #include "data/floating_point.h"
 #include "data/number_text.h"
 #include "data/workspace.h"
@@ -171,13 +170,7 @@ FitVerdict judgeFit(const FitRecord& record) {
 
     FitVerdict verdict;
     if (!projection->valid) {
-        verdict.message = "Not judged: the fitted time constants give ";
-        try {
-            throwIfFloatingPointFault(projection->faults);
-            verdict.message += "an invalid value";
-        } catch (const QuorvaneError& error) {
-            verdict.message += "\"" + error.message() + "\"";
-        }
+        verdict.message = "Not judged: a floating-point fault at the fitted time constants";
         return verdict;
     }
     verdict.judged = true;
@@ -192,7 +185,6 @@ FitVerdict judgeFit(const FitRecord& record) {
                                         : projection->sumOfSquares;
     verdict.largestRateStep = largestGaussNewtonStep(projection->system);
     verdict.coefficientChange = projection->coefficientChange;
-    clearFloatingPointFaults();
 
     verdict.converged = verdict.expectedFall <= kVarianceShare * verdict.residualVariance ||
                         (verdict.largestRateStep <= kRelativeChange &&
@@ -203,6 +195,7 @@ FitVerdict judgeFit(const FitRecord& record) {
     bool marked[kMaxComponents + 1] = {};
     markIndistinguishable(*projection, logRates, verdict.residualVariance, marked);
     verdict.message += indistinguishableNote(marked, n);
+    clearFloatingPointFaults();
     return verdict;
 }
 

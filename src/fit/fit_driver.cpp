@@ -173,16 +173,17 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     record.method = method;
     if (method == FitMethod::VariableProjection) {
         iterateByVariableProjection(iterationCount, curves, components, hooks, record.recentSums);
-    }
-    // A 64-bit counter: the count may be the largest int32.
-    for (std::int64_t i = 1; method == FitMethod::Classic && i <= iterationCount; ++i) {
-        const int iteration = static_cast<int>(i);
-        if (hooks.processEvents)
-            hooks.processEvents();
-        refuseChangedWorkspace(curves, components);
-        record.recentSums.record(iterate(iteration));
-        if (hooks.setProgress)
-            hooks.setProgress(startProgressPosition(iteration, iterationCount));
+    } else {
+        // A 64-bit counter: the count may be the largest int32.
+        for (std::int64_t i = 1; i <= iterationCount; ++i) {
+            const int iteration = static_cast<int>(i);
+            if (hooks.processEvents)
+                hooks.processEvents();
+            refuseChangedWorkspace(curves, components);
+            record.recentSums.record(iterate(iteration));
+            if (hooks.setProgress)
+                hooks.setProgress(startProgressPosition(iteration, iterationCount));
+        }
     }
 
     // 7. Write-back t_k = exp(-logRate_k), all nine.
