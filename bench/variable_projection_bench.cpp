@@ -71,31 +71,28 @@ void picosecondFit(benchmark::State& state, FitMethod method, const char* iterat
                  iterationsRun);
 }
 
+// Each benchmark runs `iterations` times, in wall-clock milliseconds.
+template <typename Body>
+void registerBenchmark(const char* name, int iterations, Body body) {
+    benchmark::RegisterBenchmark(name, body)
+        ->Iterations(iterations)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 }  // namespace
 
 void registerVariableProjectionBenchmarks() {
-    benchmark::RegisterBenchmark(names::kProjectionOneThread,
-                                 [](benchmark::State& state) { projectionIteration(state, 1); })
-        ->Iterations(3)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(names::kProjectionAllThreads,
-                                 [](benchmark::State& state) { projectionIteration(state, 0); })
-        ->Iterations(3)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(
-        names::kPicosecondProjectionFit,
-        [](benchmark::State& state) { picosecondFit(state, FitMethod::VariableProjection, "30"); })
-        ->Iterations(3)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark(
-        names::kPicosecondClassicFit,
-        [](benchmark::State& state) { picosecondFit(state, FitMethod::Classic, "50"); })
-        ->Iterations(1)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
+    registerBenchmark(names::kProjectionOneThread, 3,
+                      [](benchmark::State& state) { projectionIteration(state, 1); });
+    registerBenchmark(names::kProjectionAllThreads, 3,
+                      [](benchmark::State& state) { projectionIteration(state, 0); });
+    registerBenchmark(names::kPicosecondProjectionFit, 3, [](benchmark::State& state) {
+        picosecondFit(state, FitMethod::VariableProjection, "30");
+    });
+    registerBenchmark(names::kPicosecondClassicFit, 1, [](benchmark::State& state) {
+        picosecondFit(state, FitMethod::Classic, "50");
+    });
 }
 
 }  // namespace quorvane::bench

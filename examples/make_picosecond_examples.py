@@ -14,12 +14,15 @@ sigma 2e-4.
 File format: one "time signal" line per point, the two numbers separated by one blank
 and written with 9 significant digits, LF line ends.
 
-Standard library only; the output is the same on every run.
+Standard library only (and the helpers of make_examples.py beside it); the output is the
+same on every run.
 """
 
 import math
 import os
 import random
+
+from make_examples import band, write_trace
 
 WAVELENGTHS = tuple(range(400, 800, 10))
 TIME_CONSTANTS = (1.8, 21.0, 50.0)
@@ -28,11 +31,6 @@ FIRST_TIME = 0.3
 LAST_TIME = 1000.0
 NOISE_SIGMA = 2e-4
 SEED = 1521
-
-
-def band(wavelength, centre, width):
-    """A Gaussian band of height 1 centred at `centre` nm."""
-    return math.exp(-(((wavelength - centre) / width) ** 2))
 
 
 def amplitudes(wavelength):
@@ -60,14 +58,13 @@ def main():
     noise = random.Random(SEED)
     grid = [float("%.9g" % t) for t in times()]
     for wavelength in WAVELENGTHS:
-        with open(os.path.join(folder, "%d.txt" % wavelength), "w", encoding="ascii",
-                  newline="\n") as out:
-            for time in grid:
-                value = offset(wavelength)
-                for amplitude, constant in zip(amplitudes(wavelength), TIME_CONSTANTS):
-                    value += amplitude * math.exp(-time / constant)
-                value += noise.gauss(0.0, NOISE_SIGMA)
-                out.write("%.9g %.9g\n" % (time, value))
+        points = []
+        for time in grid:
+            value = offset(wavelength)
+            for amplitude, constant in zip(amplitudes(wavelength), TIME_CONSTANTS):
+                value += amplitude * math.exp(-time / constant)
+            points.append((time, value + noise.gauss(0.0, NOISE_SIGMA)))
+        write_trace(os.path.join(folder, "%d.txt" % wavelength), points)
 
 
 if __name__ == "__main__":
