@@ -7,5 +7,6 @@ void registerFitIterationBenchmarks();
 void registerExponentialBenchmarks();
 void registerCovarianceBenchmarks();
 void registerTraceLoadingBenchmarks();
+void registerVariableProjectionBenchmarks();
 
 }  // namespace quorvane::bench

@@ -144,6 +144,19 @@ void printSummary(const SummaryReporter& reporter) {
     std::printf("(6) loading one 20000-line trace file\n");
     table.time("loadTraceFile", n::kLoadTrace);
     std::printf("    (target < 0.02 s)\n");
+
+    std::printf("(7) variable projection: one iteration, 40 x 20000, n = 6\n");
+    table.time("1 thread", n::kProjectionOneThread);
+    table.time("all threads", n::kProjectionAllThreads);
+    table.ratio("one designed iteration (1) over it, 1 thread", n::kCapacityOneThread,
+                n::kProjectionOneThread, "");
+    table.ratio("the same, all threads", n::kCapacityAllThreads, n::kProjectionAllThreads, "");
+
+    std::printf("(8) examples/picosecond, 3 components from 2, 20, 50\n");
+    table.time("variable projection to the minimum", n::kPicosecondProjectionFit);
+    if (figures().count("varpro_fit_iterations"))
+        std::printf("    %-46s %12.0f\n", "its iterations", figures()["varpro_fit_iterations"]);
+    table.time("classic, 50 iterations (not at the minimum)", n::kPicosecondClassicFit);
 }
 
 }  // namespace quorvane::bench

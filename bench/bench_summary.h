@@ -24,6 +24,12 @@ inline constexpr const char* kCovarianceShort = "covariance_command/N286_40x500"
 inline constexpr const char* kCovarianceCapacity = "covariance_command/N286_40x20000";
 inline constexpr const char* kInversion = "invert_normal_matrix/N286";
 inline constexpr const char* kLoadTrace = "load_trace/20000_lines";
+inline constexpr const char* kProjectionOneThread =
+    "varpro_iteration/capacity_40x20000_n6/threads:1";
+inline constexpr const char* kProjectionAllThreads =
+    "varpro_iteration/capacity_40x20000_n6/threads:all";
+inline constexpr const char* kPicosecondProjectionFit = "varpro_fit/picosecond_40x300_n3";
+inline constexpr const char* kPicosecondClassicFit = "classic_fit_50/picosecond_40x300_n3";
 }  // namespace names
 
 // Extra figures a benchmark reports besides its time (for instance the share

@@ -48,8 +48,8 @@ int reportFailure(std::ostream& err, const std::string& message, const std::stri
 // Start with hooks that do what the main window does with them, the chart
 // aside: the fitted curves are still computed, so that a fault in them ends
 // the run as it ends the window's Start.
-std::string pressStart(const StartBoxes& boxes, std::ostream& out, std::ostream& err,
-                       bool showProgress) {
+std::string pressStart(const BatchRequest& request, std::ostream& out, std::ostream& err,
+                       bool showProgress, FitVerdict& verdict) {
     bool progressShown = false;
     StartHooks hooks;
     if (showProgress) {
@@ -71,8 +71,9 @@ std::string pressStart(const StartBoxes& boxes, std::ostream& out, std::ostream&
         for (int c = 1; c <= workspace.curveCount; ++c)
             fittedCurvePoints(c, x, y);
     };
+    hooks.reportVerdict = [&verdict](const FitVerdict& judged) { verdict = judged; };
     try {
-        return runStart(boxes, hooks);
+        return runStart(request.boxes, hooks, request.method);
     } catch (...) {
         if (progressShown)
             err << '\n';
@@ -92,13 +93,18 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         return reportFailure(err, error.what(), {});
     }
     try {
-        const std::string label = pressStart(request.boxes, out, err, showProgress);
+        FitVerdict verdict;
+        const std::string label = pressStart(request, out, err, showProgress, verdict);
         print(out, sumSection(label));
         print(out, parameterSection());
         print(out, covarianceSection());
         print(out, spectraSection(buildSpectraTable(titles)));
         if (!request.saveName.empty())
             saveResults(request.saveName, titles);
+        err << verdict.message << '\n';
+        err.flush();
+        if (request.requireConvergence && !verdict.converged)
+            return kExitNotConverged;
     } catch (const QuorvaneError& error) {
         // Exactly the error box's text, on one line: scripts match on it.
         return reportFailure(err, error.message(), {});

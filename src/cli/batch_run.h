@@ -4,6 +4,8 @@
 //   3. Tools > Parameters, Tools > Var-Cov Matrix, Tools > Differential
 //      spectra;
 //   4. with --save NAME, File > Save as... NAME (views/result_files.h);
+//   5. the verdict of the fit (convergence_verdict.h) as the last line of
+//      `err`;
 // printing each section on `out` as soon as it is complete. The first error
 // ends the run: the text of its error box goes on one line to `err` (for a
 // trace that could not be loaded, a second line names the file, and the line
@@ -19,6 +21,8 @@ namespace quorvane {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
+// With --require-convergence: the run completed, the fit has not converged.
+inline constexpr int kExitNotConverged = 3;
 
 // showProgress: write the progress-bar positions to `err` (for a terminal).
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, bool showProgress);

@@ -21,11 +21,29 @@ std::string* valueOfOption(const std::string& option, BatchRequest& request) {
     return nullptr;
 }
 
+// The value of --method; false with `problem` set when it is missing or
+// unknown.
+bool parseMethod(const std::string* value, BatchRequest& request, std::string& problem) {
+    if (value == nullptr) {
+        problem = "option '--method' needs a value";
+        return false;
+    }
+    if (*value == "classic") {
+        request.method = FitMethod::Classic;
+    } else if (*value == "varpro") {
+        request.method = FitMethod::VariableProjection;
+    } else {
+        problem = "unknown method '" + *value + "' (classic or varpro)";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string usageLine() {
-    return "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] [--save NAME] "
-           "FILE...";
+    return "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] "
+           "[--method classic|varpro] [--require-convergence] [--save NAME] FILE...";
 }
 
 std::string helpText() {
@@ -50,6 +68,11 @@ std::string helpText() {
            "                   (defaults" +
            timeConstants +
            ")\n"
+           "  --method classic|varpro\n"
+           "                   the fit method: the classic Levenberg-Marquardt (default) or\n"
+           "                   variable projection\n"
+           "  --require-convergence\n"
+           "                   exit with 3 when the fit has not converged\n"
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
            "                   NAME-curves.csv; a final .txt of NAME is dropped (default:\n"
            "                   nothing is saved)\n"
@@ -58,8 +81,11 @@ std::string helpText() {
            "  --version        print the version\n\n"
            "Trace file: one point per line, the time, one blank and the signal, nothing else;\n"
            "the locale's decimal separator; the name begins with the wavelength (450.txt).\n\n"
+           "After the fit the verdict on it (\"Converged\" or \"Not converged: ...\") is the\n"
+           "last line of standard error.\n\n"
            "Exit status: 0 success; 1 an error, its message on standard error (a second\n"
-           "line names the trace file, and the line, that failed); 2 a usage error.\n";
+           "line names the trace file, and the line, that failed); 2 a usage error; 3 with\n"
+           "--require-convergence, a fit that has not converged.\n";
 }
 
 bool asksForVersion(const std::vector<std::string>& arguments) {
@@ -93,6 +119,16 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
         }
         if (argument == "-h" || argument == "--help")
             return std::nullopt;
+        if (argument == "--require-convergence") {
+            request.requireConvergence = true;
+            continue;
+        }
+        if (argument == "--method") {
+            if (!parseMethod(i + 1 < arguments.size() ? &arguments[++i] : nullptr, request,
+                             problem))
+                return std::nullopt;
+            continue;
+        }
         std::string* value = valueOfOption(argument, request);
         if (value == nullptr) {
             problem = "unknown option '" + argument + "'";

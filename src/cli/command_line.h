@@ -1,11 +1,14 @@
 // The command line of quorvane-fit:
-//   quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] [--save NAME] FILE...
+//   quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT]
+//                [--method classic|varpro] [--require-convergence] [--save NAME] FILE...
 //   quorvane-fit --help | --version
 // Each of -n, -i and --t1..--t9 is the text typed into its box of the main
-// window; an option not given keeps the window's initial text. --save NAME
-// writes the results to NAME.txt, NAME-spectra.csv and NAME-curves.csv
-// (views/result_files.h). "--" ends the options, so that a FILE may begin
-// with "-".
+// window; an option not given keeps the window's initial text. --method
+// chooses the fit method as the Tools menu does (default classic);
+// --require-convergence makes a fit whose verdict is not "converged" end with
+// status 3. --save NAME writes the results to NAME.txt, NAME-spectra.csv and
+// NAME-curves.csv (views/result_files.h). "--" ends the options, so that a
+// FILE may begin with "-".
 #pragma once
 
 #include <optional>
@@ -18,6 +21,8 @@ namespace quorvane {
 
 struct BatchRequest {
     StartBoxes boxes;
+    FitMethod method = FitMethod::Classic;
+    bool requireConvergence = false;
     std::vector<std::string> files;
     // Empty: nothing is saved.
     std::string saveName;
@@ -36,7 +41,7 @@ bool asksForVersion(const std::vector<std::string>& arguments);
 std::string versionLine();
 
 // The request, or no value with `problem` set: an unknown option, an option
-// without its value, or no FILE. "-h" and "--help" give no value and an
+// without its value, an unknown method, or no FILE. "-h" and "--help" give no value and an
 // empty `problem`.
 std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arguments,
                                              std::string& problem);

@@ -12,6 +12,7 @@
 #include "data/workspace.h"
 #include "fit/goodness_of_fit.h"
 #include "fit/model.h"
+#include "fit/variable_projection.h"
 #include "lsq/linear_solver.h"
 #include "lsq/normal_equations.h"
 
@@ -86,10 +87,11 @@ void refuseChangedWorkspace(int curves, int components) {
     }
 }
 
-// One Levenberg–Marquardt iteration i. ParameterVector changes only after
-// every computation of the iteration has passed its fault check, so a fault
-// leaves it at the last accepted iteration. Allocates nothing.
-void iterate(int iteration) {
+// One Levenberg–Marquardt iteration i; returns the sum of squares at its
+// start. ParameterVector changes only after every computation of the
+// iteration has passed its fault check, so a fault leaves it at the last
+// accepted iteration. Allocates nothing.
+long double iterate(int iteration) {
     clearFloatingPointFaults();
     buildNormalMatrix();
     buildGradientVector();
@@ -112,6 +114,27 @@ void iterate(int iteration) {
     // Only lambda can fault here (an overflow after thousands of rejected
     // steps); the parameters were formed and checked as the trial vector.
     checkFloatingPointFaults();
+    return current;
+}
+
+// Step 6 with the variable-projection method: the same event pass, guard
+// and progress around each of its iterations.
+void iterateByVariableProjection(int iterationCount, int curves, int components,
+                                 const StartHooks& hooks, RecentSums& recentSums) {
+    ProjectionIterationHooks iterationHooks;
+    iterationHooks.beginIteration = [&](int, long double sumOfSquares) {
+        if (hooks.processEvents)
+            hooks.processEvents();
+        refuseChangedWorkspace(curves, components);
+        recentSums.record(sumOfSquares);
+    };
+    iterationHooks.endIteration = [&](int iteration) {
+        if (hooks.setProgress)
+            hooks.setProgress(startProgressPosition(iteration, iterationCount));
+    };
+    const TrustRegionOutcome outcome = fitByVariableProjection(iterationCount, iterationHooks);
+    if (outcome.stop != FitStop::IterationCount && iterationCount > 0 && hooks.setProgress)
+        hooks.setProgress(100);
 }
 
 }  // namespace
@@ -125,7 +148,7 @@ bool startInProgress() {
     return startRunning;
 }
 
-std::string runStart(const StartBoxes& boxes, const StartHooks& hooks) {
+std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod method) {
     if (startRunning)
         throw QuorvaneError("A fit is running: wait until it has ended");
 
@@ -146,15 +169,21 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks) {
     // iteration allocates.
     const int curves = workspace.curveCount;
     startParallelThreads();
-    // A 64-bit counter: the count may be the largest int32.
-    for (std::int64_t i = 1; i <= iterationCount; ++i) {
-        const int iteration = static_cast<int>(i);
-        if (hooks.processEvents)
-            hooks.processEvents();
-        refuseChangedWorkspace(curves, components);
-        iterate(iteration);
-        if (hooks.setProgress)
-            hooks.setProgress(startProgressPosition(iteration, iterationCount));
+    FitRecord record;
+    record.method = method;
+    if (method == FitMethod::VariableProjection) {
+        iterateByVariableProjection(iterationCount, curves, components, hooks, record.recentSums);
+    } else {
+        // A 64-bit counter: the count may be the largest int32.
+        for (std::int64_t i = 1; i <= iterationCount; ++i) {
+            const int iteration = static_cast<int>(i);
+            if (hooks.processEvents)
+                hooks.processEvents();
+            refuseChangedWorkspace(curves, components);
+            record.recentSums.record(iterate(iteration));
+            if (hooks.setProgress)
+                hooks.setProgress(startProgressPosition(iteration, iterationCount));
+        }
     }
 
     // 7. Write-back t_k = exp(-logRate_k), all nine.
@@ -172,6 +201,10 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks) {
     const long double sum = sumSquaredResiduals();
     checkFloatingPointFaults();
     workspace.fitCount = workspace.fitCount + 1;
+    if (hooks.reportVerdict) {
+        record.finalSum = sum;
+        hooks.reportVerdict(judgeFit(record));
+    }
     return formatGeneral15(sum);
 }
 

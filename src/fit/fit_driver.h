@@ -14,18 +14,25 @@
 //   5. for k = 1..9 parse box t_k (extended) and store -ln(t) at rateIndex(k);
 //   5a. each -ln(t) is checked before it is stored: t = 0 throws "Floating
 //      point division by zero", t < 0 "Invalid floating point operation";
-//   6. for i = 1..iterationCount: hooks.processEvents(); build the damped
+//   6. with the classic method (the default), for i = 1..iterationCount:
+//      hooks.processEvents(); build the damped
 //      system, solve; trial = trialSumSquaredResiduals(); current =
 //      sumSquaredResiduals(); trial < current accepts: lambda /= 10 and the
 //      step is added to entries 1..(n+1)C (i <= 4) or 1..N (i >= 5);
 //      otherwise lambda *= 10; hooks.setProgress((i*100) / iterationCount),
 //      i*100 in 64 bits. A command run in the event pass that changes
 //      curveCount or the component layout stops the fit with an error;
+//      with variable projection (variable_projection.h) the same event
+//      pass, guard and progress come with each of its iterations, the
+//      progress goes to 100 when a convergence test ends the fit early, and
+//      lambda keeps the 0.001 of step 3;
 //   7. hooks.writeTimeConstants with exp(-logRate_k) in the exponent format;
 //   8. hooks.replaceFittedCurves() (the window frees the previous fitted
 //      curves and plots fittedCurvePoints for every curve);
 //   9. the final sumSquaredResiduals() is formed (and checked), fitCount + 1;
-//  10. returns that sum in the general 15-digit format.
+//  10. hooks.reportVerdict with the verdict on the result
+//      (convergence_verdict.h), when that hook is set;
+//  11. returns that sum in the general 15-digit format.
 // Any error throws QuorvaneError at the point where it happens; what was
 // changed before stays changed (a fault inside the loop leaves
 // ParameterVector at the last accepted iteration).
@@ -34,6 +41,9 @@
 #include <array>
 #include <functional>
 #include <string>
+
+#include "fit/convergence_verdict.h"
+#include "fit/fit_method.h"
 
 namespace quorvane {
 
@@ -54,10 +64,13 @@ struct StartHooks {
     std::function<void(int position)> setProgress;
     std::function<void(const TimeConstantTexts& texts)> writeTimeConstants;
     std::function<void()> replaceFittedCurves;
+    // After a completed Start.
+    std::function<void(const FitVerdict& verdict)> reportVerdict;
 };
 
 // Runs one Start; returns the text for the sum-of-squares label.
-std::string runStart(const StartBoxes& boxes, const StartHooks& hooks);
+std::string runStart(const StartBoxes& boxes, const StartHooks& hooks,
+                     FitMethod method = FitMethod::Classic);
 
 // The texts Start writes back into the boxes t1..t9: exp(-logRate_k) of the
 // current ParameterVector in the exponent format. Throws on a floating-point

@@ -56,6 +56,7 @@ int main(int argc, char* argv[]) {
 
     quorvane::TForm1 form1;
     quorvane::createResultWindows(form1);
+    quorvane::restoreRememberedChoices(form1);
     quorvane::showMainWindow(form1, argc, argv);
     return application.exec();
 }

@@ -32,4 +32,8 @@ QIcon applicationIcon() {
     return QIcon(QStringLiteral(":/icons/quorvane.png"));
 }
 
+void restoreRememberedChoices(TForm1& form1) {
+    form1.setFitMethod(rememberedFitMethod());
+}
+
 }  // namespace quorvane

@@ -22,4 +22,7 @@ void showMainWindow(TForm1& form1, int argc, char** argv);
 // installs to the hicolor icon theme); the application's icon for every window.
 QIcon applicationIcon();
 
+// Checks the fit method the user chose last time (rememberedFitMethod).
+void restoreRememberedChoices(TForm1& form1);
+
 }  // namespace quorvane

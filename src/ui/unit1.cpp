@@ -1,6 +1,7 @@
 #include "ui/unit1.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCollator>
@@ -16,6 +17,8 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <algorithm>
 #include <array>
 #include <exception>
 
@@ -115,6 +118,20 @@ QString failedTraceDetail(const QuorvaneError& error, const QStringList& paths, 
     return detail;
 }
 
+// Where the chosen fit method is remembered: the user's settings of
+// "Quorvane", key "fitMethod", value "classic" or "varpro".
+const QString kFitMethodKey = QStringLiteral("fitMethod");
+
+QSettings userSettings() {
+    return QSettings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
+}
+
+void defaultRememberFitMethod(FitMethod method) {
+    userSettings().setValue(kFitMethodKey, method == FitMethod::VariableProjection
+                                               ? QStringLiteral("varpro")
+                                               : QStringLiteral("classic"));
+}
+
 void defaultShowError(TForm1& owner, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::Ok, &owner);
     if (!detail.isEmpty())
@@ -131,6 +148,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     interaction_.showError = defaultShowError;
     interaction_.showPrintPreview = [](TForm1& owner) { owner.Chart1->printPreview(&owner); };
     interaction_.terminate = [] { QCoreApplication::quit(); };
+    interaction_.rememberFitMethod = defaultRememberFitMethod;
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quorvane"));
@@ -181,6 +199,15 @@ void TForm1::createControls() {
     setTextColour(Label1, Qt::black);
     Label1->move(48, 0);
     Label1->adjustSize();
+
+    VerdictLabel = new QLabel(client);
+    VerdictLabel->setObjectName(QStringLiteral("VerdictLabel"));
+    // Two lines of a small face fit between the menu and the chart.
+    QFont verdictFont = VerdictLabel->font();
+    verdictFont.setPixelSize(10);
+    VerdictLabel->setFont(verdictFont);
+    VerdictLabel->setWordWrap(true);
+    VerdictLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     const auto makeEdit = [client](const char* name, int left, int top, int width,
                                    const char* text) {
@@ -338,8 +365,57 @@ void TForm1::createMenus() {
     Tools1->addAction(residualssurface1);
     Tools1->addAction(Differentialspectra1);
 
+    createFitMethodItems();
+
     help1 = menuBar()->addMenu(QStringLiteral("Help"));
     help1->setObjectName(QStringLiteral("help1"));
+}
+
+void TForm1::createFitMethodItems() {
+    Tools1->addSeparator();
+    fitMethodGroup = new QActionGroup(this);
+    fitMethodGroup->setExclusive(true);
+    const auto makeItem = [this](const char* name, const QString& caption, FitMethod method) {
+        auto* action = new QAction(caption, fitMethodGroup);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        Tools1->addAction(action);
+        connect(action, &QAction::triggered, this, [this, method] {
+            if (interaction_.rememberFitMethod)
+                interaction_.rememberFitMethod(method);
+        });
+        return action;
+    };
+    ClassicLevenbergMarquardt1 =
+        makeItem("ClassicLevenbergMarquardt1", QStringLiteral("Classic Levenberg-Marquardt"),
+                 FitMethod::Classic);
+    Variableprojection1 = makeItem("Variableprojection1", QStringLiteral("Variable projection"),
+                                   FitMethod::VariableProjection);
+    ClassicLevenbergMarquardt1->setChecked(true);
+}
+
+FitMethod TForm1::fitMethod() const {
+    return Variableprojection1->isChecked() ? FitMethod::VariableProjection : FitMethod::Classic;
+}
+
+void TForm1::setFitMethod(FitMethod method) {
+    (method == FitMethod::VariableProjection ? Variableprojection1 : ClassicLevenbergMarquardt1)
+        ->setChecked(true);
+}
+
+FitMethod rememberedFitMethod() {
+    return userSettings().value(kFitMethodKey).toString() == QStringLiteral("varpro")
+               ? FitMethod::VariableProjection
+               : FitMethod::Classic;
+}
+
+void TForm1::showVerdict(const QString& message) {
+    // From Label1's right end (plus a gap) to the column of boxes at 888,
+    // above the chart at 24.
+    const int left = Label1->x() + Label1->width() + 16;
+    VerdictLabel->setToolTip(message);
+    VerdictLabel->setText(message);
+    VerdictLabel->setGeometry(left, 0, std::max(0, 880 - left), 24);
 }
 
 std::vector<QLineEdit*> TForm1::timeConstantBoxes() const {
@@ -442,6 +518,10 @@ void TForm1::Button1Click() {
             }
         };
         hooks.replaceFittedCurves = [this] { replaceFittedCurves(); };
+        QString verdict;
+        hooks.reportVerdict = [&verdict](const FitVerdict& judged) {
+            verdict = QString::fromStdString(judged.message);
+        };
 
         // Re-enables the commands however the fit ends, before any error box.
         struct FitScope {
@@ -449,9 +529,10 @@ void TForm1::Button1Click() {
             explicit FitScope(TForm1& owner) : window(owner) { window.setFitRunning(true); }
             ~FitScope() { window.setFitRunning(false); }
         } scope(*this);
-        const std::string sum = runStart(boxes, hooks);
+        const std::string sum = runStart(boxes, hooks, fitMethod());
         Label1->setText(QString::fromStdString(sum));
         Label1->adjustSize();
+        showVerdict(verdict);
     });
     if (exitRequested_ && !fitRunning_) {
         exitRequested_ = false;

@@ -14,6 +14,13 @@
 // would save a fit half done, are disabled and come back when the fit ends
 // or fails. Exit, or closing the window, during a fit ends the program
 // once that fit has finished.
+//
+// The Tools menu ends, after a separator, with the two exclusive fit methods
+// "Classic Levenberg-Marquardt" (checked at first) and "Variable
+// projection"; a choice the user makes is remembered (QSettings, see
+// rememberedFitMethod) and restored at the next start-up. After every
+// completed Start the verdict on the fit is shown on the row of Label1, to
+// its right (Label1 keeps its designed text).
 #pragma once
 
 #include <QMainWindow>
@@ -23,10 +30,12 @@
 #include <string>
 #include <vector>
 
+#include "fit/fit_method.h"
 #include "ui/chart_export.h"
 #include "views/main_window_link.h"
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -64,6 +73,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
         std::function<void(TForm1& owner)> showPrintPreview;
         // Ends the program.
         std::function<void()> terminate;
+        // Stores the fit method the user chose in the Tools menu.
+        std::function<void(FitMethod method)> rememberFitMethod;
     };
 
     explicit TForm1(QWidget* parent = nullptr);
@@ -95,10 +106,17 @@ class TForm1 : public QMainWindow, public MainWindowLink {
 
     bool fitRunning() const { return fitRunning_; }
 
+    // The method the Tools menu has checked, and checking one (without
+    // remembering it).
+    FitMethod fitMethod() const;
+    void setFitMethod(FitMethod method);
+
     // Designer components.
     Chart* Chart1;
     QProgressBar* ProgressBar1;
     QLabel* Label1;
+    // The verdict on the last completed Start (also as its tool tip).
+    QLabel* VerdictLabel;
     QLineEdit* Edit10;
     QLineEdit* Edit2;
     QLineEdit* Edit4;
@@ -136,6 +154,9 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     QAction* parameters1;
     QAction* residualssurface1;
     QAction* Differentialspectra1;
+    QActionGroup* fitMethodGroup;
+    QAction* ClassicLevenbergMarquardt1;
+    QAction* Variableprojection1;
 
   public slots:
     void FormCreate();
@@ -161,6 +182,10 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void createControls();
     void createActions();
     void createMenus();
+    void createFitMethodItems();
+    // Shows `message` right of Label1, up to the column of boxes, in two
+    // lines where it needs them.
+    void showVerdict(const QString& message);
     void designChart();
     // The nine time-constant boxes in the order t1..t9.
     std::vector<QLineEdit*> timeConstantBoxes() const;
@@ -184,5 +209,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     bool fitRunning_ = false;
     bool exitRequested_ = false;
 };
+
+// The method stored by the default rememberFitMethod; Classic when none is.
+FitMethod rememberedFitMethod();
 
 }  // namespace quorvane

@@ -93,8 +93,8 @@ int lineIndex(const FitRun& run, const std::string& text) {
 }
 
 const std::string kUsage =
-    "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] [--save NAME] "
-    "FILE...\n";
+    "usage: quorvane-fit [-n TEXT] [-i TEXT] [--t1 TEXT] ... [--t9 TEXT] "
+    "[--method classic|varpro] [--require-convergence] [--save NAME] FILE...\n";
 
 // ---- A complete run ---------------------------------------------------------
 
@@ -120,9 +120,9 @@ class CompleteRun : public ::testing::Test {
 TempDir* CompleteRun::folder = nullptr;
 FitRun* CompleteRun::run = nullptr;
 
-TEST_F(CompleteRun, SucceedsSilentlyOnStandardError) {
+TEST_F(CompleteRun, StandardErrorHoldsOnlyTheVerdict) {
     EXPECT_EQ(run->exitCode, 0);
-    EXPECT_EQ(run->errText, "");  // no progress: standard error is no terminal
+    EXPECT_EQ(run->errText, "Converged\n");  // no progress: standard error is no terminal
     EXPECT_EQ(run->outText.find('\r'), std::string::npos);
     ASSERT_FALSE(run->outText.empty());
     EXPECT_EQ(run->outText.back(), '\n');
@@ -241,6 +241,7 @@ TEST(QuorvaneFit, UsageErrorsExitWithTwo) {
         {{file, "-n"}, "quorvane-fit: option '-n' needs a value\n"},
         {{"-n", "2"}, "quorvane-fit: no trace FILE given\n"},
         {{"--save", "", file}, "quorvane-fit: option '--save' needs a NAME\n"},
+        {{"--method", "fast", file}, "quorvane-fit: unknown method 'fast' (classic or varpro)\n"},
         {{}, "quorvane-fit: no trace FILE given\n"},
     };
     for (const auto& usage : cases) {
@@ -334,6 +335,32 @@ TEST(QuorvaneFit, HelpGoesToStandardOutput) {
          {"(default 4)", "(default 50)", "10e-6 100e-6 2e-3 20e-3 8e-3 2e-3 8e-3 40e-3 10e-6",
           "--save NAME", "Exit status: 0"})
         EXPECT_NE(help.outText.find(text), std::string::npos) << text;
+}
+
+TEST(QuorvaneFit, RequiredConvergenceAndTheSecondMethod) {
+    const TempDir folder;
+    const std::vector<std::string> files = {
+        folder.write("450.txt", twoComponentTrace(0.0, 0.2, 0.1)),
+        folder.write("500.txt", twoComponentTrace(0.001, -0.1, 0.3))};
+    const auto fit = [&files](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"-n", "2", "--t1", "2e-5", "--t2", "5e-4"});
+        arguments.insert(arguments.end(), files.begin(), files.end());
+        return runFit(arguments);
+    };
+    // Three classic iterations leave the time constants where they started.
+    const FitRun classic = fit({"-i", "3"});
+    const FitRun required = fit({"-i", "3", "--require-convergence"});
+    EXPECT_EQ(classic.exitCode, 0);
+    EXPECT_EQ(required.exitCode, 3);
+    EXPECT_EQ(required.outText, classic.outText);
+    EXPECT_EQ(required.errText, classic.errText);
+    EXPECT_EQ(required.errText.rfind("Not converged: ", 0), 0u) << required.errText;
+
+    const FitRun projected = fit({"-i", "30", "--method", "varpro", "--require-convergence"});
+    EXPECT_EQ(projected.exitCode, 0) << projected.errText;
+    EXPECT_EQ(projected.errText, "Converged\n");
+    EXPECT_EQ(projected.out.at(0), "t1 = 1.00000E-5");
+    EXPECT_EQ(projected.out.at(1), "t2 = 1.00000E-3");
 }
 
 TEST(QuorvaneFit, DecimalSeparatorComesFromTheNumericLocale) {

@@ -190,7 +190,8 @@ class MainWindowTest : public QObject {
         for (QAction* action : form1->Tools1->actions())
             tools << action->text();
         QCOMPARE(tools, (QStringList{"Var-Cov Matrix", "Parameters ", "Residual's surface",
-                                     "Differential spectra"}));
+                                     "Differential spectra", "", "Classic Levenberg-Marquardt",
+                                     "Variable projection"}));
         QVERIFY(form1->help1->actions().isEmpty());
     }
 

@@ -1,0 +1,41 @@
+// The iterations of Start with the variable-projection method.
+//
+// Only the n log-rates are iterated, by the trust-region Levenberg–Marquardt
+// of trust_region_fit.h on the projected residuals of curve_projection.h:
+// at every point the offsets and amplitudes of every curve are the exact
+// linear least-squares solution. The fit starts from the log-rates that
+// Start stored from the boxes (ParameterVector[rateIndex(1..n)]); the
+// offsets and amplitudes there are not read. It stops at the first
+// convergence test that holds (relative fall of the sum of squares,
+// relative step, scaled gradient; see trust_region_fit.h) or after
+// iterationCount iterations. Each iteration evaluates one trial point; a
+// trial that faults (an overflow or an invalid value) is rejected and the
+// trust region shrinks, so a bad trial never ends the fit.
+//
+// ParameterVector holds the current point from the start on: the start's
+// coefficients before the first iteration, then every accepted point's
+// coefficients and log-rates (entries 1..(n+1)C and rateIndex(1..n)). Nothing
+// else of the workspace is written (lambda, normalMatrix, stepVector,
+// gradientVector and trialVector are the classic method's). With
+// iterationCount <= 0 the coefficients are solved at the typed time
+// constants and nothing is iterated.
+#pragma once
+
+#include <functional>
+
+#include "lsq/trust_region_fit.h"
+
+namespace quorvane {
+
+struct ProjectionIterationHooks {
+    // At the start of iteration i, with the sum of squares of the current
+    // point; may throw to end the fit.
+    std::function<void(int iteration, long double sumOfSquares)> beginIteration;
+    std::function<void(int iteration)> endIteration;
+};
+
+// Throws QuorvaneError when the start point itself faults.
+TrustRegionOutcome fitByVariableProjection(int iterationCount,
+                                           const ProjectionIterationHooks& hooks);
+
+}  // namespace quorvane

@@ -1,0 +1,91 @@
+// The verdict after a fit: from the result alone, and without touching what
+// the fit or a later command reads.
+#include "fit/convergence_verdict.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "data/floating_point.h"
+#include "fit/fit_driver.h"
+#include "support/example_traces.h"
+#include "support/test_support.h"
+#include "support/workspace_image.h"
+
+namespace quorvane {
+namespace {
+
+StartBoxes threeComponents(const char* iterations, const char* t1, const char* t2, const char* t3) {
+    StartBoxes boxes;
+    boxes.componentCount = "3";
+    boxes.iterationCount = iterations;
+    boxes.timeConstants[0] = t1;
+    boxes.timeConstants[1] = t2;
+    boxes.timeConstants[2] = t3;
+    return boxes;
+}
+
+FitVerdict classicVerdict(const StartBoxes& boxes) {
+    FitVerdict verdict;
+    StartHooks hooks;
+    hooks.reportVerdict = [&verdict](const FitVerdict& judged) { verdict = judged; };
+    runStart(boxes, hooks);
+    return verdict;
+}
+
+bool startsWith(const std::string& text, const std::string& head) {
+    return text.compare(0, head.size(), head) == 0;
+}
+
+class ConvergenceVerdict : public testing::WorkspaceTest {};
+
+TEST_F(ConvergenceVerdict, ClassicFitOfTheExamplesHasConvergedAfterFiftyIterations) {
+    testing::loadExamples();
+    const FitVerdict verdict = classicVerdict(threeComponents("50", "10e-6", "100e-6", "2e-3"));
+    EXPECT_TRUE(verdict.converged);
+    EXPECT_EQ(verdict.message, "Converged");
+}
+
+TEST_F(ConvergenceVerdict, ClassicFitOfPicosecondDataHasNotConverged) {
+    testing::loadPicosecondExamples();
+    const FitVerdict verdict = classicVerdict(threeComponents("50", "2", "20", "50"));
+    EXPECT_FALSE(verdict.converged);
+    EXPECT_TRUE(startsWith(verdict.message, "Not converged: the sum of squares fell "))
+        << verdict.message;
+    EXPECT_NE(verdict.message.find(" in the last 5 iterations and could fall about "),
+              std::string::npos)
+        << verdict.message;
+    EXPECT_NE(verdict.message.find("Press Start again, or use Variable projection"),
+              std::string::npos);
+}
+
+TEST_F(ConvergenceVerdict, JudgingChangesNothingOfTheWorkspace) {
+    testing::loadExamples();
+    runStart(threeComponents("8", "10e-6", "100e-6", "2e-3"), {});
+    const testing::WorkspaceImage image;
+    FitRecord record;
+    record.finalSum = 1.0L;
+    const FitVerdict verdict = judgeFit(record);
+    EXPECT_TRUE(verdict.judged);
+    EXPECT_TRUE(image.matches());
+    EXPECT_EQ(raisedFloatingPointFaults(), 0);
+}
+
+TEST_F(ConvergenceVerdict, NeitherTheStartNorTheNextOneChangesForAVerdict) {
+    const StartBoxes boxes = threeComponents("8", "10e-6", "100e-6", "2e-3");
+    testing::loadExamples();
+    classicVerdict(boxes);
+    runStart(boxes, {});
+    const auto judged = std::make_unique<Workspace>(workspace);
+
+    testing::resetWholeWorkspace();
+    testing::loadExamples();
+    runStart(boxes, {});
+    runStart(boxes, {});
+    EXPECT_EQ(std::memcmp(static_cast<const void*>(judged.get()),
+                          static_cast<const void*>(&workspace), sizeof workspace),
+              0);
+}
+
+}  // namespace
+}  // namespace quorvane

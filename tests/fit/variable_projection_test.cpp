@@ -1,0 +1,216 @@
+// Start with the variable-projection method: the exact linear solve at fixed
+// rates, the fit of the log-rates, and the reach of its minimum.
+#include "fit/variable_projection.h"
+
+#include <algorithm>
+#include <array>
+#include <cfenv>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/thread_pool.h"
+#include "fit/curve_projection.h"
+#include "fit/fit_driver.h"
+#include "fit/goodness_of_fit.h"
+#include "lsq/linear_solver.h"
+#include "lsq/normal_equations.h"
+#include "support/example_traces.h"
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+using testing::addCurve;
+
+// A trace of 200 times spaced evenly on a log axis from 1e-7 to 1e-1:
+// offset + sum of amplitude_k exp(-t / timeConstant_k) in extended, plus
+// Gaussian noise of `sigma` (seeded), rounded to double.
+void addTrace(long double offset, const std::vector<long double>& amplitudes,
+              const std::vector<long double>& timeConstants, double sigma = 0.0,
+              unsigned seed = 1) {
+    std::mt19937 generator(seed);
+    std::normal_distribution<double> noise(0.0, sigma);
+    std::vector<double> times;
+    std::vector<double> values;
+    for (int i = 0; i < 200; ++i) {
+        const double t = std::pow(10.0, -7.0 + 6.0 * i / 199);
+        long double y = offset;
+        for (std::size_t k = 0; k < amplitudes.size(); ++k)
+            y += amplitudes[k] * expl(-t / timeConstants[k]);
+        times.push_back(t);
+        values.push_back(static_cast<double>(y) + (sigma > 0.0 ? noise(generator) : 0.0));
+    }
+    addCurve(times, values);
+}
+
+StartBoxes boxes(int components, int iterations, const std::vector<double>& timeConstants) {
+    StartBoxes result;
+    result.componentCount = std::to_string(components);
+    result.iterationCount = std::to_string(iterations);
+    for (std::size_t k = 0; k < timeConstants.size(); ++k) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.17g", timeConstants[k]);
+        result.timeConstants[k] = text;
+    }
+    return result;
+}
+
+// What a variable-projection Start reported.
+struct ProjectionRun {
+    int iterations = 0;
+    FitVerdict verdict;
+    std::vector<long double> timeConstants;  // t1..tn, ascending
+};
+
+ProjectionRun runProjection(const StartBoxes& start) {
+    ProjectionRun run;
+    StartHooks hooks;
+    hooks.processEvents = [&run] { ++run.iterations; };
+    hooks.reportVerdict = [&run](const FitVerdict& verdict) { run.verdict = verdict; };
+    runStart(start, hooks, FitMethod::VariableProjection);
+    for (int k = 1; k <= workspace.componentCount; ++k)
+        run.timeConstants.push_back(expl(-workspace.ParameterVector[rateIndex(k)]));
+    std::sort(run.timeConstants.begin(), run.timeConstants.end());
+    return run;
+}
+
+long double relativeDifference(long double a, long double b) {
+    return fabsl(a - b) / fabsl(b);
+}
+
+class VariableProjection : public testing::WorkspaceTest {};
+
+TEST_F(VariableProjection, CoefficientsAtFixedRatesSolveTheNormalEquations) {
+    addTrace(0.01L, {0.5L, -0.3L}, {5e-6L, 3e-4L}, 1e-3, 1);
+    addTrace(-0.02L, {0.1L, 0.4L}, {5e-6L, 3e-4L}, 1e-3, 2);
+    workspace.componentCount = workspace.layoutComponentCount = 2;
+    const long double logRates[] = {0.0L, -logl(8e-6L), -logl(1e-4L)};
+    const auto projection = std::make_unique<Projection>();
+    projectCurves(logRates, nullptr, *projection);
+    ASSERT_TRUE(projection->valid);
+
+    // With every coefficient 0 the residuals are the data, and the per-curve
+    // block of the undamped normal equations solves for the least-squares
+    // coefficients at these rates.
+    for (int m = 1; m <= 6; ++m)
+        workspace.ParameterVector[m] = 0.0L;
+    workspace.ParameterVector[rateIndex(1)] = logRates[1];
+    workspace.ParameterVector[rateIndex(2)] = logRates[2];
+    workspace.lambda = 0.0L;
+    buildNormalMatrix();
+    buildGradientVector();
+    MatrixStore& block = workspace.covarianceMatrix;  // a free 300 x 300 store
+    for (int c = 1; c <= 2; ++c) {
+        long double rightHandSide[4];
+        long double solution[4];
+        for (int j = 1; j <= 3; ++j) {
+            for (int l = 1; l <= 3; ++l)
+                block[j][l] =
+                    workspace.normalMatrix[offsetIndex(c) + j - 1][offsetIndex(c) + l - 1];
+            rightHandSide[j] = workspace.gradientVector[offsetIndex(c) + j - 1];
+        }
+        solveByElimination(block, rightHandSide, solution, 3);
+        for (int j = 1; j <= 3; ++j)
+            EXPECT_NEAR(static_cast<double>(projection->coefficients[c][j - 1]),
+                        static_cast<double>(solution[j]), 1e-12)
+                << "curve " << c << ", coefficient " << j;
+    }
+    // The sum of squares is the designed one at those parameters.
+    storeProjection(*projection, logRates);
+    EXPECT_EQ(projection->sumOfSquares, sumSquaredResiduals());
+}
+
+TEST_F(VariableProjection, NoiselessTracesAreRecoveredToTenDigits) {
+    const std::vector<long double> truth = {2e-6L, 3e-5L, 4e-4L};
+    const long double blocks[3][4] = {
+        {0.01L, 0.5L, -0.3L, 0.2L}, {-0.02L, 0.1L, 0.4L, -0.25L}, {0.0L, -0.2L, 0.3L, 0.1L}};
+    for (const auto& block : blocks)
+        addTrace(block[0], {block[1], block[2], block[3]}, truth);
+    const ProjectionRun run = runProjection(boxes(3, 100, {4e-6, 1.5e-5, 1e-3}));
+    for (int k = 0; k < 3; ++k)
+        EXPECT_LT(relativeDifference(run.timeConstants[k], truth[k]), 1e-10) << "t" << k + 1;
+    for (int c = 1; c <= 3; ++c)
+        for (int j = 0; j <= 3; ++j)
+            EXPECT_NEAR(static_cast<double>(workspace.ParameterVector[offsetIndex(c) + j]),
+                        static_cast<double>(blocks[c - 1][j]), 1e-10 * 0.5);
+    EXPECT_TRUE(run.verdict.converged) << run.verdict.message;
+}
+
+TEST_F(VariableProjection, EqualTimeConstantsAreHandledAndReported) {
+    // One decay fitted with two components that start equal: the basis is
+    // rank-deficient at the start, and the two time constants end closer
+    // than their standard errors.
+    addTrace(0.01L, {0.5L}, {5e-6L}, 1e-4);
+    ProjectionRun run;
+    ASSERT_NO_THROW(run = runProjection(boxes(2, 30, {1e-5, 1e-5})));
+    EXPECT_NE(run.verdict.message.find("t1 and t2 cannot be told apart by the data"),
+              std::string::npos)
+        << run.verdict.message;
+    EXPECT_TRUE(std::isfinite(sumSquaredResiduals()));
+}
+
+TEST_F(VariableProjection, AnOverflowingPointIsReportedNotRaised) {
+    // A point at t = -1 and a rate of e^10 = 22026: exp(22026) overflows.
+    addCurve({-1.0, 0.0, 1.0, 2.0}, {1.0, 0.5, 0.2, 0.1});
+    workspace.componentCount = 1;
+    const long double logRates[] = {0.0L, 10.0L};
+    const auto projection = std::make_unique<Projection>();
+    ASSERT_NO_THROW(projectCurves(logRates, nullptr, *projection));
+    EXPECT_FALSE(projection->valid);
+    EXPECT_NE(projection->faults & FE_OVERFLOW, 0);
+    EXPECT_EQ(raisedFloatingPointFaults(), 0);
+}
+
+TEST_F(VariableProjection, ResultsDoNotDependOnTheThreadCount) {
+    for (unsigned seed = 1; seed <= 6; ++seed)
+        addTrace(0.01L * seed, {0.5L, -0.3L, 0.1L}, {5e-6L, 3e-4L, 2e-3L}, 1e-3, seed);
+    std::vector<long double> results[2];
+    const int threadCounts[] = {1, 3};
+    for (int run = 0; run < 2; ++run) {
+        workspace.fitCount = 0;
+        setParallelThreadCount(threadCounts[run]);
+        runStart(boxes(3, 30, {1e-5, 1e-4, 1e-3}), {}, FitMethod::VariableProjection);
+        results[run].assign(workspace.ParameterVector + 1,
+                            workspace.ParameterVector + 1 + fittedParameterCount());
+    }
+    setParallelThreadCount(0);
+    EXPECT_EQ(results[0], results[1]);
+}
+
+// The picosecond examples: 40 traces, 300 times from 0.3 to 1000, time
+// constants 1.8, 21 and 50.
+TEST_F(VariableProjection, ReachesTheSameMinimumFromThreeStartsWithinThirtyIterations) {
+    testing::loadPicosecondExamples();
+    const std::vector<double> starts[] = {{2, 20, 50}, {10, 100, 250}, {0.4, 4, 10}};
+    std::vector<long double> sums;
+    for (const std::vector<double>& start : starts) {
+        const ProjectionRun run = runProjection(boxes(3, 30, start));
+        EXPECT_LT(run.iterations, 30) << "from " << start[0];
+        EXPECT_TRUE(run.verdict.converged) << run.verdict.message;
+        sums.push_back(sumSquaredResiduals());
+    }
+    EXPECT_LT(relativeDifference(sums[1], sums[0]), 1e-10);
+    EXPECT_LT(relativeDifference(sums[2], sums[0]), 1e-10);
+}
+
+TEST_F(VariableProjection, TheUnitOfTimeDoesNotChangeTheTimeConstants) {
+    // Picoseconds as written, then nanoseconds, microseconds and seconds.
+    const double scales[] = {1.0, 1e-3, 1e-6, 1e-12};
+    std::vector<long double> reference;
+    for (const double scale : scales) {
+        testing::resetWholeWorkspace();
+        testing::loadPicosecondExamples(scale);
+        const ProjectionRun run = runProjection(boxes(3, 30, {2 * scale, 20 * scale, 50 * scale}));
+        if (reference.empty())
+            reference = run.timeConstants;
+        for (int k = 0; k < 3; ++k)
+            EXPECT_LT(relativeDifference(run.timeConstants[k] / scale, reference[k]), 1e-9)
+                << "scale " << scale << ", t" << k + 1;
+    }
+}
+
+}  // namespace
+}  // namespace quorvane
