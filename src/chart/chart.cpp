@@ -590,7 +590,7 @@ void Chart::printPreview(QWidget* owner) {
     if (QPrinterInfo::availablePrinters().isEmpty())
         printer.setOutputFormat(QPrinter::PdfFormat);
     QPrintPreviewDialog dialog(&printer, owner);
-    dialog.setWindowTitle(QStringLiteral("TeeChart Print Preview"));
+    dialog.setWindowTitle(QStringLiteral("Print Preview"));
     dialog.setWindowModality(Qt::ApplicationModal);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { print(*target); });

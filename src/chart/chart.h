@@ -201,7 +201,7 @@ class Chart : public QFrame {
     void savePdf(const QString& path);
     // Draws the chart onto the printer's page, scaled to fit and centred.
     void print(QPrinter& printer);
-    // The modal print preview ("TeeChart Print Preview") owned by `owner`;
+    // The modal print preview ("Print Preview") owned by `owner`;
     // the chart is redrawn when it closes.
     void printPreview(QWidget* owner);
 

@@ -7,9 +7,10 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
-#include "data/error.h"
 #include "chart/chart.h"
+#include "data/error.h"
 
 namespace quorvane {
 
@@ -265,6 +266,20 @@ class ChartTest : public QObject {
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(4), QByteArray("%PDF"));
         QVERIFY(file.size() > 1000);
+    }
+
+    void printPreviewIsCaptionedPrintPreview() {
+        Chart chart;
+        chart.resize(300, 200);
+        QString caption;
+        QTimer::singleShot(0, [&caption] {
+            if (QWidget* preview = QApplication::activeModalWidget()) {
+                caption = preview->windowTitle();
+                preview->close();
+            }
+        });
+        chart.printPreview(nullptr);
+        QCOMPARE(caption, QStringLiteral("Print Preview"));
     }
 };
 
