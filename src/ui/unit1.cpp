@@ -53,10 +53,14 @@ QFont arialBlack(int pixelHeight) {
     return font;
 }
 
+// The colour of an enabled control's text; a disabled one keeps the style's
+// grey, so that a disabled Start looks disabled.
 void setTextColour(QWidget* widget, QColor colour) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, colour);
+        palette.setColor(group, QPalette::ButtonText, colour);
+    }
     widget->setPalette(palette);
 }
 

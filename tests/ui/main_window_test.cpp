@@ -52,6 +52,20 @@ QByteArray traceText(double offset, double amplitude, double tau, int points,
     return text;
 }
 
+// Pixels of a control drawn in the navy of Start's caption.
+int navyPixels(QWidget* control) {
+    const QImage image = control->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.blue() > 90 && pixel.red() < 50 && pixel.green() < 50)
+                ++count;
+        }
+    }
+    return count;
+}
+
 QStringList seriesTitles(const Chart& chart) {
     QStringList titles;
     for (int i = 0; i < chart.seriesCount(); ++i)
@@ -382,6 +396,7 @@ class MainWindowTest : public QObject {
     void commandsThatChangeTheWorkspaceAreOffWhileAFitRuns() {
         loadTwoTraces();
         QMap<QString, bool> enabled;
+        int startCaptionNavy = -1;
         int calls = 0;
         // Runs in the event pass at the top of the first iteration.
         QMetaObject::invokeMethod(
@@ -389,6 +404,7 @@ class MainWindowTest : public QObject {
             [&] {
                 ++calls;
                 enabled["Start"] = form1->Button1->isEnabled();
+                startCaptionNavy = navyPixels(form1->Button1);
                 enabled["Open"] = form1->Open1->isEnabled();
                 enabled["Save"] = form1->Save1->isEnabled() || form1->Saveas1->isEnabled();
                 enabled["Clear"] = form1->clear1->isEnabled();
@@ -406,6 +422,9 @@ class MainWindowTest : public QObject {
         startOneComponent("6");
         QCOMPARE(calls, 1);
         QVERIFY(!enabled["Start"]);
+        // The disabled Start is drawn grey, not in its navy.
+        QCOMPARE(startCaptionNavy, 0);
+        QVERIFY(navyPixels(form1->Button1) > 20);
         QVERIFY(!enabled["Open"]);
         QVERIFY(!enabled["Save"]);
         QVERIFY(!enabled["Clear"]);
