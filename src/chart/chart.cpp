@@ -8,11 +8,11 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QVBoxLayout>
-#include <QVariantAnimation>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "chart/chart_interaction.h"
 #include "data/error.h"
 
 namespace quorvane {
@@ -67,14 +67,6 @@ class MarkedBars : public QCPBars {
     }
 };
 
-constexpr double kMinimumDragPixels = 4;
-
-double interpolate(double from, double to, double fraction, bool logarithmic) {
-    if (logarithmic && from > 0 && to > 0)
-        return std::pow(10.0, std::log10(from) + (std::log10(to) - std::log10(from)) * fraction);
-    return from + (to - from) * fraction;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -128,8 +120,7 @@ void ChartSeries::changed() {
 // ---------------------------------------------------------------------------
 // Chart
 
-Chart::Chart(QWidget* parent)
-    : QFrame(parent), plot_(new QCustomPlot(this)), zoomAnimation_(new QVariantAnimation(this)) {
+Chart::Chart(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(plot_);
@@ -170,16 +161,7 @@ Chart::Chart(QWidget* parent)
     setAxisDesign(AxisPosition::Top, hidden);
     setAxisDesign(AxisPosition::Right, hidden);
 
-    plot_->setInteractions(QCP::iRangeZoom);
-    plot_->axisRect()->setRangeZoomAxes(plot_->xAxis, plot_->yAxis);
-    plot_->setSelectionRectMode(QCP::srmCustom);
-    plot_->selectionRect()->setPen(QPen(Qt::black, 0, Qt::DashLine));
-    connect(plot_->selectionRect(), &QCPSelectionRect::accepted, this, &Chart::onSelectionAccepted);
-    connect(plot_, &QCustomPlot::mousePress, this, &Chart::onMousePress);
-    connect(plot_, &QCustomPlot::mouseMove, this, &Chart::onMouseMove);
-    connect(plot_, &QCustomPlot::mouseRelease, this, &Chart::onMouseRelease);
-    connect(plot_, &QCustomPlot::mouseDoubleClick, this, &Chart::onMouseDoubleClick);
-    connect(plot_, &QCustomPlot::mouseWheel, this, [this](QWheelEvent*) { userZoomed_ = true; });
+    interaction_ = new ChartInteraction(*plot_, [this] { restoreRanges(); });
     connect(plot_, &QCustomPlot::beforeReplot, this, &Chart::synchronise);
 }
 
@@ -375,16 +357,15 @@ double Chart::axisMaximum(AxisPosition axis) const {
 
 void Chart::zoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
                    double leftMaximum) {
-    zoomAnimation_->stop();
-    userZoomed_ = true;
-    plot_->xAxis->setRange(bottomMinimum, bottomMaximum);
-    plot_->yAxis->setRange(leftMinimum, leftMaximum);
-    scheduleRedraw();
+    interaction_->zoomTo(bottomMinimum, bottomMaximum, leftMinimum, leftMaximum);
+}
+
+void Chart::setZoomAnimationSteps(int steps) {
+    interaction_->setAnimationSteps(steps);
 }
 
 void Chart::restoreRanges() {
-    zoomAnimation_->stop();
-    userZoomed_ = false;
+    interaction_->reset();
     for (AxisState& axis : axes_)
         axis.axis->setRange(axis.design.minimum, axis.design.maximum);
     fitAutomaticAxes();
@@ -439,7 +420,7 @@ void Chart::synchronise() {
         dataChanged = true;
         structureDirty_ = false;
     }
-    if (dataChanged && !userZoomed_)
+    if (dataChanged && !interaction_->zoomed())
         fitAutomaticAxes();
     updateBarWidths();
 }
@@ -596,81 +577,6 @@ void Chart::printPreview(QWidget* owner) {
             [this](QPrinter* target) { print(*target); });
     dialog.exec();
     redraw();
-}
-
-void Chart::onMousePress(QMouseEvent* event) {
-    pressPosition_ = event->pos();
-    if (event->button() == Qt::RightButton) {
-        panning_ = true;
-        panPosition_ = event->pos();
-    }
-}
-
-void Chart::onMouseMove(QMouseEvent* event) {
-    if (!panning_)
-        return;
-    const QPoint delta = event->pos() - panPosition_;
-    panPosition_ = event->pos();
-    zoomAnimation_->stop();
-    userZoomed_ = true;
-    for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
-        const double shift = axis->orientation() == Qt::Horizontal ? delta.x() : delta.y();
-        const QCPRange range = axis->range();
-        axis->setRange(axis->pixelToCoord(axis->coordToPixel(range.lower) - shift),
-                       axis->pixelToCoord(axis->coordToPixel(range.upper) - shift));
-    }
-    scheduleRedraw();
-}
-
-void Chart::onMouseRelease(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton)
-        panning_ = false;
-}
-
-void Chart::onMouseDoubleClick(QMouseEvent*) {
-    restoreRanges();
-}
-
-void Chart::onSelectionAccepted(const QRect&, QMouseEvent* event) {
-    const QPoint end = event->pos();
-    const QPoint drag = end - pressPosition_;
-    if (std::abs(drag.x()) < kMinimumDragPixels && std::abs(drag.y()) < kMinimumDragPixels)
-        return;
-    if (drag.x() < 0 || drag.y() < 0) {
-        restoreRanges();
-        return;
-    }
-    const double left = plot_->xAxis->pixelToCoord(pressPosition_.x());
-    const double right = plot_->xAxis->pixelToCoord(end.x());
-    const double top = plot_->yAxis->pixelToCoord(pressPosition_.y());
-    const double bottom = plot_->yAxis->pixelToCoord(end.y());
-    animateZoomTo(left, right, bottom, top);
-}
-
-void Chart::animateZoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
-                          double leftMaximum) {
-    userZoomed_ = true;
-    zoomAnimation_->stop();
-    zoomAnimation_->disconnect(this);
-    const QCPRange fromBottom = plot_->xAxis->range();
-    const QCPRange fromLeft = plot_->yAxis->range();
-    const bool logBottom = plot_->xAxis->scaleType() == QCPAxis::stLogarithmic;
-    const bool logLeft = plot_->yAxis->scaleType() == QCPAxis::stLogarithmic;
-    const int steps = std::max(1, zoomAnimationSteps_);
-    zoomAnimation_->setStartValue(0);
-    zoomAnimation_->setEndValue(steps);
-    zoomAnimation_->setDuration(steps * 6);
-    connect(zoomAnimation_, &QVariantAnimation::valueChanged, this,
-            [=, this](const QVariant& value) {
-                const double fraction = value.toDouble() / steps;
-                plot_->xAxis->setRange(
-                    interpolate(fromBottom.lower, bottomMinimum, fraction, logBottom),
-                    interpolate(fromBottom.upper, bottomMaximum, fraction, logBottom));
-                plot_->yAxis->setRange(interpolate(fromLeft.lower, leftMinimum, fraction, logLeft),
-                                       interpolate(fromLeft.upper, leftMaximum, fraction, logLeft));
-                scheduleRedraw();
-            });
-    zoomAnimation_->start();
 }
 
 void Chart::resizeEvent(QResizeEvent* event) {

@@ -24,9 +24,8 @@
 // title is empty. Entries that do not fit beside the plot are left out from
 // the end.
 //
-// Mouse: a left drag to the right and down zooms into the dragged rectangle
-// (animated), a drag to the left or up, or a double click, restores the
-// design ranges; the wheel zooms about the pointer; a right drag pans.
+// Mouse: zoom and pan as chart_interaction.h describes; restoring the view
+// puts the design ranges back.
 #pragma once
 
 #include <QColor>
@@ -45,13 +44,12 @@ class QCPBarsGroup;
 class QCPTextElement;
 class QCPLayoutGrid;
 class QImage;
-class QMouseEvent;
 class QPrinter;
-class QVariantAnimation;
 
 namespace quorvane {
 
 class Chart;
+class ChartInteraction;
 
 enum class SeriesKind { Line, Bar };
 
@@ -177,7 +175,7 @@ class Chart : public QFrame {
     bool legendVisible() const { return legendVisible_; }
     void setLegendStyle(LegendStyle style);
     LegendStyle legendStyle() const { return legendStyle_; }
-    void setZoomAnimationSteps(int steps) { zoomAnimationSteps_ = steps; }
+    void setZoomAnimationSteps(int steps);
 
     // Current visible range of an axis (after zoom or pan).
     double axisMinimum(AxisPosition axis) const;
@@ -221,13 +219,6 @@ class Chart : public QFrame {
     void fitAutomaticAxes();
     void updateBarWidths();
     void applyVerticalMargins();
-    void onMousePress(QMouseEvent* event);
-    void onMouseMove(QMouseEvent* event);
-    void onMouseRelease(QMouseEvent* event);
-    void onMouseDoubleClick(QMouseEvent* event);
-    void onSelectionAccepted(const QRect& rect, QMouseEvent* event);
-    void animateZoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
-                       double leftMaximum);
     void resizeEvent(QResizeEvent* event) override;
 
     QCustomPlot* plot_;
@@ -241,13 +232,7 @@ class Chart : public QFrame {
     bool legendVisible_ = true;
     LegendStyle legendStyle_ = LegendStyle::Series;
     bool structureDirty_ = true;
-    bool userZoomed_ = false;
-    bool redrawScheduled_ = false;
-    int zoomAnimationSteps_ = 50;
-    QVariantAnimation* zoomAnimation_;
-    QPoint pressPosition_;
-    QPoint panPosition_;
-    bool panning_ = false;
+    ChartInteraction* interaction_;
 };
 
 }  // namespace quorvane

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 
 #include "chart/chart.h"
 #include "data/error.h"
@@ -46,6 +47,18 @@ int rightmostRedColumn(const QImage& image) {
         }
     }
     return -1;
+}
+
+// A mouse drag with `button` held, in four moves, as a hand gives it.
+void drag(QWidget* widget, Qt::MouseButton button, QPoint from, QPoint to) {
+    QTest::mousePress(widget, button, {}, from);
+    for (int step = 1; step <= 4; ++step) {
+        const QPointF at = from + (to - from) * step / 4.0;
+        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, button,
+                         Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+    }
+    QTest::mouseRelease(widget, button, {}, to);
 }
 
 }  // namespace
@@ -162,9 +175,10 @@ class ChartTest : public QObject {
         QCOMPARE(chart.axisMaximum(AxisPosition::Left), 7.0);
     }
 
-    void mouseDragZoomsAndDoubleClickRestoresTheDesignRanges() {
+    void leftDragZoomsRightDragOnlyPansDoubleClickRestores() {
+        // The main chart's size and fixed ranges.
         Chart chart;
-        chart.resize(600, 400);
+        chart.resize(857, 633);
         AxisDesign time;
         time.logarithmic = true;
         time.automatic = false;
@@ -182,31 +196,44 @@ class ChartTest : public QObject {
         chart.redraw();
         QWidget* plot = chart.findChild<QWidget*>();
         QVERIFY(plot != nullptr);
+        const auto view = [&chart] {
+            return QVector<double>{
+                chart.axisMinimum(AxisPosition::Bottom), chart.axisMaximum(AxisPosition::Bottom),
+                chart.axisMinimum(AxisPosition::Left), chart.axisMaximum(AxisPosition::Left)};
+        };
 
-        // A drag to the right and down zooms into its rectangle (animated).
-        QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(200, 120));
-        QTest::mouseMove(plot, QPoint(300, 200));
-        QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(300, 200));
-        QTRY_VERIFY(chart.axisMinimum(AxisPosition::Bottom) > 2e-6);
-        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Bottom) < 5);
-        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Left) < 0.09);
+        // A left drag to the right and down zooms into its rectangle.
+        drag(plot, Qt::LeftButton, QPoint(200, 250), QPoint(450, 500));
+        QTRY_VERIFY(chart.axisMinimum(AxisPosition::Bottom) > 1e-5);
+        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Left) < 0.05);
+        QTest::qWait(50);
+        const QVector<double> zoomed = view();
+
+        // A right drag moves the view by the pointer's movement, keeping its
+        // span; the same drag back returns to the zoomed view.
+        drag(plot, Qt::RightButton, QPoint(400, 400), QPoint(480, 440));
+        QTest::qWait(50);
+        const QVector<double> panned = view();
+        QVERIFY(panned[0] < zoomed[0]);
+        QVERIFY(panned[2] > zoomed[2]);
+        QVERIFY(std::fabs(panned[1] / panned[0] - zoomed[1] / zoomed[0]) <
+                1e-9 * (zoomed[1] / zoomed[0]));
+        QVERIFY(std::fabs((panned[3] - panned[2]) - (zoomed[3] - zoomed[2])) < 1e-12);
+        drag(plot, Qt::RightButton, QPoint(480, 440), QPoint(400, 400));
+        QTest::qWait(50);
+        const QVector<double> back = view();
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(std::fabs(back[i] - zoomed[i]) <= 1e-9 * std::fabs(zoomed[i]),
+                     qPrintable(QStringLiteral("range end %1 moved").arg(i)));
 
         QTest::mouseDClick(plot, Qt::LeftButton, {}, QPoint(250, 150));
         QTRY_COMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
-        QCOMPARE(chart.axisMaximum(AxisPosition::Bottom), 10.0);
-        QCOMPARE(chart.axisMinimum(AxisPosition::Left), -0.12);
+        QCOMPARE(view(), (QVector<double>{1e-6, 10, -0.12, 0.1}));
 
-        // A right drag pans; a drag up and to the left restores.
-        QTest::mousePress(plot, Qt::RightButton, {}, QPoint(300, 200));
-        QMouseEvent move(QEvent::MouseMove, QPointF(340, 200), plot->mapToGlobal(QPointF(340, 200)),
-                         Qt::NoButton, Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(plot, &move);
-        QTest::mouseRelease(plot, Qt::RightButton, {}, QPoint(340, 200));
-        QVERIFY(chart.axisMinimum(AxisPosition::Bottom) < 1e-6);
-        QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(300, 200));
-        QTest::mouseMove(plot, QPoint(200, 100));
-        QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(200, 100));
-        QTRY_COMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
+        // A left drag up and to the left restores too.
+        chart.zoomTo(1e-4, 1e-2, 0, 0.05);
+        drag(plot, Qt::LeftButton, QPoint(300, 200), QPoint(200, 100));
+        QTRY_COMPARE(view(), (QVector<double>{1e-6, 10, -0.12, 0.1}));
     }
 
     void bitmapHasTheOnScreenSizeAndShowsTheSeries() {
