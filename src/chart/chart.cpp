@@ -67,6 +67,10 @@ class MarkedBars : public QCPBars {
     }
 };
 
+// Room left beyond the data on each side of an automatic axis, as a
+// fraction of the data's span (of its decades on a logarithmic axis).
+constexpr double kAutomaticMargin = 0.05;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -486,6 +490,16 @@ void Chart::fitAutomaticAxes() {
             const double spread = lowest == 0 ? 1 : std::fabs(lowest) * 0.1;
             lowest -= spread;
             highest += spread;
+        }
+        // The extreme points stand inside the plot frame, not on it.
+        if (axis.design.logarithmic) {
+            const double factor = std::pow(highest / lowest, kAutomaticMargin);
+            lowest /= factor;
+            highest *= factor;
+        } else {
+            const double margin = (highest - lowest) * kAutomaticMargin;
+            lowest -= margin;
+            highest += margin;
         }
         axis.axis->setRange(lowest, highest);
     }
