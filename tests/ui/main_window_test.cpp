@@ -493,6 +493,8 @@ class MainWindowTest : public QObject {
         form1->Differentialspectra1Click();
         QCOMPARE(errors.size(), 1);
         QCOMPARE(errors[0].text, QStringLiteral("'abc' is not a valid floating point value."));
+        QCOMPARE(errors[0].detail,
+                 QStringLiteral("Wavelength of trace 1, from its file name abc.txt."));
     }
 
     void exitOutsideAFitEndsTheProgramAtOnce() {
