@@ -26,6 +26,7 @@
 #include "chart/chart.h"
 #include "data/error.h"
 #include "data/trace_reader.h"
+#include "data/version.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
 #include "views/result_files.h"
@@ -136,6 +137,10 @@ void defaultRememberFitMethod(FitMethod method) {
                                                : QStringLiteral("classic"));
 }
 
+void defaultShowAbout(TForm1& owner, const QString& text) {
+    QMessageBox::about(&owner, QStringLiteral("About Quorvane"), text);
+}
+
 void defaultShowError(TForm1& owner, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::Ok, &owner);
     if (!detail.isEmpty())
@@ -150,6 +155,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     interaction_.chooseExportFile = [](TForm1& owner) { return chooseExportFileInDialog(&owner); };
     interaction_.chooseResultsFile = defaultChooseResultsFile;
     interaction_.showError = defaultShowError;
+    interaction_.showAbout = defaultShowAbout;
     interaction_.showPrintPreview = [](TForm1& owner) { owner.Chart1->printPreview(&owner); };
     interaction_.terminate = [] { QCoreApplication::quit(); };
     interaction_.rememberFitMethod = defaultRememberFitMethod;
@@ -345,7 +351,8 @@ void TForm1::createActions() {
     connect(parameters1, &QAction::triggered, this, &TForm1::parameters1Click);
     connect(residualssurface1, &QAction::triggered, this, &TForm1::residualssurface1Click);
     connect(Differentialspectra1, &QAction::triggered, this, &TForm1::Differentialspectra1Click);
-    // The Help menu has no action.
+    About1 = makeAction("About1", QStringLiteral("About Quorvane"));
+    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
 }
 
 void TForm1::createMenus() {
@@ -373,6 +380,7 @@ void TForm1::createMenus() {
 
     help1 = menuBar()->addMenu(QStringLiteral("Help"));
     help1->setObjectName(QStringLiteral("help1"));
+    help1->addAction(About1);
 }
 
 void TForm1::createFitMethodItems() {
@@ -646,6 +654,19 @@ void TForm1::saveResultsTo(const QString& path) {
         titles.push_back(dataSeriesTitle(curve));
     saveResults(path.toStdString(), titles);
     resultsFile_ = path;
+}
+
+void TForm1::About1Click() {
+    interaction_.showAbout(
+        *this,
+        QStringLiteral("Quorvane %1\n\n"
+                       "Global analysis of time-resolved kinetics: up to 40 traces fitted at "
+                       "once with a sum of 1 to 9 exponentials whose time constants all "
+                       "traces share.\n\n"
+                       "Trace files: plain text, one point per line, the time, one blank and "
+                       "the signal (\"1e-6 0.0123\"), up to 20000 lines; the file name begins "
+                       "with the wavelength in nm (450.txt).")
+            .arg(QString::fromLatin1(kQuorvaneVersion)));
 }
 
 void TForm1::VarCov1Click() {

@@ -21,6 +21,7 @@
 #include "chart/chart.h"
 #include "data/floating_point.h"
 #include "data/number_text.h"
+#include "data/version.h"
 #include "data/workspace.h"
 #include "ui/start_up.h"
 #include "ui/unit1.h"
@@ -206,7 +207,16 @@ class MainWindowTest : public QObject {
         QCOMPARE(tools, (QStringList{"Var-Cov Matrix", "Parameters ", "Residual's surface",
                                      "Differential spectra", "", "Classic Levenberg-Marquardt",
                                      "Variable projection"}));
-        QVERIFY(form1->help1->actions().isEmpty());
+
+        QCOMPARE(form1->help1->actions().size(), 1);
+        QCOMPARE(form1->help1->actions()[0]->text(), QStringLiteral("About Quorvane"));
+        QStringList about;
+        form1->userInteraction().showAbout = [&about](TForm1&, const QString& text) {
+            about << text;
+        };
+        form1->help1->actions()[0]->trigger();
+        QCOMPARE(about.size(), 1);
+        QVERIFY(about[0].startsWith(QStringLiteral("Quorvane ") + kQuorvaneVersion + '\n'));
     }
 
     void openingTwoFilesPlotsThemInLoadOrderWithAscendingX() {
