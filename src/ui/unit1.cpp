@@ -594,15 +594,20 @@ void TForm1::clear1Click() {
 
 void TForm1::Exit1Click() {
     if (fitRunning_) {
-        exitRequested_ = true;
+        requestExitAfterFit();
         return;
     }
     interaction_.terminate();
 }
 
+void TForm1::requestExitAfterFit() {
+    exitRequested_ = true;
+    setWindowTitle(QStringLiteral("Quorvane - ends when the fit has finished"));
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     if (fitRunning_) {
-        exitRequested_ = true;
+        requestExitAfterFit();
         event->ignore();
         return;
     }

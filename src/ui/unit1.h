@@ -14,7 +14,7 @@
 // Open (and drops), Clear and Var-Cov Matrix - and Save and Save as..., which
 // would save a fit half done, are disabled and come back when the fit ends
 // or fails. Exit, or closing the window, during a fit ends the program
-// once that fit has finished.
+// once that fit has finished; meanwhile the caption says so.
 //
 // The Tools menu ends, after a separator, with the two exclusive fit methods
 // "Classic Levenberg-Marquardt" (checked at first) and "Variable
@@ -198,6 +198,9 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void runCommand(const std::function<void()>& command);
     void showError(const QString& text, const QString& detail);
     void setFitRunning(bool running);
+    // Exit given during a fit: the program ends when the fit has finished,
+    // and the window's caption says so.
+    void requestExitAfterFit();
     void replaceFittedCurves();
     void saveResultsTo(const QString& path);
 

@@ -427,6 +427,8 @@ class MainWindowTest : public QObject {
                 QVERIFY(form1->fitRunning());
                 form1->Exit1Click();
                 QCOMPARE(terminations, 0);
+                QCOMPARE(form1->windowTitle(),
+                         QStringLiteral("Quorvane - ends when the fit has finished"));
             },
             Qt::QueuedConnection);
         startOneComponent("6");
@@ -463,6 +465,7 @@ class MainWindowTest : public QObject {
             form1.get(), [&] { closed = form1->close(); }, Qt::QueuedConnection);
         startOneComponent("4");
         QVERIFY(!closed);
+        QVERIFY(form1->windowTitle().endsWith(QStringLiteral("ends when the fit has finished")));
         QCOMPARE(workspace.fitCount, 1);
         QCOMPARE(terminations, 1);
     }
