@@ -29,6 +29,7 @@
 #include "data/version.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
+#include "ui/box_font.h"
 #include "views/result_files.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
@@ -42,6 +43,8 @@ namespace {
 // Client area of the main window, below the menu bar.
 constexpr int kClientWidth = 987;
 constexpr int kClientHeight = 705;
+// Character height of the edit boxes' text when it fits at that size.
+constexpr int kBoxPixelSize = 11;
 
 // "Arial Black" where the machine has it; otherwise the heaviest weight of a
 // plain sans-serif face stands in for it.
@@ -225,13 +228,13 @@ void TForm1::createControls() {
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(left, top, width, 21);
         // A compact face, so that a written-back "1.23457E-5" fits the
-        // 65-pixel boxes.
+        // 65-pixel boxes at full size; longer texts get a smaller size.
         QFont font = edit->font();
-        font.setPixelSize(11);
         font.setStretch(QFont::SemiCondensed);
         edit->setFont(font);
         edit->setTextMargins(0, 0, 0, 0);
         edit->setText(QString::fromLatin1(text));
+        keepWholeTextVisible(*edit, kBoxPixelSize);
         return edit;
     };
     const QFont windowFont = arialBlack(19);

@@ -67,6 +67,15 @@ int navyPixels(QWidget* control) {
     return count;
 }
 
+// True when the box shows its whole text: it looks the same with the
+// cursor at the start and at the end (a clipped text scrolls).
+bool showsWholeText(QLineEdit* box) {
+    box->setCursorPosition(static_cast<int>(box->text().size()));
+    const QImage atEnd = box->grab().toImage();
+    box->setCursorPosition(0);
+    return box->grab().toImage() == atEnd;
+}
+
 QStringList seriesTitles(const Chart& chart) {
     QStringList titles;
     for (int i = 0; i < chart.seriesCount(); ++i)
@@ -188,6 +197,21 @@ class MainWindowTest : public QObject {
 
     void applicationIconIsBuiltIn() {
         QCOMPARE(applicationIcon().availableSizes(), QList<QSize>{QSize(256, 256)});
+    }
+
+    void timeConstantBoxesShowEveryWrittenBackTextWhole() {
+        QLineEdit* box = form1->Edit4;
+        box->setText(QStringLiteral("1.00000E-5"));
+        QVERIFY(showsWholeText(box));
+        QCOMPARE(box->font().pixelSize(), 11);
+        // The widest texts the write-back forms: two- to four-digit
+        // exponents of the extended range.
+        for (const char* text :
+             {"1.23457E-10", "8.88888E+88", "1.23457E-100", "3.64520E-4951", "1.18973E+4932"}) {
+            box->setText(QString::fromLatin1(text));
+            QVERIFY2(showsWholeText(box), text);
+            QCOMPARE(box->size(), QSize(65, 21));
+        }
     }
 
     void menuHasTheDesignedItemsInOrder() {
