@@ -71,6 +71,11 @@ class MarkedBars : public QCPBars {
 // fraction of the data's span (of its decades on a logarithmic axis).
 constexpr double kAutomaticMargin = 0.05;
 
+// The legend's entries: character height of a compact entry, spacing
+// between normal ones.
+constexpr int kCompactLegendPixelSize = 10;
+constexpr int kLegendRowSpacing = 3;
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -149,10 +154,11 @@ Chart::Chart(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(this)) {
     legendCell_->setRowStretchFactor(0, 0.001);
     legendCell_->setRowStretchFactor(1, 1);
     legendCell_->setMargins(QMargins(4, 0, 6, 0));
+    legendCell_->setRowSpacing(0);
     plot_->plotLayout()->setColumnStretchFactor(1, 0.001);
     plot_->plotLayout()->setRowStretchFactor(0, 0.001);
     plot_->legend->setBorderPen(QPen(Qt::black));
-    plot_->legend->setIconSize(24, 10);
+    applyLegendSize(false);
 
     axes_[static_cast<int>(AxisPosition::Bottom)].axis = plot_->xAxis;
     axes_[static_cast<int>(AxisPosition::Left)].axis = plot_->yAxis;
@@ -445,20 +451,49 @@ void Chart::updateLegend() {
         plot_->plotLayout()->addElement(1, 1, legendCell_);
         plot_->plotLayout()->setColumnStretchFactor(1, 0.001);
     }
-    // Entries beyond the plot's height would squeeze the plot: they are left
-    // out from the end.
-    const int entryHeight =
-        std::max(legend->iconSize().height(), QFontMetrics(legend->font()).height()) +
-        legend->rowSpacing();
-    const int available = std::max(1, contentsRect().height() - 60);
-    const int capacity = std::max(1, available / std::max(1, entryHeight));
     legend->clearItems();
     for (int position = 0; position < seriesCount(); ++position) {
         QCPAbstractPlottable* plottable = series_[static_cast<std::size_t>(position)]->plottable_;
         plottable->setName(legendText(position));
-        if (legendVisible_ && position < capacity)
+        if (legendShown)
             plottable->addToLegend(legend);
     }
+    if (legendShown)
+        arrangeLegendColumns();
+}
+
+// Every series has an entry. The entries stand in columns no higher than
+// the plot; when one column of entries at the normal size does not hold
+// them all, the entries become compact (a smaller font, icon and spacing)
+// and take as many columns as they need, the plot giving up the width.
+void Chart::arrangeLegendColumns() {
+    QCPLegend* legend = plot_->legend;
+    const QMargins layoutMargins = plot_->plotLayout()->margins();
+    const QMargins legendMargins = legend->margins();
+    const int height =
+        contentsRect().height() - layoutMargins.top() - layoutMargins.bottom() -
+        static_cast<QCPLayoutElement*>(titleElement_)->minimumOuterSizeHint().height() -
+        plot_->plotLayout()->rowSpacing() - legendMargins.top() - legendMargins.bottom() - 2;
+    const auto entriesPerColumn = [legend, height] {
+        // n entries of height h with spacing s need n h + (n - 1) s.
+        const int entry = legend->item(0)->minimumOuterSizeHint().height();
+        return std::max(1, (height + legend->rowSpacing()) / (entry + legend->rowSpacing()));
+    };
+    applyLegendSize(false);
+    if (entriesPerColumn() < legend->itemCount())
+        applyLegendSize(true);
+    legend->setWrap(entriesPerColumn());
+    legend->setFillOrder(QCPLayoutGrid::foRowsFirst, true);
+}
+
+void Chart::applyLegendSize(bool compact) {
+    QCPLegend* legend = plot_->legend;
+    QFont font = plot_->font();
+    if (compact)
+        font.setPixelSize(kCompactLegendPixelSize);
+    legend->setFont(font);
+    legend->setIconSize(compact ? QSize(16, 8) : QSize(24, 10));
+    legend->setRowSpacing(compact ? 0 : kLegendRowSpacing);
 }
 
 void Chart::fitAutomaticAxes() {

@@ -21,8 +21,9 @@
 //
 // Legend: one entry per series (the only legend style the program uses),
 // showing the series' title, or "Series " and its 0-based position when the
-// title is empty. Entries that do not fit beside the plot are left out from
-// the end.
+// title is empty. Every series keeps its entry: entries that one column
+// beside the plot cannot hold take further columns (see
+// arrangeLegendColumns).
 //
 // Mouse: zoom and pan as chart_interaction.h describes; restoring the view
 // puts the design ranges back.
@@ -216,6 +217,8 @@ class Chart : public QFrame {
     void scheduleRedraw();
     void synchronise();
     void updateLegend();
+    void arrangeLegendColumns();
+    void applyLegendSize(bool compact);
     void fitAutomaticAxes();
     void updateBarWidths();
     void applyVerticalMargins();

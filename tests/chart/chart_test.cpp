@@ -1,5 +1,6 @@
 // The chart layer's contract: series order, stable point order, legend
 // names, bitmap export and printing.
+#include <qcustomplot.h>
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -118,6 +119,38 @@ class ChartTest : public QObject {
         chart.freeAllSeries();
         QCOMPARE(chart.seriesCount(), 0);
         chart.redraw();
+    }
+
+    void everySeriesKeepsALegendEntryInsideTheChart() {
+        // The main chart at capacity: 40 traces and their 40 fits.
+        Chart chart;
+        chart.resize(857, 633);
+        for (int i = 0; i < 80; ++i) {
+            ChartSeries* series = chart.addLineSeries();
+            if (i < 40)
+                series->setTitle(QStringLiteral("%1.txt").arg(400 + 5 * i));
+            series->addPoint(1, i, Qt::black);
+            series->addPoint(2, i, Qt::black);
+        }
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.redraw();
+        auto* plot = chart.findChild<QCustomPlot*>();
+        QCPLegend* legend = plot->legend;
+        QCOMPARE(legend->itemCount(), 80);
+        QVector<QRect> entries;
+        for (int i = 0; i < 80; ++i) {
+            auto* entry = static_cast<QCPPlottableLegendItem*>(legend->item(i));
+            QCOMPARE(entry->plottable()->name(), chart.legendText(i));
+            const QRect place = entry->outerRect();
+            QVERIFY2(plot->rect().contains(place), qPrintable(chart.legendText(i)));
+            QVERIFY(!place.intersects(plot->axisRect()->rect()));
+            for (const QRect& earlier : entries)
+                QVERIFY(!place.intersects(earlier));
+            entries << place;
+        }
+        QCOMPARE(chart.legendText(79), QStringLiteral("Series 79"));
+        QVERIFY(plot->axisRect()->width() > 500);
     }
 
     void hiddenLegendLeavesNoEmptyStripAtTheRight() {
