@@ -13,30 +13,34 @@
 #include <limits>
 
 #include "chart/chart_interaction.h"
+#include "chart/log_axis_ticker.h"
 #include "data/error.h"
 
 namespace quorvane {
 
 namespace {
 
-// A tick labeller that keeps the component's tick placement and replaces
-// only the label text.
-template <typename Ticker>
-class LabelledTicker : public Ticker {
+// Ticks of a linear axis: the component's placement, the design's label
+// text (given the tick step as the resolution).
+class LinearAxisTicker : public QCPAxisTicker {
   public:
-    explicit LabelledTicker(std::function<QString(double)> labelText)
-        : labelText_(std::move(labelText)) {}
+    explicit LinearAxisTicker(AxisDesign::LabelText labelText) : labelText_(std::move(labelText)) {}
 
   protected:
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override {
+        step_ = tickStep;
+        return QCPAxisTicker::createTickVector(tickStep, range);
+    }
     QString getTickLabel(double tick, const QLocale& locale, QChar formatChar,
                          int precision) override {
         if (labelText_)
-            return labelText_(tick);
-        return Ticker::getTickLabel(tick, locale, formatChar, precision);
+            return labelText_(tick, step_);
+        return QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
     }
 
   private:
-    std::function<QString(double)> labelText_;
+    AxisDesign::LabelText labelText_;
+    double step_ = 0;
 };
 
 // Bars that can write their values above (or below, for negative values)
@@ -292,13 +296,13 @@ void Chart::applyAxisDesign(AxisState& target) {
     axis->setVisible(design.visible);
     axis->setScaleType(design.logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
     if (design.logarithmic) {
-        auto ticker = QSharedPointer<LabelledTicker<QCPAxisTickerLog>>::create(design.labelText);
+        auto ticker = QSharedPointer<LogAxisTicker>::create(*axis, design.labelText);
         ticker->setLogBase(10);
         ticker->setSubTickCount(design.minorTickCount);
         ticker->setTickCount(10);
         axis->setTicker(ticker);
     } else {
-        auto ticker = QSharedPointer<LabelledTicker<QCPAxisTicker>>::create(design.labelText);
+        auto ticker = QSharedPointer<LinearAxisTicker>::create(design.labelText);
         ticker->setTickCount(design.labelCountHint);
         axis->setTicker(ticker);
     }

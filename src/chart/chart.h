@@ -117,8 +117,12 @@ struct AxisDesign {
     bool automatic = true;
     double minimum = 0;
     double maximum = 1;
-    // Text of a value label; empty: the component's default number text.
-    std::function<QString(double)> labelText;
+    // Text of a value label, given the spacing of the labels near it (0
+    // when it has none, as at the powers of ten of a logarithmic axis);
+    // empty: the component's default number text. Ticks: log_axis_ticker.h
+    // for a logarithmic axis, the component's placement for a linear one.
+    using LabelText = std::function<QString(double value, double resolution)>;
+    LabelText labelText;
     bool labelsVisible = true;
     QString title;
     QColor axisColour = Qt::black;

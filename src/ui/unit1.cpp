@@ -290,8 +290,8 @@ void TForm1::designChart() {
     time.automatic = false;
     time.minimum = 1e-6;
     time.maximum = 10;
-    time.labelText = [](double value) {
-        return QString::fromStdString(formatPowerOfTenLabel(value));
+    time.labelText = [](double value, double resolution) {
+        return QString::fromStdString(formatPowerOfTenLabel(value, resolution));
     };
     time.tickColour = blue;
     time.tickLengthOutside = 11;
@@ -309,7 +309,7 @@ void TForm1::designChart() {
     signal.automatic = false;
     signal.minimum = -0.12;
     signal.maximum = 0.1;
-    signal.labelText = [](double value) {
+    signal.labelText = [](double value, double) {
         return QString::fromStdString(formatGroupedDecimalLabel(value));
     };
     signal.tickColour = blue;

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "chart/axis_label_format.h"
 #include "chart/chart.h"
 #include "data/error.h"
 
@@ -270,6 +271,48 @@ class ChartTest : public QObject {
         chart.zoomTo(1e-4, 1e-2, 0, 0.05);
         drag(plot, Qt::LeftButton, QPoint(300, 200), QPoint(200, 100));
         QTRY_COMPARE(view(), (QVector<double>{1e-6, 10, -0.12, 0.1}));
+    }
+
+    void zoomedTimeAxisKeepsItsLabelsDistinct() {
+        Chart chart;
+        chart.resize(857, 633);
+        AxisDesign time;
+        time.logarithmic = true;
+        time.automatic = false;
+        time.minimum = 1e-6;
+        time.maximum = 10;
+        time.labelText = [](double value, double resolution) {
+            return QString::fromStdString(formatPowerOfTenLabel(value, resolution));
+        };
+        time.minorTickCount = 8;
+        chart.setAxisDesign(AxisPosition::Bottom, time);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.redraw();
+        QCPAxis* axis = chart.findChild<QCustomPlot*>()->xAxis;
+        // The designed view: powers of ten, 8 minor ticks between them.
+        QCOMPARE(axis->tickVectorLabels(),
+                 (QVector<QString>{"1e-6", "1e-5", "1e-4", "1e-3", "1e-2", "1e-1", "1e0", "1e1"}));
+
+        // Zooms inside one decade and across one: distinct labels with the
+        // digits the spacing needs, and a grid of at most ~5 lines per label.
+        for (const auto& [lower, upper] :
+             {std::pair{2.9e-5, 4.6e-5}, std::pair{3.1e-5, 3.3e-5}, std::pair{6e-6, 2.5e-5},
+              std::pair{1.2e-5, 3.9e-4}, std::pair{1.1e-5, 9e-3}}) {
+            chart.zoomTo(lower, upper, -0.12, 0.1);
+            chart.redraw();
+            const QVector<QString> labels = axis->tickVectorLabels();
+            const QString seen = QStringList(labels.begin(), labels.end()).join(' ');
+            QVERIFY2(labels.size() >= 4, qPrintable(seen));
+            QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), labels.size());
+            QVector<double> ticks;
+            QVector<double> minorTicks;
+            axis->ticker()->generate(axis->range(), QLocale::c(), 'g', 6, ticks, &minorTicks,
+                                     nullptr);
+            QVERIFY2(minorTicks.size() <= 5 * labels.size(), qPrintable(seen));
+            if (lower == 2.9e-5)
+                QVERIFY2(labels.contains(QStringLiteral("3.2e-5")), qPrintable(seen));
+        }
     }
 
     void bitmapHasTheOnScreenSizeAndShowsTheSeries() {
