@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -600,21 +601,31 @@ void Chart::savePdf(const QString& path) {
 
 void Chart::print(QPrinter& printer) {
     synchronise();
-    // Drawn as a picture of three times the screen resolution: the chart's
-    // fonts are sized for the screen, and a direct vector drawing at the
-    // printer's resolution would scale them a second time.
+    // The chart is recorded as drawing commands at its on-screen size and
+    // replayed on the page, scaled to fit and centred: lines stay lines and
+    // text stays text. The recording keeps every font at its size relative
+    // to the chart (drawn straight on the printer, fonts sized in points
+    // would grow with the printer's resolution and then again with the
+    // scale). Hairline pens become one chart pixel wide, so that they scale
+    // with the rest instead of printing one printer dot wide.
     const QRect area = contentsRect();
     const int width = std::max(1, area.width());
     const int height = std::max(1, area.height());
-    constexpr double kOversampling = 3;
-    const QPixmap picture = plot_->toPixmap(width, height, kOversampling);
+    QPicture picture;
+    {
+        QCPPainter recorder(&picture);
+        recorder.setMode(QCPPainter::pmVectorized);
+        recorder.setMode(QCPPainter::pmNonCosmetic);
+        plot_->toPainter(&recorder, width, height);
+    }
     QPainter painter(&printer);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
     const double scale = std::min(page.width() / width, page.height() / height);
-    const QSizeF size(width * scale, height * scale);
-    const QPointF corner((page.width() - size.width()) / 2, (page.height() - size.height()) / 2);
-    painter.drawPixmap(QRectF(corner, size), picture, QRectF(picture.rect()));
+    painter.translate((page.width() - width * scale) / 2, (page.height() - height * scale) / 2);
+    // A picture replays at the printer's resolution relative to its own.
+    const double replay = static_cast<double>(picture.logicalDpiX()) / printer.logicalDpiX();
+    painter.scale(scale * replay, scale * replay);
+    painter.drawPicture(0, 0, picture);
 }
 
 void Chart::printPreview(QWidget* owner) {

@@ -202,7 +202,8 @@ class Chart : public QFrame {
     // Writes the chart as a one-page PDF vector drawing of its on-screen
     // size (lines stay lines, texts stay searchable text); the same error.
     void savePdf(const QString& path);
-    // Draws the chart onto the printer's page, scaled to fit and centred.
+    // Draws the chart onto the printer's page as vector drawing (lines and
+    // text, no picture), scaled to fit and centred.
     void print(QPrinter& printer);
     // The modal print preview ("Print Preview") owned by `owner`;
     // the chart is redrawn when it closes.

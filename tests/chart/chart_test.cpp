@@ -355,14 +355,15 @@ class ChartTest : public QObject {
         }
     }
 
-    void printsToAPdfFileWithoutAPrinter() {
+    void printsAsVectorDrawingWithRealText() {
         QTemporaryDir folder;
         Chart chart;
-        chart.resize(500, 400);
+        chart.resize(857, 633);
         chart.setTitle(QStringLiteral("TChart"));
         ChartSeries* series = chart.addLineSeries();
-        series->addPoint(1, 1, Qt::black);
-        series->addPoint(2, 3, Qt::black);
+        series->setTitle(QStringLiteral("450.txt"));
+        for (int i = 0; i < 500; ++i)
+            series->addPoint(i, std::sin(i / 20.0), Qt::black);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QString path = folder.filePath(QStringLiteral("chart.pdf"));
@@ -370,8 +371,11 @@ class ChartTest : public QObject {
         chart.print(printer);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(4), QByteArray("%PDF"));
-        QVERIFY(file.size() > 1000);
+        const QByteArray pdf = file.readAll();
+        QVERIFY(pdf.startsWith("%PDF"));
+        QVERIFY2(!pdf.contains("/Subtype /Image"), "the chart was printed as a picture");
+        QVERIFY2(pdf.contains("/FontFile"), "no text was printed");
+        QVERIFY2(pdf.size() < 200 * 1024, qPrintable(QString::number(pdf.size())));
     }
 
     void printPreviewIsCaptionedPrintPreview() {
