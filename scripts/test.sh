@@ -18,5 +18,6 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_SANITI
     -DQUORVANE_GUI=ON >/dev/null
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt" \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
     QT_QPA_PLATFORM=offscreen ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
