@@ -51,6 +51,16 @@ int rightmostRedColumn(const QImage& image) {
     return -1;
 }
 
+// The main chart's time axis: logarithmic, fixed at 1e-6..10.
+AxisDesign timeAxis() {
+    AxisDesign time;
+    time.logarithmic = true;
+    time.automatic = false;
+    time.minimum = 1e-6;
+    time.maximum = 10;
+    return time;
+}
+
 // A mouse drag with `button` held, in four moves, as a hand gives it.
 void drag(QWidget* widget, Qt::MouseButton button, QPoint from, QPoint to) {
     QTest::mousePress(widget, button, {}, from);
@@ -185,12 +195,7 @@ class ChartTest : public QObject {
     void fixedAxesIgnoreTheDataAndAutomaticOnesFollowItWithAMargin() {
         Chart chart;
         chart.resize(400, 300);
-        AxisDesign fixed;
-        fixed.automatic = false;
-        fixed.logarithmic = true;
-        fixed.minimum = 1e-6;
-        fixed.maximum = 10;
-        chart.setAxisDesign(AxisPosition::Bottom, fixed);
+        chart.setAxisDesign(AxisPosition::Bottom, timeAxis());
         ChartSeries* series = chart.addLineSeries();
         series->addPoint(1e-3, -5, Qt::black);
         series->addPoint(1e-2, 7, Qt::black);
@@ -216,12 +221,7 @@ class ChartTest : public QObject {
         // The main chart's size and fixed ranges.
         Chart chart;
         chart.resize(857, 633);
-        AxisDesign time;
-        time.logarithmic = true;
-        time.automatic = false;
-        time.minimum = 1e-6;
-        time.maximum = 10;
-        chart.setAxisDesign(AxisPosition::Bottom, time);
+        chart.setAxisDesign(AxisPosition::Bottom, timeAxis());
         AxisDesign signal;
         signal.automatic = false;
         signal.minimum = -0.12;
@@ -276,11 +276,7 @@ class ChartTest : public QObject {
     void zoomedTimeAxisKeepsItsLabelsDistinct() {
         Chart chart;
         chart.resize(857, 633);
-        AxisDesign time;
-        time.logarithmic = true;
-        time.automatic = false;
-        time.minimum = 1e-6;
-        time.maximum = 10;
+        AxisDesign time = timeAxis();
         time.labelText = [](double value, double resolution) {
             return QString::fromStdString(formatPowerOfTenLabel(value, resolution));
         };
