@@ -2,7 +2,6 @@
 
 #include <qcustomplot.h>
 #include <QImage>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPicture>
 #include <QPrintPreviewDialog>
