@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything in Release and runs every test
 # through ctest (the window tests under the offscreen Qt platform). Then builds
-# the core library and its tests a second time with AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs them: any sanitizer report fails.
+# everything a second time with AddressSanitizer and UndefinedBehaviorSanitizer
+# (the core library, the batch command, the desktop program and all their
+# tests) and runs the tests again: any sanitizer report, leaks included, fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,8 +15,9 @@ cmake --build build/release -j"$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build/release --output-on-failure -j"$jobs"
 
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_SANITIZE=ON \
-    -DQUORVANE_GUI=OFF >/dev/null
+    -DQUORVANE_GUI=ON >/dev/null
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt" \
     UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1 \
-    ctest --test-dir build/sanitize --output-on-failure -j"$jobs"
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build/sanitize --output-on-failure -j"$jobs"

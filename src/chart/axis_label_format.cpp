@@ -1,5 +1,6 @@
 #include "chart/axis_label_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -8,29 +9,50 @@
 
 namespace quorvane {
 
-std::string formatPowerOfTenLabel(double value) {
-    if (value == 0 || !std::isfinite(value))
-        return "0e0";
-    const bool negative = value < 0;
-    const double magnitude = std::fabs(value);
+namespace {
+
+// The decimal exponent e with 10^e <= magnitude < 10^(e+1), magnitude > 0.
+int decimalExponent(double magnitude) {
     int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
     // log10 of an exact power of ten can land just below the integer.
     if (std::pow(10.0, exponent + 1) <= magnitude)
         ++exponent;
-    double mantissa = std::round(magnitude / std::pow(10.0, exponent));
+    return exponent;
+}
+
+}  // namespace
+
+std::string formatPowerOfTenLabel(double value, double resolution) {
+    if (value == 0 || !std::isfinite(value))
+        return "0e0";
+    const double magnitude = std::fabs(value);
+    int exponent = decimalExponent(magnitude);
+    const int decimals = resolution > 0 && std::isfinite(resolution)
+                             ? std::clamp(exponent - decimalExponent(resolution), 0, 15)
+                             : 0;
+    // The mantissa rounded half away from zero at `decimals` decimals; a
+    // mantissa that rounds to 10 is 1 of the next power.
+    const double scale = std::pow(10.0, decimals);
+    double mantissa = std::round(magnitude / std::pow(10.0, exponent) * scale) / scale;
     if (mantissa < 1) {
-        mantissa = std::round(magnitude / std::pow(10.0, exponent - 1));
+        mantissa = std::round(magnitude / std::pow(10.0, exponent - 1) * scale) / scale;
         --exponent;
     }
     if (mantissa >= 10) {
-        mantissa = 1;
+        mantissa /= 10;
         ++exponent;
     }
-    std::string text = negative ? "-" : "";
-    text += std::to_string(static_cast<int>(mantissa));
-    text += 'e';
-    text += std::to_string(exponent);
-    return text;
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, mantissa);
+    std::string digits = buffer;
+    if (decimals > 0) {
+        while (digits.back() == '0')
+            digits.pop_back();
+        if (digits.back() == '.')
+            digits.pop_back();
+        std::replace(digits.begin(), digits.end(), '.', decimalSeparator());
+    }
+    return (value < 0 ? "-" : "") + digits + 'e' + std::to_string(exponent);
 }
 
 std::string formatGroupedDecimalLabel(double value) {

@@ -10,7 +10,11 @@ namespace quorvane {
 // exponents, the exponent without leading zeros: 1e-6 -> "1e-6", 10 -> "1e1",
 // 1 -> "1e0", 2.5e-3 -> "3e-3" (mantissa rounded half away from zero).
 // Zero gives "0e0".
-std::string formatPowerOfTenLabel(double value);
+// With a `resolution` > 0 (the spacing of neighbouring labels, on a zoomed
+// axis) the mantissa keeps as many decimals as that spacing needs, trailing
+// zeros dropped: 3.5e-5 at resolution 5e-6 -> "3.5e-5", 1.25e-5 at 1e-7 ->
+// "1.25e-5", 4e-5 at 5e-6 -> "4e-5".
+std::string formatPowerOfTenLabel(double value, double resolution = 0);
 
 // Pattern "#,##0.######": at most six decimals (rounded half away from zero,
 // trailing zeros dropped, no separator when none remain), at least one digit

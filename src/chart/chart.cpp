@@ -2,41 +2,45 @@
 
 #include <qcustomplot.h>
 #include <QImage>
-#include <QMouseEvent>
 #include <QPainter>
+#include <QPicture>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QVBoxLayout>
-#include <QVariantAnimation>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "chart/chart_interaction.h"
+#include "chart/log_axis_ticker.h"
 #include "data/error.h"
 
 namespace quorvane {
 
 namespace {
 
-// A tick labeller that keeps the component's tick placement and replaces
-// only the label text.
-template <typename Ticker>
-class LabelledTicker : public Ticker {
+// Ticks of a linear axis: the component's placement, the design's label
+// text (given the tick step as the resolution).
+class LinearAxisTicker : public QCPAxisTicker {
   public:
-    explicit LabelledTicker(std::function<QString(double)> labelText)
-        : labelText_(std::move(labelText)) {}
+    explicit LinearAxisTicker(AxisDesign::LabelText labelText) : labelText_(std::move(labelText)) {}
 
   protected:
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override {
+        step_ = tickStep;
+        return QCPAxisTicker::createTickVector(tickStep, range);
+    }
     QString getTickLabel(double tick, const QLocale& locale, QChar formatChar,
                          int precision) override {
         if (labelText_)
-            return labelText_(tick);
-        return Ticker::getTickLabel(tick, locale, formatChar, precision);
+            return labelText_(tick, step_);
+        return QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
     }
 
   private:
-    std::function<QString(double)> labelText_;
+    AxisDesign::LabelText labelText_;
+    double step_ = 0;
 };
 
 // Bars that can write their values above (or below, for negative values)
@@ -67,13 +71,14 @@ class MarkedBars : public QCPBars {
     }
 };
 
-constexpr double kMinimumDragPixels = 4;
+// Room left beyond the data on each side of an automatic axis, as a
+// fraction of the data's span (of its decades on a logarithmic axis).
+constexpr double kAutomaticMargin = 0.05;
 
-double interpolate(double from, double to, double fraction, bool logarithmic) {
-    if (logarithmic && from > 0 && to > 0)
-        return std::pow(10.0, std::log10(from) + (std::log10(to) - std::log10(from)) * fraction);
-    return from + (to - from) * fraction;
-}
+// The legend's entries: character height of a compact entry, spacing
+// between normal ones.
+constexpr int kCompactLegendPixelSize = 10;
+constexpr int kLegendRowSpacing = 3;
 
 }  // namespace
 
@@ -128,8 +133,7 @@ void ChartSeries::changed() {
 // ---------------------------------------------------------------------------
 // Chart
 
-Chart::Chart(QWidget* parent)
-    : QFrame(parent), plot_(new QCustomPlot(this)), zoomAnimation_(new QVariantAnimation(this)) {
+Chart::Chart(QWidget* parent) : QFrame(parent), plot_(new QCustomPlot(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(plot_);
@@ -154,10 +158,11 @@ Chart::Chart(QWidget* parent)
     legendCell_->setRowStretchFactor(0, 0.001);
     legendCell_->setRowStretchFactor(1, 1);
     legendCell_->setMargins(QMargins(4, 0, 6, 0));
+    legendCell_->setRowSpacing(0);
     plot_->plotLayout()->setColumnStretchFactor(1, 0.001);
     plot_->plotLayout()->setRowStretchFactor(0, 0.001);
     plot_->legend->setBorderPen(QPen(Qt::black));
-    plot_->legend->setIconSize(24, 10);
+    applyLegendSize(false);
 
     axes_[static_cast<int>(AxisPosition::Bottom)].axis = plot_->xAxis;
     axes_[static_cast<int>(AxisPosition::Left)].axis = plot_->yAxis;
@@ -170,16 +175,7 @@ Chart::Chart(QWidget* parent)
     setAxisDesign(AxisPosition::Top, hidden);
     setAxisDesign(AxisPosition::Right, hidden);
 
-    plot_->setInteractions(QCP::iRangeZoom);
-    plot_->axisRect()->setRangeZoomAxes(plot_->xAxis, plot_->yAxis);
-    plot_->setSelectionRectMode(QCP::srmCustom);
-    plot_->selectionRect()->setPen(QPen(Qt::black, 0, Qt::DashLine));
-    connect(plot_->selectionRect(), &QCPSelectionRect::accepted, this, &Chart::onSelectionAccepted);
-    connect(plot_, &QCustomPlot::mousePress, this, &Chart::onMousePress);
-    connect(plot_, &QCustomPlot::mouseMove, this, &Chart::onMouseMove);
-    connect(plot_, &QCustomPlot::mouseRelease, this, &Chart::onMouseRelease);
-    connect(plot_, &QCustomPlot::mouseDoubleClick, this, &Chart::onMouseDoubleClick);
-    connect(plot_, &QCustomPlot::mouseWheel, this, [this](QWheelEvent*) { userZoomed_ = true; });
+    interaction_ = new ChartInteraction(*plot_, [this] { restoreRanges(); });
     connect(plot_, &QCustomPlot::beforeReplot, this, &Chart::synchronise);
 }
 
@@ -300,13 +296,13 @@ void Chart::applyAxisDesign(AxisState& target) {
     axis->setVisible(design.visible);
     axis->setScaleType(design.logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
     if (design.logarithmic) {
-        auto ticker = QSharedPointer<LabelledTicker<QCPAxisTickerLog>>::create(design.labelText);
+        auto ticker = QSharedPointer<LogAxisTicker>::create(*axis, design.labelText);
         ticker->setLogBase(10);
         ticker->setSubTickCount(design.minorTickCount);
         ticker->setTickCount(10);
         axis->setTicker(ticker);
     } else {
-        auto ticker = QSharedPointer<LabelledTicker<QCPAxisTicker>>::create(design.labelText);
+        auto ticker = QSharedPointer<LinearAxisTicker>::create(design.labelText);
         ticker->setTickCount(design.labelCountHint);
         axis->setTicker(ticker);
     }
@@ -375,16 +371,15 @@ double Chart::axisMaximum(AxisPosition axis) const {
 
 void Chart::zoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
                    double leftMaximum) {
-    zoomAnimation_->stop();
-    userZoomed_ = true;
-    plot_->xAxis->setRange(bottomMinimum, bottomMaximum);
-    plot_->yAxis->setRange(leftMinimum, leftMaximum);
-    scheduleRedraw();
+    interaction_->zoomTo(bottomMinimum, bottomMaximum, leftMinimum, leftMaximum);
+}
+
+void Chart::setZoomAnimationSteps(int steps) {
+    interaction_->setAnimationSteps(steps);
 }
 
 void Chart::restoreRanges() {
-    zoomAnimation_->stop();
-    userZoomed_ = false;
+    interaction_->reset();
     for (AxisState& axis : axes_)
         axis.axis->setRange(axis.design.minimum, axis.design.maximum);
     fitAutomaticAxes();
@@ -439,7 +434,7 @@ void Chart::synchronise() {
         dataChanged = true;
         structureDirty_ = false;
     }
-    if (dataChanged && !userZoomed_)
+    if (dataChanged && !interaction_->zoomed())
         fitAutomaticAxes();
     updateBarWidths();
 }
@@ -460,20 +455,49 @@ void Chart::updateLegend() {
         plot_->plotLayout()->addElement(1, 1, legendCell_);
         plot_->plotLayout()->setColumnStretchFactor(1, 0.001);
     }
-    // Entries beyond the plot's height would squeeze the plot: they are left
-    // out from the end.
-    const int entryHeight =
-        std::max(legend->iconSize().height(), QFontMetrics(legend->font()).height()) +
-        legend->rowSpacing();
-    const int available = std::max(1, contentsRect().height() - 60);
-    const int capacity = std::max(1, available / std::max(1, entryHeight));
     legend->clearItems();
     for (int position = 0; position < seriesCount(); ++position) {
         QCPAbstractPlottable* plottable = series_[static_cast<std::size_t>(position)]->plottable_;
         plottable->setName(legendText(position));
-        if (legendVisible_ && position < capacity)
+        if (legendShown)
             plottable->addToLegend(legend);
     }
+    if (legendShown)
+        arrangeLegendColumns();
+}
+
+// Every series has an entry. The entries stand in columns no higher than
+// the plot; when one column of entries at the normal size does not hold
+// them all, the entries become compact (a smaller font, icon and spacing)
+// and take as many columns as they need, the plot giving up the width.
+void Chart::arrangeLegendColumns() {
+    QCPLegend* legend = plot_->legend;
+    const QMargins layoutMargins = plot_->plotLayout()->margins();
+    const QMargins legendMargins = legend->margins();
+    const int height =
+        contentsRect().height() - layoutMargins.top() - layoutMargins.bottom() -
+        static_cast<QCPLayoutElement*>(titleElement_)->minimumOuterSizeHint().height() -
+        plot_->plotLayout()->rowSpacing() - legendMargins.top() - legendMargins.bottom() - 2;
+    const auto entriesPerColumn = [legend, height] {
+        // n entries of height h with spacing s need n h + (n - 1) s.
+        const int entry = legend->item(0)->minimumOuterSizeHint().height();
+        return std::max(1, (height + legend->rowSpacing()) / (entry + legend->rowSpacing()));
+    };
+    applyLegendSize(false);
+    if (entriesPerColumn() < legend->itemCount())
+        applyLegendSize(true);
+    legend->setWrap(entriesPerColumn());
+    legend->setFillOrder(QCPLayoutGrid::foRowsFirst, true);
+}
+
+void Chart::applyLegendSize(bool compact) {
+    QCPLegend* legend = plot_->legend;
+    QFont font = plot_->font();
+    if (compact)
+        font.setPixelSize(kCompactLegendPixelSize);
+    legend->setFont(font);
+    legend->setIconSize(compact ? QSize(16, 8) : QSize(24, 10));
+    legend->setRowSpacing(compact ? 0 : kLegendRowSpacing);
 }
 
 void Chart::fitAutomaticAxes() {
@@ -505,6 +529,16 @@ void Chart::fitAutomaticAxes() {
             const double spread = lowest == 0 ? 1 : std::fabs(lowest) * 0.1;
             lowest -= spread;
             highest += spread;
+        }
+        // The extreme points stand inside the plot frame, not on it.
+        if (axis.design.logarithmic) {
+            const double factor = std::pow(highest / lowest, kAutomaticMargin);
+            lowest /= factor;
+            highest *= factor;
+        } else {
+            const double margin = (highest - lowest) * kAutomaticMargin;
+            lowest -= margin;
+            highest += margin;
         }
         axis.axis->setRange(lowest, highest);
     }
@@ -566,21 +600,31 @@ void Chart::savePdf(const QString& path) {
 
 void Chart::print(QPrinter& printer) {
     synchronise();
-    // Drawn as a picture of three times the screen resolution: the chart's
-    // fonts are sized for the screen, and a direct vector drawing at the
-    // printer's resolution would scale them a second time.
+    // The chart is recorded as drawing commands at its on-screen size and
+    // replayed on the page, scaled to fit and centred: lines stay lines and
+    // text stays text. The recording keeps every font at its size relative
+    // to the chart (drawn straight on the printer, fonts sized in points
+    // would grow with the printer's resolution and then again with the
+    // scale). Hairline pens become one chart pixel wide, so that they scale
+    // with the rest instead of printing one printer dot wide.
     const QRect area = contentsRect();
     const int width = std::max(1, area.width());
     const int height = std::max(1, area.height());
-    constexpr double kOversampling = 3;
-    const QPixmap picture = plot_->toPixmap(width, height, kOversampling);
+    QPicture picture;
+    {
+        QCPPainter recorder(&picture);
+        recorder.setMode(QCPPainter::pmVectorized);
+        recorder.setMode(QCPPainter::pmNonCosmetic);
+        plot_->toPainter(&recorder, width, height);
+    }
     QPainter painter(&printer);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
     const double scale = std::min(page.width() / width, page.height() / height);
-    const QSizeF size(width * scale, height * scale);
-    const QPointF corner((page.width() - size.width()) / 2, (page.height() - size.height()) / 2);
-    painter.drawPixmap(QRectF(corner, size), picture, QRectF(picture.rect()));
+    painter.translate((page.width() - width * scale) / 2, (page.height() - height * scale) / 2);
+    // A picture replays at the printer's resolution relative to its own.
+    const double replay = static_cast<double>(picture.logicalDpiX()) / printer.logicalDpiX();
+    painter.scale(scale * replay, scale * replay);
+    painter.drawPicture(0, 0, picture);
 }
 
 void Chart::printPreview(QWidget* owner) {
@@ -590,87 +634,12 @@ void Chart::printPreview(QWidget* owner) {
     if (QPrinterInfo::availablePrinters().isEmpty())
         printer.setOutputFormat(QPrinter::PdfFormat);
     QPrintPreviewDialog dialog(&printer, owner);
-    dialog.setWindowTitle(QStringLiteral("TeeChart Print Preview"));
+    dialog.setWindowTitle(QStringLiteral("Print Preview"));
     dialog.setWindowModality(Qt::ApplicationModal);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { print(*target); });
     dialog.exec();
     redraw();
-}
-
-void Chart::onMousePress(QMouseEvent* event) {
-    pressPosition_ = event->pos();
-    if (event->button() == Qt::RightButton) {
-        panning_ = true;
-        panPosition_ = event->pos();
-    }
-}
-
-void Chart::onMouseMove(QMouseEvent* event) {
-    if (!panning_)
-        return;
-    const QPoint delta = event->pos() - panPosition_;
-    panPosition_ = event->pos();
-    zoomAnimation_->stop();
-    userZoomed_ = true;
-    for (QCPAxis* axis : {plot_->xAxis, plot_->yAxis}) {
-        const double shift = axis->orientation() == Qt::Horizontal ? delta.x() : delta.y();
-        const QCPRange range = axis->range();
-        axis->setRange(axis->pixelToCoord(axis->coordToPixel(range.lower) - shift),
-                       axis->pixelToCoord(axis->coordToPixel(range.upper) - shift));
-    }
-    scheduleRedraw();
-}
-
-void Chart::onMouseRelease(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton)
-        panning_ = false;
-}
-
-void Chart::onMouseDoubleClick(QMouseEvent*) {
-    restoreRanges();
-}
-
-void Chart::onSelectionAccepted(const QRect&, QMouseEvent* event) {
-    const QPoint end = event->pos();
-    const QPoint drag = end - pressPosition_;
-    if (std::abs(drag.x()) < kMinimumDragPixels && std::abs(drag.y()) < kMinimumDragPixels)
-        return;
-    if (drag.x() < 0 || drag.y() < 0) {
-        restoreRanges();
-        return;
-    }
-    const double left = plot_->xAxis->pixelToCoord(pressPosition_.x());
-    const double right = plot_->xAxis->pixelToCoord(end.x());
-    const double top = plot_->yAxis->pixelToCoord(pressPosition_.y());
-    const double bottom = plot_->yAxis->pixelToCoord(end.y());
-    animateZoomTo(left, right, bottom, top);
-}
-
-void Chart::animateZoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
-                          double leftMaximum) {
-    userZoomed_ = true;
-    zoomAnimation_->stop();
-    zoomAnimation_->disconnect(this);
-    const QCPRange fromBottom = plot_->xAxis->range();
-    const QCPRange fromLeft = plot_->yAxis->range();
-    const bool logBottom = plot_->xAxis->scaleType() == QCPAxis::stLogarithmic;
-    const bool logLeft = plot_->yAxis->scaleType() == QCPAxis::stLogarithmic;
-    const int steps = std::max(1, zoomAnimationSteps_);
-    zoomAnimation_->setStartValue(0);
-    zoomAnimation_->setEndValue(steps);
-    zoomAnimation_->setDuration(steps * 6);
-    connect(zoomAnimation_, &QVariantAnimation::valueChanged, this,
-            [=, this](const QVariant& value) {
-                const double fraction = value.toDouble() / steps;
-                plot_->xAxis->setRange(
-                    interpolate(fromBottom.lower, bottomMinimum, fraction, logBottom),
-                    interpolate(fromBottom.upper, bottomMaximum, fraction, logBottom));
-                plot_->yAxis->setRange(interpolate(fromLeft.lower, leftMinimum, fraction, logLeft),
-                                       interpolate(fromLeft.upper, leftMaximum, fraction, logLeft));
-                scheduleRedraw();
-            });
-    zoomAnimation_->start();
 }
 
 void Chart::resizeEvent(QResizeEvent* event) {

@@ -21,12 +21,12 @@
 //
 // Legend: one entry per series (the only legend style the program uses),
 // showing the series' title, or "Series " and its 0-based position when the
-// title is empty. Entries that do not fit beside the plot are left out from
-// the end.
+// title is empty. Every series keeps its entry: entries that one column
+// beside the plot cannot hold take further columns (see
+// arrangeLegendColumns).
 //
-// Mouse: a left drag to the right and down zooms into the dragged rectangle
-// (animated), a drag to the left or up, or a double click, restores the
-// design ranges; the wheel zooms about the pointer; a right drag pans.
+// Mouse: zoom and pan as chart_interaction.h describes; restoring the view
+// puts the design ranges back.
 #pragma once
 
 #include <QColor>
@@ -45,13 +45,12 @@ class QCPBarsGroup;
 class QCPTextElement;
 class QCPLayoutGrid;
 class QImage;
-class QMouseEvent;
 class QPrinter;
-class QVariantAnimation;
 
 namespace quorvane {
 
 class Chart;
+class ChartInteraction;
 
 enum class SeriesKind { Line, Bar };
 
@@ -118,8 +117,12 @@ struct AxisDesign {
     bool automatic = true;
     double minimum = 0;
     double maximum = 1;
-    // Text of a value label; empty: the component's default number text.
-    std::function<QString(double)> labelText;
+    // Text of a value label, given the spacing of the labels near it (0
+    // when it has none, as at the powers of ten of a logarithmic axis);
+    // empty: the component's default number text. Ticks: log_axis_ticker.h
+    // for a logarithmic axis, the component's placement for a linear one.
+    using LabelText = std::function<QString(double value, double resolution)>;
+    LabelText labelText;
     bool labelsVisible = true;
     QString title;
     QColor axisColour = Qt::black;
@@ -177,7 +180,7 @@ class Chart : public QFrame {
     bool legendVisible() const { return legendVisible_; }
     void setLegendStyle(LegendStyle style);
     LegendStyle legendStyle() const { return legendStyle_; }
-    void setZoomAnimationSteps(int steps) { zoomAnimationSteps_ = steps; }
+    void setZoomAnimationSteps(int steps);
 
     // Current visible range of an axis (after zoom or pan).
     double axisMinimum(AxisPosition axis) const;
@@ -199,9 +202,10 @@ class Chart : public QFrame {
     // Writes the chart as a one-page PDF vector drawing of its on-screen
     // size (lines stay lines, texts stay searchable text); the same error.
     void savePdf(const QString& path);
-    // Draws the chart onto the printer's page, scaled to fit and centred.
+    // Draws the chart onto the printer's page as vector drawing (lines and
+    // text, no picture), scaled to fit and centred.
     void print(QPrinter& printer);
-    // The modal print preview ("TeeChart Print Preview") owned by `owner`;
+    // The modal print preview ("Print Preview") owned by `owner`;
     // the chart is redrawn when it closes.
     void printPreview(QWidget* owner);
 
@@ -218,16 +222,11 @@ class Chart : public QFrame {
     void scheduleRedraw();
     void synchronise();
     void updateLegend();
+    void arrangeLegendColumns();
+    void applyLegendSize(bool compact);
     void fitAutomaticAxes();
     void updateBarWidths();
     void applyVerticalMargins();
-    void onMousePress(QMouseEvent* event);
-    void onMouseMove(QMouseEvent* event);
-    void onMouseRelease(QMouseEvent* event);
-    void onMouseDoubleClick(QMouseEvent* event);
-    void onSelectionAccepted(const QRect& rect, QMouseEvent* event);
-    void animateZoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
-                       double leftMaximum);
     void resizeEvent(QResizeEvent* event) override;
 
     QCustomPlot* plot_;
@@ -241,13 +240,7 @@ class Chart : public QFrame {
     bool legendVisible_ = true;
     LegendStyle legendStyle_ = LegendStyle::Series;
     bool structureDirty_ = true;
-    bool userZoomed_ = false;
-    bool redrawScheduled_ = false;
-    int zoomAnimationSteps_ = 50;
-    QVariantAnimation* zoomAnimation_;
-    QPoint pressPosition_;
-    QPoint panPosition_;
-    bool panning_ = false;
+    ChartInteraction* interaction_;
 };
 
 }  // namespace quorvane

@@ -27,6 +27,20 @@ class QuorvaneError : public std::runtime_error {
 // does not already end with one.
 std::string errorBoxText(const std::string& message);
 
+// Runs `step` and returns its result. A QuorvaneError it raises without a
+// detail is raised again with `detail` (where the fault is, for instance the
+// box whose text was read); one with a detail passes unchanged.
+template <typename Step>
+decltype(auto) withErrorDetail(const std::string& detail, Step&& step) {
+    try {
+        return step();
+    } catch (const QuorvaneError& error) {
+        if (!error.detail().empty())
+            throw;
+        throw QuorvaneError(error.message(), detail);
+    }
+}
+
 // "'%s' is not a valid floating point value" and "'%s' is not a valid integer
 // value" with the offending text.
 QuorvaneError invalidFloatError(const std::string& text);

@@ -26,6 +26,10 @@ constexpr long double kDampingFactor = 10.0L;
 // The iterations in which only the per-curve coefficients follow the step.
 constexpr int kIterationsWithFixedRates = 4;
 
+// Details of the errors of the two count boxes, which have no label.
+constexpr const char* kComponentBox = "Box of the number of components.";
+constexpr const char* kIterationBox = "Box of the number of iterations.";
+
 bool startRunning = false;
 
 // Marks a Start as running for as long as it is in scope, also when it ends
@@ -68,10 +72,13 @@ void refuseImpossibleStart(int components, const std::string& iterationText) {
 // is a division by zero, t < 0 an invalid operation).
 void storeLogRates(const TimeConstantTexts& texts) {
     for (int k = 1; k <= kTimeConstantBoxes; ++k) {
-        const long double timeConstant = textToExtended(texts[k - 1]);
-        clearFloatingPointFaults();
-        const long double logRate = -logl(timeConstant);
-        checkFloatingPointFaults();
+        const long double logRate = withErrorDetail("Box t" + std::to_string(k) + ".", [&] {
+            const long double timeConstant = textToExtended(texts[k - 1]);
+            clearFloatingPointFaults();
+            const long double value = -logl(timeConstant);
+            checkFloatingPointFaults();
+            return value;
+        });
         workspace.ParameterVector[rateIndex(k)] = logRate;
     }
 }
@@ -153,7 +160,8 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
         throw QuorvaneError("A fit is running: wait until it has ended");
 
     // 1. Component count, checked before anything changes.
-    const std::int32_t components = textToInteger(boxes.componentCount);
+    const std::int32_t components =
+        withErrorDetail(kComponentBox, [&] { return textToInteger(boxes.componentCount); });
     refuseImpossibleStart(components, boxes.iterationCount);
     const RunningStart running;
 
@@ -161,7 +169,8 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     workspace.componentCount = components;
     prepareCoefficients();
     workspace.lambda = kInitialLambda;
-    const std::int32_t iterationCount = textToInteger(boxes.iterationCount);
+    const std::int32_t iterationCount =
+        withErrorDetail(kIterationBox, [&] { return textToInteger(boxes.iterationCount); });
     storeLogRates(boxes.timeConstants);
 
     // 6. The iterations; none when the count is 0 or negative. The pool

@@ -26,8 +26,10 @@
 #include "chart/chart.h"
 #include "data/error.h"
 #include "data/trace_reader.h"
+#include "data/version.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
+#include "ui/box_font.h"
 #include "views/result_files.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
@@ -41,6 +43,8 @@ namespace {
 // Client area of the main window, below the menu bar.
 constexpr int kClientWidth = 987;
 constexpr int kClientHeight = 705;
+// Character height of the edit boxes' text when it fits at that size.
+constexpr int kBoxPixelSize = 11;
 
 // "Arial Black" where the machine has it; otherwise the heaviest weight of a
 // plain sans-serif face stands in for it.
@@ -53,10 +57,14 @@ QFont arialBlack(int pixelHeight) {
     return font;
 }
 
+// The colour of an enabled control's text; a disabled one keeps the style's
+// grey, so that a disabled Start looks disabled.
 void setTextColour(QWidget* widget, QColor colour) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText, colour);
+        palette.setColor(group, QPalette::ButtonText, colour);
+    }
     widget->setPalette(palette);
 }
 
@@ -132,6 +140,10 @@ void defaultRememberFitMethod(FitMethod method) {
                                                : QStringLiteral("classic"));
 }
 
+void defaultShowAbout(TForm1& owner, const QString& text) {
+    QMessageBox::about(&owner, QStringLiteral("About Quorvane"), text);
+}
+
 void defaultShowError(TForm1& owner, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::Ok, &owner);
     if (!detail.isEmpty())
@@ -146,6 +158,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     interaction_.chooseExportFile = [](TForm1& owner) { return chooseExportFileInDialog(&owner); };
     interaction_.chooseResultsFile = defaultChooseResultsFile;
     interaction_.showError = defaultShowError;
+    interaction_.showAbout = defaultShowAbout;
     interaction_.showPrintPreview = [](TForm1& owner) { owner.Chart1->printPreview(&owner); };
     interaction_.terminate = [] { QCoreApplication::quit(); };
     interaction_.rememberFitMethod = defaultRememberFitMethod;
@@ -215,13 +228,13 @@ void TForm1::createControls() {
         edit->setObjectName(QString::fromLatin1(name));
         edit->setGeometry(left, top, width, 21);
         // A compact face, so that a written-back "1.23457E-5" fits the
-        // 65-pixel boxes.
+        // 65-pixel boxes at full size; longer texts get a smaller size.
         QFont font = edit->font();
-        font.setPixelSize(11);
         font.setStretch(QFont::SemiCondensed);
         edit->setFont(font);
         edit->setTextMargins(0, 0, 0, 0);
         edit->setText(QString::fromLatin1(text));
+        keepWholeTextVisible(*edit, kBoxPixelSize);
         return edit;
     };
     const QFont windowFont = arialBlack(19);
@@ -277,8 +290,8 @@ void TForm1::designChart() {
     time.automatic = false;
     time.minimum = 1e-6;
     time.maximum = 10;
-    time.labelText = [](double value) {
-        return QString::fromStdString(formatPowerOfTenLabel(value));
+    time.labelText = [](double value, double resolution) {
+        return QString::fromStdString(formatPowerOfTenLabel(value, resolution));
     };
     time.tickColour = blue;
     time.tickLengthOutside = 11;
@@ -296,7 +309,7 @@ void TForm1::designChart() {
     signal.automatic = false;
     signal.minimum = -0.12;
     signal.maximum = 0.1;
-    signal.labelText = [](double value) {
+    signal.labelText = [](double value, double) {
         return QString::fromStdString(formatGroupedDecimalLabel(value));
     };
     signal.tickColour = blue;
@@ -341,7 +354,8 @@ void TForm1::createActions() {
     connect(parameters1, &QAction::triggered, this, &TForm1::parameters1Click);
     connect(residualssurface1, &QAction::triggered, this, &TForm1::residualssurface1Click);
     connect(Differentialspectra1, &QAction::triggered, this, &TForm1::Differentialspectra1Click);
-    // The Help menu has no action.
+    About1 = makeAction("About1", QStringLiteral("About Quorvane"));
+    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
 }
 
 void TForm1::createMenus() {
@@ -369,6 +383,7 @@ void TForm1::createMenus() {
 
     help1 = menuBar()->addMenu(QStringLiteral("Help"));
     help1->setObjectName(QStringLiteral("help1"));
+    help1->addAction(About1);
 }
 
 void TForm1::createFitMethodItems() {
@@ -582,15 +597,20 @@ void TForm1::clear1Click() {
 
 void TForm1::Exit1Click() {
     if (fitRunning_) {
-        exitRequested_ = true;
+        requestExitAfterFit();
         return;
     }
     interaction_.terminate();
 }
 
+void TForm1::requestExitAfterFit() {
+    exitRequested_ = true;
+    setWindowTitle(QStringLiteral("Quorvane - ends when the fit has finished"));
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     if (fitRunning_) {
-        exitRequested_ = true;
+        requestExitAfterFit();
         event->ignore();
         return;
     }
@@ -642,6 +662,19 @@ void TForm1::saveResultsTo(const QString& path) {
         titles.push_back(dataSeriesTitle(curve));
     saveResults(path.toStdString(), titles);
     resultsFile_ = path;
+}
+
+void TForm1::About1Click() {
+    interaction_.showAbout(
+        *this,
+        QStringLiteral("Quorvane %1\n\n"
+                       "Global analysis of time-resolved kinetics: up to 40 traces fitted at "
+                       "once with a sum of 1 to 9 exponentials whose time constants all "
+                       "traces share.\n\n"
+                       "Trace files: plain text, one point per line, the time, one blank and "
+                       "the signal (\"1e-6 0.0123\"), up to 20000 lines; the file name begins "
+                       "with the wavelength in nm (450.txt).")
+            .arg(QString::fromLatin1(kQuorvaneVersion)));
 }
 
 void TForm1::VarCov1Click() {

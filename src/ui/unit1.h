@@ -1,8 +1,9 @@
 // Form1, the main window: the main chart, the fit's input boxes, the Start
 // button, the menu, and the commands Open, Save, Save as..., Start, Clear,
-// Exit, Print, Export and the Tools commands that show the result windows.
-// Trace files also come in from the program's command line and by drag and
-// drop onto the window, each list opened as by one Open of several files.
+// Exit, Print, Export, the Tools commands that show the result windows and
+// Help > About Quorvane. Trace files also come in from the program's command
+// line and by drag and drop onto the window, each list opened as by one Open
+// of several files.
 //
 // Every command runs through one error path: a QuorvaneError (or any other
 // exception) ends the command where it happens and is shown in one modal
@@ -13,7 +14,7 @@
 // Open (and drops), Clear and Var-Cov Matrix - and Save and Save as..., which
 // would save a fit half done, are disabled and come back when the fit ends
 // or fails. Exit, or closing the window, during a fit ends the program
-// once that fit has finished.
+// once that fit has finished; meanwhile the caption says so.
 //
 // The Tools menu ends, after a separator, with the two exclusive fit methods
 // "Classic Levenberg-Marquardt" (checked at first) and "Variable
@@ -71,6 +72,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
         // The modal error box: message as shown, detail (may be empty).
         std::function<void(TForm1& owner, const QString& text, const QString& detail)> showError;
         std::function<void(TForm1& owner)> showPrintPreview;
+        // Help > About Quorvane: the box's text.
+        std::function<void(TForm1& owner, const QString& text)> showAbout;
         // Ends the program.
         std::function<void()> terminate;
         // Stores the fit method the user chose in the Tools menu.
@@ -157,6 +160,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     QActionGroup* fitMethodGroup;
     QAction* ClassicLevenbergMarquardt1;
     QAction* Variableprojection1;
+    QAction* About1;
 
   public slots:
     void FormCreate();
@@ -172,6 +176,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void parameters1Click();
     void residualssurface1Click();
     void Differentialspectra1Click();
+    void About1Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -193,6 +198,9 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void runCommand(const std::function<void()>& command);
     void showError(const QString& text, const QString& detail);
     void setFitRunning(bool running);
+    // Exit given during a fit: the program ends when the fit has finished,
+    // and the window's caption says so.
+    void requestExitAfterFit();
     void replaceFittedCurves();
     void saveResultsTo(const QString& path);
 

@@ -1,6 +1,11 @@
 #include "views/unit3.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QStyle>
+#include <algorithm>
 
 #include "views/covariance_report.h"
 #include "views/report_text.h"
@@ -53,6 +58,41 @@ TForm3::TForm3(QWidget* parent)
     StringGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    // The cells are read-only; they can be selected and copied (Ctrl+C or
+    // the context menu).
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* copy = new QAction(QStringLiteral("Copy"), StringGrid1);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &TForm3::copySelection);
+    StringGrid1->addAction(copy);
+    StringGrid1->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void TForm3::copySelection() {
+    const QModelIndexList selected = StringGrid1->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
+    int top = selected.first().row(), bottom = top;
+    int left = selected.first().column(), right = left;
+    for (const QModelIndex& index : selected) {
+        top = std::min(top, index.row());
+        bottom = std::max(bottom, index.row());
+        left = std::min(left, index.column());
+        right = std::max(right, index.column());
+    }
+    QStringList rows;
+    for (int row = top; row <= bottom; ++row) {
+        QStringList cells;
+        for (int column = left; column <= right; ++column) {
+            const bool taken =
+                StringGrid1->selectionModel()->isSelected(StringGrid1->model()->index(row, column));
+            cells << (taken ? cellText(column + 1, row + 1) : QString());
+        }
+        rows << cells.join(QLatin1Char('\t'));
+    }
+    QGuiApplication::clipboard()->setText(rows.join(QLatin1Char('\n')));
 }
 
 QString TForm3::cellText(int column, int row) const {
@@ -74,10 +114,19 @@ void TForm3::setCellText(int column, int row, const QString& text) {
         StringGrid1->horizontalHeaderItem(column - 1)->setText(text);
     } else if (column == 0) {
         StringGrid1->verticalHeaderItem(row - 1)->setText(text);
-    } else if (QTableWidgetItem* item = StringGrid1->item(row - 1, column - 1)) {
-        item->setText(text);
     } else {
-        StringGrid1->setItem(row - 1, column - 1, new QTableWidgetItem(text));
+        QTableWidgetItem* item = StringGrid1->item(row - 1, column - 1);
+        if (item == nullptr) {
+            item = new QTableWidgetItem;
+            StringGrid1->setItem(row - 1, column - 1, item);
+        }
+        item->setText(text);
+        // A text wider than its column is clipped; the pointer shows it whole.
+        const int margins =
+            2 * (StringGrid1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        const bool clipped =
+            QFontMetrics(StringGrid1->font()).horizontalAdvance(text) + margins > kColumnWidth;
+        item->setToolTip(clipped ? text : QString());
     }
 }
 

@@ -26,6 +26,10 @@ class TForm3 : public QWidget {
     // the corner (0, 0) is never written and reads empty.
     QString cellText(int column, int row) const;
 
+    // Puts the selected value cells on the clipboard: one line per row,
+    // the cells TAB-separated (unselected cells inside the block empty).
+    void copySelection();
+
   private:
     void setCellText(int column, int row, const QString& text);
 };

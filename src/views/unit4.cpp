@@ -6,9 +6,16 @@
 
 namespace quorvane {
 
+namespace {
+
+// The window's designed size, frame included.
+constexpr QSize kOuterSize(870, 640);
+
+}  // namespace
+
 TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Residual's surface"));
-    resize(870, 640);
+    resize(kOuterSize);
     move(252, 171);
 
     Chart1 = new ProjectionChart(this);
@@ -18,6 +25,18 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Chart1);
+}
+
+// The frame is known once the window manager has framed the window, which
+// it reports by moving the window's inside; until then (and without a
+// window manager) the inside has the outer size.
+void TForm4::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    const QSize frame = frameGeometry().size() - size();
+    if (!outerSizeApplied_ && isVisible() && frame != QSize(0, 0)) {
+        outerSizeApplied_ = true;
+        resize(kOuterSize - frame);
+    }
 }
 
 void TForm4::showResidualSurface() {

@@ -21,6 +21,14 @@ class TForm4 : public QWidget {
     // Fills the client area and follows the window's size. Title "TChart",
     // no legend, no value marks, log bottom axis 3e-7..1, automatic left axis.
     ProjectionChart* Chart1;
+
+  protected:
+    // The first time the window is framed, its inside shrinks so that the
+    // frame keeps the designed outer size of 870 x 640.
+    void moveEvent(QMoveEvent* event) override;
+
+  private:
+    bool outerSizeApplied_ = false;
 };
 
 }  // namespace quorvane

@@ -39,7 +39,10 @@ void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink
     for (int k = 1; k <= charts; ++k) {
         sink.beginChart(k);
         for (int c = 1; c <= curveCount; ++c) {
-            const double wavelength = wavelengthFromTitle(titleOf(c));
+            const std::string title = titleOf(c);
+            const double wavelength = withErrorDetail(
+                textWithNumber("Wavelength of trace ", c) + ", from its file name " + title + ".",
+                [&] { return wavelengthFromTitle(title); });
             clearFloatingPointFaults();
             const double amplitude =
                 static_cast<double>(workspace.ParameterVector[(c - 1) * (K + 1) + 1 + k]);

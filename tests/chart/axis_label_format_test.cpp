@@ -31,6 +31,17 @@ TEST_F(AxisLabelFormatTest, PowerLabelRoundsTheMantissaToAWholeNumber) {
     EXPECT_EQ(formatPowerOfTenLabel(0), "0e0");
 }
 
+TEST_F(AxisLabelFormatTest, ZoomedPowerLabelsKeepTheDigitsTheirSpacingNeeds) {
+    EXPECT_EQ(formatPowerOfTenLabel(3.5e-5, 5e-6), "3.5e-5");
+    EXPECT_EQ(formatPowerOfTenLabel(4e-5, 5e-6), "4e-5");
+    EXPECT_EQ(formatPowerOfTenLabel(1.25e-5, 1e-7), "1.25e-5");
+    EXPECT_EQ(formatPowerOfTenLabel(3.0000000000000004e-5, 2e-7), "3e-5");
+    EXPECT_EQ(formatPowerOfTenLabel(9.9999e-6, 1e-8), "1e-5");
+    EXPECT_EQ(formatPowerOfTenLabel(2e-4, 1e-4), "2e-4");
+    setDecimalSeparator(',');
+    EXPECT_EQ(formatPowerOfTenLabel(-3.12e-5, 2e-7), "-3,12e-5");
+}
+
 TEST_F(AxisLabelFormatTest, GroupedDecimalsOfTheSignalAxis) {
     EXPECT_EQ(formatGroupedDecimalLabel(-0.12), "-0.12");
     EXPECT_EQ(formatGroupedDecimalLabel(0.1), "0.1");

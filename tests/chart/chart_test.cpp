@@ -1,5 +1,6 @@
 // The chart layer's contract: series order, stable point order, legend
 // names, bitmap export and printing.
+#include <qcustomplot.h>
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -7,9 +8,12 @@
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <cmath>
 
-#include "data/error.h"
+#include "chart/axis_label_format.h"
 #include "chart/chart.h"
+#include "data/error.h"
 
 namespace quorvane {
 
@@ -45,6 +49,28 @@ int rightmostRedColumn(const QImage& image) {
         }
     }
     return -1;
+}
+
+// The main chart's time axis: logarithmic, fixed at 1e-6..10.
+AxisDesign timeAxis() {
+    AxisDesign time;
+    time.logarithmic = true;
+    time.automatic = false;
+    time.minimum = 1e-6;
+    time.maximum = 10;
+    return time;
+}
+
+// A mouse drag with `button` held, in four moves, as a hand gives it.
+void drag(QWidget* widget, Qt::MouseButton button, QPoint from, QPoint to) {
+    QTest::mousePress(widget, button, {}, from);
+    for (int step = 1; step <= 4; ++step) {
+        const QPointF at = from + (to - from) * step / 4.0;
+        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, button,
+                         Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+    }
+    QTest::mouseRelease(widget, button, {}, to);
 }
 
 }  // namespace
@@ -106,6 +132,38 @@ class ChartTest : public QObject {
         chart.redraw();
     }
 
+    void everySeriesKeepsALegendEntryInsideTheChart() {
+        // The main chart at capacity: 40 traces and their 40 fits.
+        Chart chart;
+        chart.resize(857, 633);
+        for (int i = 0; i < 80; ++i) {
+            ChartSeries* series = chart.addLineSeries();
+            if (i < 40)
+                series->setTitle(QStringLiteral("%1.txt").arg(400 + 5 * i));
+            series->addPoint(1, i, Qt::black);
+            series->addPoint(2, i, Qt::black);
+        }
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.redraw();
+        auto* plot = chart.findChild<QCustomPlot*>();
+        QCPLegend* legend = plot->legend;
+        QCOMPARE(legend->itemCount(), 80);
+        QVector<QRect> entries;
+        for (int i = 0; i < 80; ++i) {
+            auto* entry = static_cast<QCPPlottableLegendItem*>(legend->item(i));
+            QCOMPARE(entry->plottable()->name(), chart.legendText(i));
+            const QRect place = entry->outerRect();
+            QVERIFY2(plot->rect().contains(place), qPrintable(chart.legendText(i)));
+            QVERIFY(!place.intersects(plot->axisRect()->rect()));
+            for (const QRect& earlier : entries)
+                QVERIFY(!place.intersects(earlier));
+            entries << place;
+        }
+        QCOMPARE(chart.legendText(79), QStringLiteral("Series 79"));
+        QVERIFY(plot->axisRect()->width() > 500);
+    }
+
     void hiddenLegendLeavesNoEmptyStripAtTheRight() {
         // A red line across the whole fixed range ends at the plot's right
         // edge: with the legend drawn that edge stands left of the legend,
@@ -134,23 +192,21 @@ class ChartTest : public QObject {
         QCOMPARE(rightmostRedColumn(chart.toImage()), withLegend);
     }
 
-    void fixedAxesIgnoreTheDataAndAutomaticOnesFollowIt() {
+    void fixedAxesIgnoreTheDataAndAutomaticOnesFollowItWithAMargin() {
         Chart chart;
         chart.resize(400, 300);
-        AxisDesign fixed;
-        fixed.automatic = false;
-        fixed.logarithmic = true;
-        fixed.minimum = 1e-6;
-        fixed.maximum = 10;
-        chart.setAxisDesign(AxisPosition::Bottom, fixed);
+        chart.setAxisDesign(AxisPosition::Bottom, timeAxis());
         ChartSeries* series = chart.addLineSeries();
         series->addPoint(1e-3, -5, Qt::black);
         series->addPoint(1e-2, 7, Qt::black);
         chart.redraw();
         QCOMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
         QCOMPARE(chart.axisMaximum(AxisPosition::Bottom), 10.0);
-        QCOMPARE(chart.axisMinimum(AxisPosition::Left), -5.0);
-        QCOMPARE(chart.axisMaximum(AxisPosition::Left), 7.0);
+        // The data span -5..7; the extremes keep a margin from the frame.
+        const double lowest = chart.axisMinimum(AxisPosition::Left);
+        const double highest = chart.axisMaximum(AxisPosition::Left);
+        QVERIFY(lowest < -5 - 0.02 * 12 && lowest > -5 - 0.2 * 12);
+        QVERIFY(highest > 7 + 0.02 * 12 && highest < 7 + 0.2 * 12);
 
         chart.zoomTo(1e-4, 1e-2, 0, 1);
         chart.redraw();
@@ -158,18 +214,14 @@ class ChartTest : public QObject {
         chart.restoreRanges();
         chart.redraw();
         QCOMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
-        QCOMPARE(chart.axisMaximum(AxisPosition::Left), 7.0);
+        QCOMPARE(chart.axisMaximum(AxisPosition::Left), highest);
     }
 
-    void mouseDragZoomsAndDoubleClickRestoresTheDesignRanges() {
+    void leftDragZoomsRightDragOnlyPansDoubleClickRestores() {
+        // The main chart's size and fixed ranges.
         Chart chart;
-        chart.resize(600, 400);
-        AxisDesign time;
-        time.logarithmic = true;
-        time.automatic = false;
-        time.minimum = 1e-6;
-        time.maximum = 10;
-        chart.setAxisDesign(AxisPosition::Bottom, time);
+        chart.resize(857, 633);
+        chart.setAxisDesign(AxisPosition::Bottom, timeAxis());
         AxisDesign signal;
         signal.automatic = false;
         signal.minimum = -0.12;
@@ -181,31 +233,82 @@ class ChartTest : public QObject {
         chart.redraw();
         QWidget* plot = chart.findChild<QWidget*>();
         QVERIFY(plot != nullptr);
+        const auto view = [&chart] {
+            return QVector<double>{
+                chart.axisMinimum(AxisPosition::Bottom), chart.axisMaximum(AxisPosition::Bottom),
+                chart.axisMinimum(AxisPosition::Left), chart.axisMaximum(AxisPosition::Left)};
+        };
 
-        // A drag to the right and down zooms into its rectangle (animated).
-        QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(200, 120));
-        QTest::mouseMove(plot, QPoint(300, 200));
-        QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(300, 200));
-        QTRY_VERIFY(chart.axisMinimum(AxisPosition::Bottom) > 2e-6);
-        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Bottom) < 5);
-        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Left) < 0.09);
+        // A left drag to the right and down zooms into its rectangle.
+        drag(plot, Qt::LeftButton, QPoint(200, 250), QPoint(450, 500));
+        QTRY_VERIFY(chart.axisMinimum(AxisPosition::Bottom) > 1e-5);
+        QTRY_VERIFY(chart.axisMaximum(AxisPosition::Left) < 0.05);
+        QTest::qWait(50);
+        const QVector<double> zoomed = view();
+
+        // A right drag moves the view by the pointer's movement, keeping its
+        // span; the same drag back returns to the zoomed view.
+        drag(plot, Qt::RightButton, QPoint(400, 400), QPoint(480, 440));
+        QTest::qWait(50);
+        const QVector<double> panned = view();
+        QVERIFY(panned[0] < zoomed[0]);
+        QVERIFY(panned[2] > zoomed[2]);
+        QVERIFY(std::fabs(panned[1] / panned[0] - zoomed[1] / zoomed[0]) <
+                1e-9 * (zoomed[1] / zoomed[0]));
+        QVERIFY(std::fabs((panned[3] - panned[2]) - (zoomed[3] - zoomed[2])) < 1e-12);
+        drag(plot, Qt::RightButton, QPoint(480, 440), QPoint(400, 400));
+        QTest::qWait(50);
+        const QVector<double> back = view();
+        for (int i = 0; i < 4; ++i)
+            QVERIFY2(std::fabs(back[i] - zoomed[i]) <= 1e-9 * std::fabs(zoomed[i]),
+                     qPrintable(QStringLiteral("range end %1 moved").arg(i)));
 
         QTest::mouseDClick(plot, Qt::LeftButton, {}, QPoint(250, 150));
         QTRY_COMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
-        QCOMPARE(chart.axisMaximum(AxisPosition::Bottom), 10.0);
-        QCOMPARE(chart.axisMinimum(AxisPosition::Left), -0.12);
+        QCOMPARE(view(), (QVector<double>{1e-6, 10, -0.12, 0.1}));
 
-        // A right drag pans; a drag up and to the left restores.
-        QTest::mousePress(plot, Qt::RightButton, {}, QPoint(300, 200));
-        QMouseEvent move(QEvent::MouseMove, QPointF(340, 200), plot->mapToGlobal(QPointF(340, 200)),
-                         Qt::NoButton, Qt::RightButton, Qt::NoModifier);
-        QApplication::sendEvent(plot, &move);
-        QTest::mouseRelease(plot, Qt::RightButton, {}, QPoint(340, 200));
-        QVERIFY(chart.axisMinimum(AxisPosition::Bottom) < 1e-6);
-        QTest::mousePress(plot, Qt::LeftButton, {}, QPoint(300, 200));
-        QTest::mouseMove(plot, QPoint(200, 100));
-        QTest::mouseRelease(plot, Qt::LeftButton, {}, QPoint(200, 100));
-        QTRY_COMPARE(chart.axisMinimum(AxisPosition::Bottom), 1e-6);
+        // A left drag up and to the left restores too.
+        chart.zoomTo(1e-4, 1e-2, 0, 0.05);
+        drag(plot, Qt::LeftButton, QPoint(300, 200), QPoint(200, 100));
+        QTRY_COMPARE(view(), (QVector<double>{1e-6, 10, -0.12, 0.1}));
+    }
+
+    void zoomedTimeAxisKeepsItsLabelsDistinct() {
+        Chart chart;
+        chart.resize(857, 633);
+        AxisDesign time = timeAxis();
+        time.labelText = [](double value, double resolution) {
+            return QString::fromStdString(formatPowerOfTenLabel(value, resolution));
+        };
+        time.minorTickCount = 8;
+        chart.setAxisDesign(AxisPosition::Bottom, time);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        chart.redraw();
+        QCPAxis* axis = chart.findChild<QCustomPlot*>()->xAxis;
+        // The designed view: powers of ten, 8 minor ticks between them.
+        QCOMPARE(axis->tickVectorLabels(),
+                 (QVector<QString>{"1e-6", "1e-5", "1e-4", "1e-3", "1e-2", "1e-1", "1e0", "1e1"}));
+
+        // Zooms inside one decade and across one: distinct labels with the
+        // digits the spacing needs, and a grid of at most ~5 lines per label.
+        for (const auto& [lower, upper] :
+             {std::pair{2.9e-5, 4.6e-5}, std::pair{3.1e-5, 3.3e-5}, std::pair{6e-6, 2.5e-5},
+              std::pair{1.2e-5, 3.9e-4}, std::pair{1.1e-5, 9e-3}}) {
+            chart.zoomTo(lower, upper, -0.12, 0.1);
+            chart.redraw();
+            const QVector<QString> labels = axis->tickVectorLabels();
+            const QString seen = QStringList(labels.begin(), labels.end()).join(' ');
+            QVERIFY2(labels.size() >= 4, qPrintable(seen));
+            QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), labels.size());
+            QVector<double> ticks;
+            QVector<double> minorTicks;
+            axis->ticker()->generate(axis->range(), QLocale::c(), 'g', 6, ticks, &minorTicks,
+                                     nullptr);
+            QVERIFY2(minorTicks.size() <= 5 * labels.size(), qPrintable(seen));
+            if (lower == 2.9e-5)
+                QVERIFY2(labels.contains(QStringLiteral("3.2e-5")), qPrintable(seen));
+        }
     }
 
     void bitmapHasTheOnScreenSizeAndShowsTheSeries() {
@@ -248,14 +351,15 @@ class ChartTest : public QObject {
         }
     }
 
-    void printsToAPdfFileWithoutAPrinter() {
+    void printsAsVectorDrawingWithRealText() {
         QTemporaryDir folder;
         Chart chart;
-        chart.resize(500, 400);
+        chart.resize(857, 633);
         chart.setTitle(QStringLiteral("TChart"));
         ChartSeries* series = chart.addLineSeries();
-        series->addPoint(1, 1, Qt::black);
-        series->addPoint(2, 3, Qt::black);
+        series->setTitle(QStringLiteral("450.txt"));
+        for (int i = 0; i < 500; ++i)
+            series->addPoint(i, std::sin(i / 20.0), Qt::black);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         const QString path = folder.filePath(QStringLiteral("chart.pdf"));
@@ -263,8 +367,25 @@ class ChartTest : public QObject {
         chart.print(printer);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.read(4), QByteArray("%PDF"));
-        QVERIFY(file.size() > 1000);
+        const QByteArray pdf = file.readAll();
+        QVERIFY(pdf.startsWith("%PDF"));
+        QVERIFY2(!pdf.contains("/Subtype /Image"), "the chart was printed as a picture");
+        QVERIFY2(pdf.contains("/FontFile"), "no text was printed");
+        QVERIFY2(pdf.size() < 200 * 1024, qPrintable(QString::number(pdf.size())));
+    }
+
+    void printPreviewIsCaptionedPrintPreview() {
+        Chart chart;
+        chart.resize(300, 200);
+        QString caption;
+        QTimer::singleShot(0, [&caption] {
+            if (QWidget* preview = QApplication::activeModalWidget()) {
+                caption = preview->windowTitle();
+                preview->close();
+            }
+        });
+        chart.printPreview(nullptr);
+        QCOMPARE(caption, QStringLiteral("Print Preview"));
     }
 };
 

@@ -153,10 +153,12 @@ class FaultSuiteUiTest : public QObject {
         form->Button1Click();
     }
 
-    // Exactly one error box, with `text`; the list is emptied for the next
-    // command.
-    void expectOneErrorBox(const QString& text) {
+    // Exactly one error box, with `text` (and `detail` when given); the
+    // list is emptied for the next command.
+    void expectOneErrorBox(const QString& text, const char* detail = nullptr) {
         QCOMPARE(errorBoxes, QStringList{text});
+        if (detail != nullptr)
+            QCOMPARE(errorDetails, QStringList{QString::fromLatin1(detail)});
         errorBoxes.clear();
         errorDetails.clear();
     }
@@ -306,7 +308,8 @@ class FaultSuiteUiTest : public QObject {
             form->Edit10->setText(c.text);
             const WindowState before(*form);
             form->Button1Click();
-            expectOneErrorBox(c.box);
+            const bool parseError = QByteArray(c.box).endsWith("integer value.");
+            expectOneErrorBox(c.box, parseError ? "Box of the number of components." : "");
             expectUnchanged(before, *form);
         }
     }
@@ -352,7 +355,8 @@ class FaultSuiteUiTest : public QObject {
             WindowState before(*form);
             before.workspace.expectPreparedFirstStart(2);
             form->Button1Click();
-            expectOneErrorBox(QStringLiteral("'%1' is not a valid integer value.").arg(text));
+            expectOneErrorBox(QStringLiteral("'%1' is not a valid integer value.").arg(text),
+                              "Box of the number of iterations.");
             expectUnchanged(before, *form);
         }
     }
@@ -380,7 +384,7 @@ class FaultSuiteUiTest : public QObject {
             before.workspace.expectPreparedFirstStart(2);
             before.workspace.expectLogRates(timeConstantTexts(), c.index - 1);
             form->Button1Click();
-            expectOneErrorBox(c.message);
+            expectOneErrorBox(c.message, qPrintable(QStringLiteral("Box t%1.").arg(c.index)));
             expectUnchanged(before, *form);
             box->setText(kept);
         }
@@ -406,7 +410,8 @@ class FaultSuiteUiTest : public QObject {
             before.workspace.expectLogRates(timeConstantTexts(), 1);
             form->Button1Click();
             expectOneErrorBox(
-                QStringLiteral("'%1' is not a valid floating point value.").arg(foreign));
+                QStringLiteral("'%1' is not a valid floating point value.").arg(foreign),
+                "Box t2.");
             expectUnchanged(before, *form);
 
             form->Edit5->setText(local);

@@ -21,6 +21,7 @@
 #include "chart/chart.h"
 #include "data/floating_point.h"
 #include "data/number_text.h"
+#include "data/version.h"
 #include "data/workspace.h"
 #include "ui/start_up.h"
 #include "ui/unit1.h"
@@ -50,6 +51,29 @@ QByteArray traceText(double offset, double amplitude, double tau, int points,
         text += QByteArray::number(t, 'g', 9) + ' ' + QByteArray::number(y, 'g', 9) + '\n';
     }
     return text;
+}
+
+// Pixels of a control drawn in the navy of Start's caption.
+int navyPixels(QWidget* control) {
+    const QImage image = control->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.blue() > 90 && pixel.red() < 50 && pixel.green() < 50)
+                ++count;
+        }
+    }
+    return count;
+}
+
+// True when the box shows its whole text: it looks the same with the
+// cursor at the start and at the end (a clipped text scrolls).
+bool showsWholeText(QLineEdit* box) {
+    box->setCursorPosition(static_cast<int>(box->text().size()));
+    const QImage atEnd = box->grab().toImage();
+    box->setCursorPosition(0);
+    return box->grab().toImage() == atEnd;
 }
 
 QStringList seriesTitles(const Chart& chart) {
@@ -175,6 +199,21 @@ class MainWindowTest : public QObject {
         QCOMPARE(applicationIcon().availableSizes(), QList<QSize>{QSize(256, 256)});
     }
 
+    void timeConstantBoxesShowEveryWrittenBackTextWhole() {
+        QLineEdit* box = form1->Edit4;
+        box->setText(QStringLiteral("1.00000E-5"));
+        QVERIFY(showsWholeText(box));
+        QCOMPARE(box->font().pixelSize(), 11);
+        // The widest texts the write-back forms: two- to four-digit
+        // exponents of the extended range.
+        for (const char* text :
+             {"1.23457E-10", "8.88888E+88", "1.23457E-100", "3.64520E-4951", "1.18973E+4932"}) {
+            box->setText(QString::fromLatin1(text));
+            QVERIFY2(showsWholeText(box), text);
+            QCOMPARE(box->size(), QSize(65, 21));
+        }
+    }
+
     void menuHasTheDesignedItemsInOrder() {
         QStringList menus;
         for (QAction* action : form1->menuBar()->actions())
@@ -192,7 +231,16 @@ class MainWindowTest : public QObject {
         QCOMPARE(tools, (QStringList{"Var-Cov Matrix", "Parameters ", "Residual's surface",
                                      "Differential spectra", "", "Classic Levenberg-Marquardt",
                                      "Variable projection"}));
-        QVERIFY(form1->help1->actions().isEmpty());
+
+        QCOMPARE(form1->help1->actions().size(), 1);
+        QCOMPARE(form1->help1->actions()[0]->text(), QStringLiteral("About Quorvane"));
+        QStringList about;
+        form1->userInteraction().showAbout = [&about](TForm1&, const QString& text) {
+            about << text;
+        };
+        form1->help1->actions()[0]->trigger();
+        QCOMPARE(about.size(), 1);
+        QVERIFY(about[0].startsWith(QStringLiteral("Quorvane ") + kQuorvaneVersion + '\n'));
     }
 
     void openingTwoFilesPlotsThemInLoadOrderWithAscendingX() {
@@ -382,6 +430,7 @@ class MainWindowTest : public QObject {
     void commandsThatChangeTheWorkspaceAreOffWhileAFitRuns() {
         loadTwoTraces();
         QMap<QString, bool> enabled;
+        int startCaptionNavy = -1;
         int calls = 0;
         // Runs in the event pass at the top of the first iteration.
         QMetaObject::invokeMethod(
@@ -389,6 +438,7 @@ class MainWindowTest : public QObject {
             [&] {
                 ++calls;
                 enabled["Start"] = form1->Button1->isEnabled();
+                startCaptionNavy = navyPixels(form1->Button1);
                 enabled["Open"] = form1->Open1->isEnabled();
                 enabled["Save"] = form1->Save1->isEnabled() || form1->Saveas1->isEnabled();
                 enabled["Clear"] = form1->clear1->isEnabled();
@@ -401,11 +451,16 @@ class MainWindowTest : public QObject {
                 QVERIFY(form1->fitRunning());
                 form1->Exit1Click();
                 QCOMPARE(terminations, 0);
+                QCOMPARE(form1->windowTitle(),
+                         QStringLiteral("Quorvane - ends when the fit has finished"));
             },
             Qt::QueuedConnection);
         startOneComponent("6");
         QCOMPARE(calls, 1);
         QVERIFY(!enabled["Start"]);
+        // The disabled Start is drawn grey, not in its navy.
+        QCOMPARE(startCaptionNavy, 0);
+        QVERIFY(navyPixels(form1->Button1) > 20);
         QVERIFY(!enabled["Open"]);
         QVERIFY(!enabled["Save"]);
         QVERIFY(!enabled["Clear"]);
@@ -434,6 +489,7 @@ class MainWindowTest : public QObject {
             form1.get(), [&] { closed = form1->close(); }, Qt::QueuedConnection);
         startOneComponent("4");
         QVERIFY(!closed);
+        QVERIFY(form1->windowTitle().endsWith(QStringLiteral("ends when the fit has finished")));
         QCOMPARE(workspace.fitCount, 1);
         QCOMPARE(terminations, 1);
     }
@@ -474,6 +530,8 @@ class MainWindowTest : public QObject {
         form1->Differentialspectra1Click();
         QCOMPARE(errors.size(), 1);
         QCOMPARE(errors[0].text, QStringLiteral("'abc' is not a valid floating point value."));
+        QCOMPARE(errors[0].detail,
+                 QStringLiteral("Wavelength of trace 1, from its file name abc.txt."));
     }
 
     void exitOutsideAFitEndsTheProgramAtOnce() {

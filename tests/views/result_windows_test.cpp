@@ -1,4 +1,7 @@
 // The windows Form2 to Form4: what their commands write into them.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QTest>
 #include <cmath>
 #include <cstring>
@@ -143,6 +146,42 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(form.cellText(1, 1),
                  QString::fromStdString(formatG(workspace.covarianceMatrix[5][5])));
         QCOMPARE(form.cellText(2, 2), oldSecond);
+    }
+
+    void covarianceCellsAreReadOnlyCopyableAndShowClippedTextOnHover() {
+        TForm3 form;
+        testing::loadTwoCurvesThreeComponents();
+        // Variances in the thousands: too wide for the 75-pixel columns.
+        form.showCovariance();
+        const QString large = form.cellText(1, 1);
+        QVERIFY2(large.size() >= 11, qPrintable(large));
+        QCOMPARE(form.StringGrid1->item(0, 0)->toolTip(), large);
+        QCOMPARE(form.StringGrid1->horizontalHeader()->sectionSize(0), 75);
+        // Amplitudes a thousand times larger: variances a million times
+        // smaller, the text fits and needs no tip.
+        for (int m : {2, 3, 4, 6, 7, 8})
+            workspace.ParameterVector[m] *= 1000;
+        form.showCovariance();
+        QVERIFY(form.StringGrid1->item(0, 0)->toolTip().isEmpty());
+        for (int m : {2, 3, 4, 6, 7, 8})
+            workspace.ParameterVector[m] /= 1000;
+        form.showCovariance();
+
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QWidget* cells = form.StringGrid1->viewport();
+        const QPoint cell = form.StringGrid1->visualItemRect(form.StringGrid1->item(0, 0)).center();
+        QTest::mouseDClick(cells, Qt::LeftButton, {}, cell);
+        QTest::keyClicks(form.StringGrid1, QStringLiteral("42"));
+        QTest::keyClick(form.StringGrid1, Qt::Key_Return);
+        QCOMPARE(form.cellText(1, 1), large);
+
+        form.StringGrid1->setFocus();
+        form.StringGrid1->clearSelection();
+        form.StringGrid1->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, 1), true);
+        QTest::keyClick(form.StringGrid1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), large + '\t' + form.cellText(2, 1) + '\n' +
+                                                           form.cellText(1, 2) + '\t' +
+                                                           form.cellText(2, 2));
     }
 
     void covarianceFailureAfterClearWritesNothingAndDoesNotShow() {
