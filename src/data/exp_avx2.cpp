@@ -36,6 +36,11 @@ struct Avx2Lanes {
                                                        reinterpret_cast<__m256d>(b),
                                                        reinterpret_cast<__m256d>(high)));
     }
+    static Double multiplyAdd(Double a, Double b, Double c) {
+        return reinterpret_cast<Double>(_mm256_fmadd_pd(reinterpret_cast<__m256d>(a),
+                                                        reinterpret_cast<__m256d>(b),
+                                                        reinterpret_cast<__m256d>(c)));
+    }
     static void table(Int index, Double& high, Double& low) {
         const auto entry = reinterpret_cast<__m256i>(index << 1);
         const auto* table = reinterpret_cast<const double*>(kPowersOfTwo);

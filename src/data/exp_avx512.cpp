@@ -36,6 +36,11 @@ struct Avx512Lanes {
                                                        reinterpret_cast<__m512d>(b),
                                                        reinterpret_cast<__m512d>(high)));
     }
+    static Double multiplyAdd(Double a, Double b, Double c) {
+        return reinterpret_cast<Double>(_mm512_fmadd_pd(reinterpret_cast<__m512d>(a),
+                                                        reinterpret_cast<__m512d>(b),
+                                                        reinterpret_cast<__m512d>(c)));
+    }
     static void table(Int index, Double& high, Double& low) {
         const auto entry = reinterpret_cast<__m512i>(index << 1);
         const auto* table = reinterpret_cast<const double*>(kPowersOfTwo);

@@ -11,6 +11,7 @@
 //   L::doubles(v), L::integers(v)   every lane set to v
 //   L::bits(d), L::fromBits(i)      reinterpretation of the 64 bits
 //   L::twoProduct(a, b, high, low)  high + low = a * b exactly
+//   L::multiplyAdd(a, b, c)         a * b + c, rounded once or twice
 //   L::table(index, high, low)      kPowersOfTwo[index]
 //
 // An extended argument enters as its significand (64 bits, explicit integer
@@ -108,7 +109,7 @@ template <class L>
 inline void scaledExponential(typename L::Double xh, typename L::Double xl, typename L::Double& yh,
                               typename L::Double& yl, typename L::Int& n) {
     using Double = typename L::Double;
-    const Double shifted = xh * kInverseStep + kRoundingShift;
+    const Double shifted = L::multiplyAdd(xh, L::doubles(kInverseStep), L::doubles(kRoundingShift));
     const Double nearest = shifted - kRoundingShift;
     n = L::bits(shifted) - kRoundingShiftBits;  // two's complement
 
@@ -117,37 +118,38 @@ inline void scaledExponential(typename L::Double xh, typename L::Double xl, type
     Double sum1, error1, sum2, error2, rh, rl;
     twoSum(reduced, -(nearest * kStep2), sum1, error1);
     twoSum(sum1, xl, sum2, error2);
-    twoSum(sum2, (error1 + error2) - nearest * kStep3, rh, rl);
+    twoSum(sum2, L::multiplyAdd(nearest, L::doubles(-kStep3), error1 + error2), rh, rl);
 
     Double th, tl;
     L::table(n & ((Bits{1} << kPowerOfTwoTableBits) - 1), th, tl);
 
     // Q(r) = 1/24 + r/120 + ... + r^4/40320.
-    Double q = kCoefficient7 + rh * kCoefficient8;
-    q = kCoefficient6 + rh * q;
-    q = kCoefficient5 + rh * q;
-    q = kCoefficient4 + rh * q;
+    Double q = L::multiplyAdd(rh, L::doubles(kCoefficient8), L::doubles(kCoefficient7));
+    q = L::multiplyAdd(rh, q, L::doubles(kCoefficient6));
+    q = L::multiplyAdd(rh, q, L::doubles(kCoefficient5));
+    q = L::multiplyAdd(rh, q, L::doubles(kCoefficient4));
     // s = r^2, then G = 1/2 + r/6 + r^2 Q = gh + gl.
     Double sh, sl;
     L::twoProduct(rh, rh, sh, sl);
-    sl = sl + (rh + rh) * rl;
+    sl = L::multiplyAdd(rh + rh, rl, sl);
     Double sixthHigh, sixthLow;
     L::twoProduct(rh, L::doubles(kSixthHigh), sixthHigh, sixthLow);
-    sixthLow = sixthLow + ((rh * kSixthLow + rl * kSixthHigh) + sh * q);
+    sixthLow = sixthLow +
+               L::multiplyAdd(sh, q, L::multiplyAdd(rl, L::doubles(kSixthHigh), rh * kSixthLow));
     Double gh, gl;
     fastTwoSum(L::doubles(0.5), sixthHigh, gh, gl);
     gl = gl + sixthLow;
     // H = s G, then P = r + H = e^r - 1.
     Double hh, hl;
     L::twoProduct(sh, gh, hh, hl);
-    hl = hl + (sh * gl + sl * gh);
+    hl = hl + L::multiplyAdd(sh, gl, sl * gh);
     Double ph, pl;
     fastTwoSum(rh, hh, ph, pl);
     pl = pl + (rl + hl);
     // Y = T + T P.
     Double uh, ul;
     L::twoProduct(th, ph, uh, ul);
-    ul = ul + (th * pl + tl * ph);
+    ul = ul + L::multiplyAdd(th, pl, tl * ph);
     fastTwoSum(th, uh, yh, yl);
     yl = yl + (tl + ul);
 }
@@ -186,8 +188,8 @@ inline void roundToNormal(typename L::Double yh, typename L::Double yl, typename
 }
 
 // e^x for every lane. Returns the lanes left to the one-at-a-time
-// evaluation: NaN, +inf, an overflow or a subnormal result, and the rare
-// undecided rounding; their outputs are of no use.
+// evaluation: NaN, +inf, invalid encodings, an overflow or a subnormal
+// result, and the rare undecided rounding; their outputs are of no use.
 template <class L>
 inline typename L::Mask exponentialLanes(typename L::Int significand,
                                          typename L::Int signAndExponent,
@@ -205,6 +207,9 @@ inline typename L::Mask exponentialLanes(typename L::Int significand,
     // ones (+inf, NaN, an overflow) are left.
     const Mask largeLeft = large & (((signAndExponent & kExtendedSignBit) == 0) |
                                     (exponent == kInfinityOrNanExponent));
+    // Encodings with a non-zero exponent and no integer bit (which no
+    // arithmetic produces) are invalid operands, as on the x87 unit: left.
+    const Mask unnormal = (exponent != 0) & ((significand & kTopBit) == 0);
 
     // Other lanes are given the argument -16000, out of range below, so that
     // nothing here meets an infinity or a NaN.
@@ -228,7 +233,7 @@ inline typename L::Mask exponentialLanes(typename L::Int significand,
     const Int zero = L::integers(0);
     resultSignificand = inRange ? roundedSignificand : (tiny ? L::integers(kTopBit) : zero);
     resultSignAndExponent = inRange ? biasedExponent : (tiny ? L::integers(kExtendedBias) : zero);
-    return largeLeft | overflowing | (inRange & (undecided | notNormal));
+    return largeLeft | unnormal | overflowing | (inRange & (undecided | notNormal));
 }
 
 }  // namespace

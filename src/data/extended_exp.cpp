@@ -40,6 +40,7 @@ struct ScalarLanes {
         split(b, bHigh, bLow);
         low = (((aHigh * bHigh - high) + aHigh * bLow) + aLow * bHigh) + aLow * bLow;
     }
+    static Double multiplyAdd(Double a, Double b, Double c) { return a * b + c; }
     static void table(Int index, Double& high, Double& low) {
         high = kPowersOfTwo[index].high;
         low = kPowersOfTwo[index].low;
@@ -70,13 +71,17 @@ bool roundToSubnormal(double yh, double yl, std::uint64_t n, long double& result
     return true;
 }
 
-// The lanes exponentialLanes leaves: NaN, +inf, an overflow, a subnormal
-// result and the undecided roundings.
+// The lanes exponentialLanes leaves: NaN, +inf, invalid encodings, an
+// overflow, a subnormal result and the undecided roundings.
 [[gnu::noinline]] long double unusualExponential(long double argument,
                                                  FloatingPointFaults& faults) {
     const ExtendedFields fields = fieldsOf(argument);
     const std::uint64_t exponent = fields.signAndExponent & kExtendedExponentMask;
     const bool negative = (fields.signAndExponent & kExtendedSignBit) != 0;
+    if (exponent != 0 && (fields.significand & kTopBit) == 0) {  // no integer bit
+        faults |= FE_INVALID;
+        return std::numeric_limits<long double>::quiet_NaN();
+    }
     if (exponent == kInfinityOrNanExponent) {
         if (fields.significand == kTopBit)
             return negative ? 0.0L : kInfinity;

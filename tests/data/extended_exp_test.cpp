@@ -80,9 +80,11 @@ TEST_P(ExtendedExpPath, IsCorrectlyRoundedInBlocksInPlace) {
 TEST_P(ExtendedExpPath, ReturnsTheFaultsOfItsBlockAndRaisesNone) {
     if (!exponentialPathAvailable(GetParam()))
         GTEST_SKIP() << "the processor lacks this path";
-    // An overflow in a vector lane, a NaN in the tail; results in another array.
+    // An overflow and an unnormal encoding (the integer bit of 1.0 cleared)
+    // in vector lanes, a NaN in the tail; results in another array.
     std::vector<long double> arguments(19, -2.5L);
     arguments[3] = 11357.0L;
+    arguments[9] = extendedFrom(0, 0x3FFF);
     arguments[17] = kNan;
     std::vector<long double> results(arguments.size());
     clearFloatingPointFaults();
@@ -90,6 +92,7 @@ TEST_P(ExtendedExpPath, ReturnsTheFaultsOfItsBlockAndRaisesNone) {
               FE_OVERFLOW | FE_INVALID);
     EXPECT_EQ(raisedFloatingPointFaults(), 0);
     EXPECT_EQ(results[3], kInfinity);
+    EXPECT_TRUE(std::isnan(results[9]));
     EXPECT_TRUE(std::isnan(results[17]));
     // +inf, -inf, underflow to subnormals and to 0 are no faults.
     const long double quiet[] = {kInfinity, -kInfinity, -11390.0L, -11399.0L, -11420.0L, -1e9L};

@@ -8,7 +8,7 @@
 //
 // count random arguments (default 10^9, ArgumentSampler), the constructed
 // hard cases near 0, and the arguments found by stepping `search steps`
-// arguments (default 2^34) in runs of 2^20 from random starts for e^x within
+// arguments (default 2^36) in runs of 2^20 from random starts for e^x within
 // 2^-24 units in the last place of a midpoint.
 #include <algorithm>
 #include <atomic>
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     using namespace quorvane;
     const long long count = argc > 1 ? std::atoll(argv[1]) : 1000000000LL;
     const int threads = argc > 2 ? std::atoi(argv[2]) : 2;
-    const long long searchSteps = argc > 3 ? std::atoll(argv[3]) : (1LL << 34);
+    const long long searchSteps = argc > 3 ? std::atoll(argv[3]) : (1LL << 36);
     const long long runs = (searchSteps + kStepsPerRun - 1) / kStepsPerRun;
 
     std::printf("paths:");
