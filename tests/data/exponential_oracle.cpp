@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+#include "data/exp_paths.h"
+
 namespace quorvane::testing {
 
 namespace {
@@ -28,18 +30,6 @@ class Number {
   private:
     mpfr_t value_;
 };
-
-// The extended number significand * 2^(exponent - 16383 - 63) from its
-// fields; exponent 0 is the subnormal field.
-long double fromFields(std::uint64_t significand, int exponentField) {
-    unsigned char bytes[sizeof(long double)] = {};
-    std::memcpy(bytes, &significand, 8);
-    const auto field = static_cast<std::uint16_t>(exponentField);
-    std::memcpy(bytes + 8, &field, 2);
-    long double value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
 
 // The significand of a positive MPFR number of at most 64 bits, as an
 // integer m with value = m * 2^(mpfr exponent - 64).
@@ -106,7 +96,7 @@ long double oracleExp(long double argument) {
     if (exponent - 1 > kBias)
         return std::numeric_limits<long double>::infinity();
     if (exponent - 1 >= 1 - kBias)
-        return fromFields(significandOf(result.get()), static_cast<int>(exponent - 1 + kBias));
+        return extendedFrom(significandOf(result.get()), static_cast<int>(exponent - 1 + kBias));
     // Subnormal: the grid is 2^-16445, that is E + 16445 bits in the binade
     // of the 64-bit result; one bit fewer when e^x lies in the binade below.
     mpfr_prec_t bits = exponent + 16445;
@@ -116,13 +106,13 @@ long double oracleExp(long double argument) {
             return 0.0L;
         Number low(2);
         mpfr_exp(low.get(), x.get(), MPFR_RNDZ);
-        return mpfr_cmp_si_2exp(low.get(), 1, -16446) >= 0 ? fromFields(1, 0) : 0.0L;
+        return mpfr_cmp_si_2exp(low.get(), 1, -16446) >= 0 ? extendedFrom(1, 0) : 0.0L;
     }
     Number subnormal(bits);
     mpfr_exp(subnormal.get(), x.get(), MPFR_RNDN);
     if (mpfr_get_exp(subnormal.get()) < exponent) {
         if (bits == 1)
-            return fromFields(1, 0);  // e^x in [2^-16446, 2^-16445): rounded up
+            return extendedFrom(1, 0);  // e^x in [2^-16446, 2^-16445): rounded up
         mpfr_set_prec(subnormal.get(), bits - 1);
         mpfr_exp(subnormal.get(), x.get(), MPFR_RNDN);
     }
@@ -130,7 +120,7 @@ long double oracleExp(long double argument) {
     Number scaled(64);
     mpfr_mul_2ui(scaled.get(), subnormal.get(), 16445, MPFR_RNDN);
     const std::uint64_t significand = mpfr_get_uj(scaled.get(), MPFR_RNDN);
-    return fromFields(significand, static_cast<int>(significand >> 63));
+    return extendedFrom(significand, static_cast<int>(significand >> 63));
 }
 
 bool sameExtended(long double a, long double b) {
@@ -154,7 +144,7 @@ long double ArgumentSampler::randomEncoding() {
     std::uint64_t significand = generator_();
     // Integer bit set exactly for normal numbers, infinities and NaNs.
     significand = exponent == 0 ? significand & ~(1ULL << 63) : significand | (1ULL << 63);
-    return fromFields(significand, exponent | static_cast<int>(generator_() & 1) << 15);
+    return extendedFrom(significand, exponent | static_cast<int>(generator_() & 1) << 15);
 }
 
 long double ArgumentSampler::next() {
