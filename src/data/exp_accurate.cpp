@@ -30,6 +30,9 @@ long double accurateExponential(long double argument) {
     const long double result = mpfr_get_ld(y, MPFR_RNDN);  // exact: y is an extended number
     mpfr_clear(x);
     mpfr_clear(y);
+    // MPFR keeps constants (ln 2) per thread; the pool's threads would leave
+    // them behind at their end. Rare as this path is, they are freed here.
+    mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE);
 
     mpfr_set_emin(savedMinimum);
     mpfr_set_emax(savedMaximum);
