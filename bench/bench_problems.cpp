@@ -32,13 +32,6 @@ double pointTime(int i, int points) {
     return kFirstTime * std::pow(10.0, (i - 1) * step);
 }
 
-// Each trace on a time axis of its own: the common axis shifted on the
-// logarithmic scale by up to a tenth of a decade, so that no two traces
-// share a time (as traces recorded one after another).
-double traceTime(int curve, int curves, int i, int points) {
-    return pointTime(i, points) * std::pow(10.0, 0.1 * (curve - 1) / curves);
-}
-
 double trueAmplitude(int curve, int component) {
     return 0.04 * std::sin(0.3 * curve + 1.1 * component) + 0.01 * component;
 }
@@ -59,7 +52,7 @@ void loadProblem(const ProblemSize& size) {
     for (int c = 1; c <= size.curves; ++c) {
         Curve& curve = workspace.curves[c];
         for (int i = 1; i <= size.points; ++i) {
-            const double x = traceTime(c, size.curves, i, size.points);
+            const double x = pointTime(i, size.points);
             double y = 0.002 + 1e-3 * noise.next();
             for (int m = 1; m <= n; ++m)
                 y += trueAmplitude(c, m) * std::exp(-x / kTimeConstants[m - 1]);

@@ -1,6 +1,5 @@
 // Synthetic global-fit problems for the benchmarks, shaped like real data:
-// times spaced evenly on a logarithmic axis from 1e-7 to 1, each trace's axis
-// shifted by its own fraction of a decade, sums of decays
+// times spaced evenly on a logarithmic axis from 1e-7 to 1, sums of decays
 // with time constants spread from 5e-6 to 2e-2 plus a little noise, and start
 // parameters near (not at) the values the data were made with.
 #pragma once
