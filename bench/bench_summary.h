@@ -18,6 +18,12 @@ inline constexpr const char* kMidAllThreads = "iteration/mid_10x2000_n3/threads:
 inline constexpr const char* kMidDirect = "direct_iteration/mid_10x2000_n3";
 inline constexpr const char* kOneExpl = "expl/one_call";
 inline constexpr const char* kUnderflowingExpl = "expl/one_underflowing_call";
+inline constexpr const char* kExplOnCapacity = "exponential/expl/capacity_arguments";
+inline constexpr const char* kExtendedExpOnCapacity = "exponential/extendedExp/capacity_arguments";
+inline constexpr const char* kPointBlocksOnCapacity =
+    "exponential/extendedExpBlock_60/capacity_arguments";
+inline constexpr const char* kLongBlocksOnCapacity =
+    "exponential/extendedExpBlock_4096/capacity_arguments";
 inline constexpr const char* kCapacityExponentials =
     "exponentials_only/capacity_40x20000_n6/threads:1";
 inline constexpr const char* kCovarianceShort = "covariance_command/N286_40x500";

@@ -1,7 +1,10 @@
-// The cost of one expl, and of the exponentials one iteration at capacity
-// cannot avoid, formed exactly as the build and the trial sum form them.
+// The cost of one exponential — glibc's expl, extendedExp one at a time and
+// extendedExpBlock — on the arguments the capacity iteration really meets,
+// and of all the exponentials of one capacity iteration formed as the passes
+// form them.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -33,32 +36,23 @@ void measureExpl(benchmark::State& state, long double from, long double to) {
     benchmark::DoNotOptimize(sum);
 }
 
-// Per point: E_m = exp(-x*w[m]), D_m = exp(k[m] - x*w[m]), the pairs
+// Calls take(argument) for every exponential one iteration forms at the
+// points i = 1, 1 + stride, ... of every curve of the loaded problem: per
+// point E_m = exp(-x*w[m]), D_m = exp(k[m] - x*w[m]), the pairs
 // exp(-x*(w[l] + w[j])), the rate block's exp((k[m] + k[l]) - x*(w[m] + w[l]))
-// and the trial model's exp(-x*w'[m]) (here w' = w), summed into one value so
-// that none can be left out. The counting form (not timed) also counts the
-// arguments below the shortcut.
-template <bool kCounting>
-long double capacityExponentials(long long& underflowing, long long& total) {
+// and the trial model's exp(-x*w'[m]) (here w' = w): 60 for n = 6.
+template <class Take>
+void forEachCapacityArgument(int stride, Take take) {
     const int n = workspace.componentCount;
     const int s = (n + 1) * workspace.curveCount;
     long double k[kMaxComponents + 1];
     long double w[kMaxComponents + 1];
     for (int m = 1; m <= n; ++m) {
         k[m] = workspace.ParameterVector[s + m];
-        w[m] = expl(k[m]);
+        w[m] = extendedExp(k[m]);
     }
-    long double sum = 0.0L;
-    auto take = [&](long double argument) {
-        if constexpr (kCounting) {
-            ++total;
-            if (argument < kCertainUnderflowBound)
-                ++underflowing;
-        }
-        sum = sum + extendedExp(argument);
-    };
     for (int c = 1; c <= workspace.curveCount; ++c) {
-        for (int i = 1; i <= workspace.pointCount[c]; ++i) {
+        for (int i = 1; i <= workspace.pointCount[c]; i += stride) {
             const long double x = workspace.curves[c].times[i];
             for (int m = 1; m <= n; ++m) {
                 take(-x * w[m]);
@@ -71,7 +65,48 @@ long double capacityExponentials(long long& underflowing, long long& total) {
             }
         }
     }
-    return sum;
+}
+
+// The arguments of every 64th point at capacity (750 000 of them), in the
+// order the passes meet them.
+const std::vector<long double>& capacityArguments() {
+    static const std::vector<long double> arguments = [] {
+        loadProblem(kCapacity);
+        std::vector<long double> collected;
+        forEachCapacityArgument(64, [&](long double argument) { collected.push_back(argument); });
+        const auto underflowing =
+            std::count_if(collected.begin(), collected.end(),
+                          [](long double a) { return a < kCertainUnderflowBound; });
+        recordFigure("capacity_argument_count", static_cast<double>(collected.size()));
+        recordFigure("underflow_share", static_cast<double>(underflowing) / collected.size());
+        return collected;
+    }();
+    return arguments;
+}
+
+template <class Evaluate>
+void registerOnCapacityArguments(const char* name, Evaluate evaluate) {
+    benchmark::RegisterBenchmark(name,
+                                 [evaluate](benchmark::State& state) {
+                                     const std::vector<long double>& arguments =
+                                         capacityArguments();
+                                     std::vector<long double> results(arguments.size());
+                                     for (auto _ : state) {
+                                         evaluate(arguments, results);
+                                         benchmark::DoNotOptimize(results.data());
+                                     }
+                                 })
+        ->Iterations(5)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
+void inBlocksOf(std::size_t length, const std::vector<long double>& arguments,
+                std::vector<long double>& results) {
+    for (std::size_t start = 0; start < arguments.size(); start += length) {
+        const auto count = static_cast<int>(std::min(length, arguments.size() - start));
+        extendedExpBlock(arguments.data() + start, results.data() + start, count);
+    }
 }
 
 }  // namespace
@@ -82,20 +117,32 @@ void registerExponentialBenchmarks() {
     benchmark::RegisterBenchmark(names::kUnderflowingExpl, [](benchmark::State& state) {
         measureExpl(state, -20000.0L, -11500.0L);
     });
-    benchmark::RegisterBenchmark(
-        names::kCapacityExponentials,
-        [](benchmark::State& state) {
-            loadProblem(kCapacity);
-            long long underflowing = 0;
-            long long total = 0;
-            capacityExponentials<true>(underflowing, total);
-            for (auto _ : state)
-                benchmark::DoNotOptimize(capacityExponentials<false>(underflowing, total));
-            if (total > 0) {
-                recordFigure("underflow_share", static_cast<double>(underflowing) / total);
-                recordFigure("expl_calls_per_iteration", static_cast<double>(total - underflowing));
-            }
-        })
+    registerOnCapacityArguments(names::kExplOnCapacity, [](const auto& arguments, auto& results) {
+        for (std::size_t i = 0; i < arguments.size(); ++i)
+            results[i] = expl(arguments[i]);
+    });
+    registerOnCapacityArguments(names::kExtendedExpOnCapacity,
+                                [](const auto& arguments, auto& results) {
+                                    for (std::size_t i = 0; i < arguments.size(); ++i)
+                                        results[i] = extendedExp(arguments[i]);
+                                });
+    registerOnCapacityArguments(
+        names::kPointBlocksOnCapacity,
+        [](const auto& arguments, auto& results) { inBlocksOf(60, arguments, results); });
+    registerOnCapacityArguments(
+        names::kLongBlocksOnCapacity,
+        [](const auto& arguments, auto& results) { inBlocksOf(4096, arguments, results); });
+    benchmark::RegisterBenchmark(names::kCapacityExponentials,
+                                 [](benchmark::State& state) {
+                                     loadProblem(kCapacity);
+                                     for (auto _ : state) {
+                                         long double sum = 0.0L;
+                                         forEachCapacityArgument(1, [&](long double argument) {
+                                             sum = sum + extendedExp(argument);
+                                         });
+                                         benchmark::DoNotOptimize(sum);
+                                     }
+                                 })
         ->Iterations(2)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "data/error.h"
+#include "data/extended_exp.h"
 #include "data/floating_point.h"
 #include "data/number_format.h"
 #include "data/number_text.h"
@@ -222,7 +223,7 @@ TimeConstantTexts timeConstantTexts() {
     clearFloatingPointFaults();
     long double timeConstants[kTimeConstantBoxes + 1];
     for (int k = 1; k <= kTimeConstantBoxes; ++k)
-        timeConstants[k] = expl(-workspace.ParameterVector[rateIndex(k)]);
+        timeConstants[k] = extendedExp(-workspace.ParameterVector[rateIndex(k)]);
     checkFloatingPointFaults();
     for (int k = 1; k <= kTimeConstantBoxes; ++k)
         texts[k - 1] = formatExponent6(timeConstants[k]);

@@ -1,7 +1,6 @@
 #include "fit/model.h"
 
-#include <cmath>
-
+#include "data/extended_exp.h"
 #include "data/workspace.h"
 
 namespace quorvane {
@@ -14,8 +13,8 @@ long double evaluate(const long double* parameters, int curve, long double time)
     const int base = (curve - 1) * (n + 1);
     long double exponentials[kMaxComponents + 1];
     for (int k = 1; k <= n; ++k) {
-        const long double rate = expl(parameters[rateBase + k]);
-        exponentials[k] = expl(-rate * time);
+        const long double rate = extendedExp(parameters[rateBase + k]);
+        exponentials[k] = extendedExp(-rate * time);
     }
     // No component (before the first Start): the offset alone.
     if (n < 1)

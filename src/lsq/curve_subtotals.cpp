@@ -15,7 +15,7 @@ void prepareRateTable(RateTable& table, const long double* parameters) {
     table.rateBase = (n + 1) * workspace.curveCount;
     for (int m = 1; m <= n; ++m) {
         table.logRate[m] = parameters[table.rateBase + m];
-        table.rate[m] = expl(table.logRate[m]);
+        table.rate[m] = extendedExp(table.logRate[m]);
     }
     for (int m = 1; m <= n; ++m) {
         for (int l = 1; l <= m; ++l) {

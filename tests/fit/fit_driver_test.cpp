@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/error.h"
+#include "data/extended_exp.h"
 #include "data/number_format.h"
 #include "fit/goodness_of_fit.h"
 #include "fit/model.h"
@@ -54,7 +55,7 @@ void addSyntheticCurve(long double offset, const std::vector<long double>& ampli
         const double t = std::pow(10.0, -7.0 + 7.0 * i / (points - 1));
         long double y = offset;
         for (std::size_t k = 0; k < amplitudes.size(); ++k)
-            y += amplitudes[k] * expl(-t / timeConstants[k]);
+            y += amplitudes[k] * extendedExp(-t / timeConstants[k]);
         // A deterministic zig-zag stands in for noise.
         y += (i % 2 == 0 ? noise : -noise) * ((i % 7) + 1) / 7.0;
         times.push_back(t);

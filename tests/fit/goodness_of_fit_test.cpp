@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "data/extended_exp.h"
 #include "data/trace_reader.h"
 #include "fit/model.h"
 #include "support/test_support.h"
@@ -145,7 +146,7 @@ class ExampleTraces : public GoodnessOfFit {
   protected:
     static long double band(long double wavelength, long double centre, long double width) {
         const long double x = (wavelength - centre) / width;
-        return expl(-(x * x));
+        return extendedExp(-(x * x));
     }
 
     void loadExamples(const std::string& folder) {

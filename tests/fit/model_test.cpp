@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "data/error.h"
+#include "data/extended_exp.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -28,9 +29,9 @@ long double literalModel(const long double* v, int curve, long double time) {
     const int n = workspace.componentCount;
     const int base = (curve - 1) * (n + 1);
     const int rates = (n + 1) * workspace.curveCount;
-    long double sum = v[base + 1] + v[base + 2] * expl(-expl(v[rates + 1]) * time);
+    long double sum = v[base + 1] + v[base + 2] * extendedExp(-extendedExp(v[rates + 1]) * time);
     for (int k = 2; k <= n; ++k)
-        sum = sum + v[base + 1 + k] * expl(-expl(v[rates + k]) * time);
+        sum = sum + v[base + 1 + k] * extendedExp(-extendedExp(v[rates + k]) * time);
     return sum;
 }
 
@@ -97,10 +98,11 @@ TEST_F(Model, StartValuesOneGiveOnePlusTheExponentials) {
         workspace.ParameterVector[m] = 1.0L;
     const long double t = workspace.curves[1].times[1];  // the double nearest 2e-5
     // The log-rates are read back from the workspace: constants would let the
-    // compiler fold expl and logl with a rounding of its own.
+    // compiler fold logl with a rounding of its own.
     const long double* rates = &workspace.ParameterVector[rateIndex(1)];
-    const long double expected =
-        1.0L + expl(-t * expl(rates[0])) + expl(-t * expl(rates[1])) + expl(-t * expl(rates[2]));
+    const long double expected = 1.0L + extendedExp(-t * extendedExp(rates[0])) +
+                                 extendedExp(-t * extendedExp(rates[1])) +
+                                 extendedExp(-t * extendedExp(rates[2]));
     for (int c = 1; c <= 2; ++c) {
         EXPECT_EQ(evaluateModelAtPoint(c, 1), expected) << c;
         EXPECT_NEAR(static_cast<double>(evaluateModelAtPoint(c, 1)),
@@ -126,8 +128,8 @@ TEST_F(Model, OneComponent) {
     workspace.ParameterVector[1] = 0.01L;
     workspace.ParameterVector[2] = -0.03L;
     EXPECT_EQ(evaluateModelAtPoint(1, 1),
-              0.01L + -0.03L * expl(-expl(workspace.ParameterVector[3]) *
-                                    static_cast<long double>(3e-6)));
+              0.01L + -0.03L * extendedExp(-extendedExp(workspace.ParameterVector[3]) *
+                                           static_cast<long double>(3e-6)));
 }
 
 TEST_F(Model, SecondCurveReadsItsBlockAndTheSharedRates) {
@@ -144,9 +146,9 @@ TEST_F(Model, SecondCurveReadsItsBlockAndTheSharedRates) {
     ASSERT_EQ(rateIndex(1), 7);
     for (int j = 1; j <= 2; ++j) {
         const long double t = workspace.curves[2].times[j];
-        const long double expected = 0.004L +
-                                     0.05L * expl(-expl(workspace.ParameterVector[7]) * t) +
-                                     -0.02L * expl(-expl(workspace.ParameterVector[8]) * t);
+        const long double expected =
+            0.004L + 0.05L * extendedExp(-extendedExp(workspace.ParameterVector[7]) * t) +
+            -0.02L * extendedExp(-extendedExp(workspace.ParameterVector[8]) * t);
         EXPECT_EQ(evaluateModelAtPoint(2, j), expected) << j;
     }
     EXPECT_NEAR(static_cast<double>(evaluateModelAtPoint(2, 2)),

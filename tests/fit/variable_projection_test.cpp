@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "data/extended_exp.h"
 #include "data/thread_pool.h"
 #include "fit/curve_projection.h"
 #include "fit/fit_driver.h"
@@ -39,7 +40,7 @@ void addTrace(long double offset, const std::vector<long double>& amplitudes,
         const double t = std::pow(10.0, -7.0 + 6.0 * i / 199);
         long double y = offset;
         for (std::size_t k = 0; k < amplitudes.size(); ++k)
-            y += amplitudes[k] * expl(-t / timeConstants[k]);
+            y += amplitudes[k] * extendedExp(-t / timeConstants[k]);
         times.push_back(t);
         values.push_back(static_cast<double>(y) + (sigma > 0.0 ? noise(generator) : 0.0));
     }
@@ -72,7 +73,7 @@ ProjectionRun runProjection(const StartBoxes& start) {
     hooks.reportVerdict = [&run](const FitVerdict& verdict) { run.verdict = verdict; };
     runStart(start, hooks, FitMethod::VariableProjection);
     for (int k = 1; k <= workspace.componentCount; ++k)
-        run.timeConstants.push_back(expl(-workspace.ParameterVector[rateIndex(k)]));
+        run.timeConstants.push_back(extendedExp(-workspace.ParameterVector[rateIndex(k)]));
     std::sort(run.timeConstants.begin(), run.timeConstants.end());
     return run;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "data/error.h"
+#include "data/extended_exp.h"
 #include "data/workspace.h"
 #include "random_problem.h"
 #include "support/test_support.h"
@@ -32,8 +33,8 @@ class WorkedExample : public NormalEquations {
         workspace.ParameterVector[3] = 0.0L;  // k
         workspace.lambda = 0.0L;
     }
-    const long double e2 = expl(-2.0L);
-    const long double e4 = expl(-4.0L);
+    const long double e2 = extendedExp(-2.0L);
+    const long double e4 = extendedExp(-4.0L);
     // The value 0.5 + e^-2 is rounded to a double in the data.
     const long double tolerance = 1e-15L;
 };
@@ -98,17 +99,17 @@ class ResidualTerms : public NormalEquations {
             workspace.ParameterVector[q] = coefficients[q];
     }
     long double x(int c, int i) { return workspace.curves[c].times[i]; }
-    long double w(int m) { return expl(workspace.ParameterVector[rateIndex(m)]); }
+    long double w(int m) { return extendedExp(workspace.ParameterVector[rateIndex(m)]); }
     long double A(int c, int m) { return workspace.ParameterVector[amplitudeIndex(c, m)]; }
     long double residual(int c, int i) {
         long double model = workspace.ParameterVector[offsetIndex(c)];
         for (int m = 1; m <= 3; ++m)
-            model += A(c, m) * expl(-x(c, i) * w(m));
+            model += A(c, m) * extendedExp(-x(c, i) * w(m));
         return workspace.curves[c].values[i] - model;
     }
     // The log-rate derivative of the model, -A x w exp(-x w).
     long double rateDerivative(int c, int i, int m) {
-        return -A(c, m) * x(c, i) * w(m) * expl(-x(c, i) * w(m));
+        return -A(c, m) * x(c, i) * w(m) * extendedExp(-x(c, i) * w(m));
     }
 };
 
@@ -119,7 +120,7 @@ TEST_F(ResidualTerms, OwnAmplitudeEntryCarriesMinusRXExp) {
             long double product = 0.0L;
             long double residualTerm = 0.0L;
             for (int i = 1; i <= workspace.pointCount[c]; ++i) {
-                const long double decay = expl(-x(c, i) * w(m));
+                const long double decay = extendedExp(-x(c, i) * w(m));
                 product += rateDerivative(c, i, m) * decay;
                 residualTerm += -residual(c, i) * x(c, i) * decay;
             }
@@ -198,7 +199,7 @@ TEST_F(ResidualTerms, GradientIsResidualTimesDerivative) {
         for (int m = 1; m <= 3; ++m) {
             long double amplitude = 0.0L;
             for (int i = 1; i <= workspace.pointCount[c]; ++i)
-                amplitude += residual(c, i) * expl(-x(c, i) * w(m));
+                amplitude += residual(c, i) * extendedExp(-x(c, i) * w(m));
             EXPECT_NEAR(workspace.gradientVector[amplitudeIndex(c, m)], amplitude, 1e-15L);
         }
     }

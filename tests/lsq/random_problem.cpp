@@ -3,6 +3,7 @@
 #include <cmath>
 #include <random>
 
+#include "data/extended_exp.h"
 #include "data/workspace.h"
 
 namespace quorvane::testing {
@@ -48,7 +49,7 @@ void loadRandomProblem(const ProblemShape& shape) {
             curve.times[i] = x;
             long double value = 0.05L * (unit(generator) - 0.5);
             for (int m = 1; m <= n; ++m)
-                value += (0.2L + 0.1L * m) * expl(-x * trueRate[m]);
+                value += (0.2L + 0.1L * m) * extendedExp(-x * trueRate[m]);
             curve.values[i] = static_cast<double>(value);
         }
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "data/extended_exp.h"
 #include "data/floating_point.h"
 #include "data/workspace.h"
 #include "fit/model.h"
@@ -25,7 +26,7 @@ long double logRate(int m) {
     return workspace.ParameterVector[rateBase() + m];
 }
 long double rate(int m) {
-    return expl(logRate(m));
+    return extendedExp(logRate(m));
 }
 long double amplitude(int curve, int m) {
     return workspace.ParameterVector[parameterIndex(curve, 1 + m)];
@@ -42,10 +43,10 @@ long double residual(int curve, int i) {
 }
 // exp(-x*w[m]) and exp(k[m] - x*w[m]), the latter one exponential.
 long double decay(int curve, int i, int m) {
-    return expl(-time(curve, i) * rate(m));
+    return extendedExp(-time(curve, i) * rate(m));
 }
 long double rateFactor(int curve, int i, int m) {
-    return expl(logRate(m) - time(curve, i) * rate(m));
+    return extendedExp(logRate(m) - time(curve, i) * rate(m));
 }
 
 // Step 1, j >= 2.
@@ -58,7 +59,7 @@ long double amplitudeOffsetEntry(int c, int j) {
 long double amplitudeAmplitudeEntry(int c, int j, int l) {
     long double sum = 0.0L;
     for (int i = 1; i <= points(c); ++i)
-        sum = sum + expl(-time(c, i) * (rate(l - 1) + rate(j - 1)));
+        sum = sum + extendedExp(-time(c, i) * (rate(l - 1) + rate(j - 1)));
     return sum;
 }
 
@@ -87,7 +88,7 @@ long double rateRateSubtotal(int m, int l, int c) {
     for (int i = 1; i <= points(c); ++i) {
         const long double x = time(c, i);
         sum = sum + amplitude(c, m) * amplitude(c, l) * (x * x) *
-                        expl(logRate(m) + logRate(l) - x * (rate(m) + rate(l)));
+                        extendedExp(logRate(m) + logRate(l) - x * (rate(m) + rate(l)));
     }
     return sum;
 }

@@ -1,7 +1,7 @@
 // A literal, uncached evaluation of the normal equations and the solver, kept
 // as the reference that the production code must equal bit for bit. Every
 // entry is its own sum over the points, every residual a new call of
-// evaluateModelAtPoint, every rate w[m] a new expl(k[m]); the order of
+// evaluateModelAtPoint, every rate w[m] a new extendedExp(k[m]); the order of
 // operations is the one documented in src/lsq/curve_subtotals.cpp and
 // src/lsq/linear_solver.cpp, written out entry by entry. Nothing here is
 // meant to be fast.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "data/extended_exp.h"
 #include "data/floating_point.h"
 #include "lsq/householder_qr.h"
 
@@ -90,8 +91,8 @@ TEST(TrustRegionFit, RejectsOverflowingTrialsAndShrinksTheRegion) {
     // step is about e^200, and the first radius lets it reach 2.9, where r^2
     // overflows.
     DenseProblem problem(1, 1, [](const long double* x, auto& r, auto& J) {
-        const long double e = expl(2000.0L * x[0]);
-        r[0] = e - expl(4000.0L);
+        const long double e = extendedExp(2000.0L * x[0]);
+        r[0] = e - extendedExp(4000.0L);
         J[0] = 2000.0L * e;
     });
     std::vector<long double> x = {1.9L};
