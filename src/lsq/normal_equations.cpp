@@ -109,8 +109,10 @@ void buildNormalMatrix() {
     prepareRateTable(table, workspace.ParameterVector);
     const FloatingPointFaults rateFaults = takeFaults();
     beginBuildResults();
+    for (int c = 1; c <= curves; ++c)
+        recordCurveInputs(c);
     FloatingPointFaults matrixFaults =
-        rateFaults | runCurvePasses(table, kMatrixPart | kGradientPart | kSumPart, true);
+        rateFaults | runCurvePasses(table, kMatrixPart | kGradientPart | kSumPart);
 
     matrixFaults |= curvePartFaults(curves, &CurveSubtotals::matrixFaults);
     assembleMatrix(n, curves);
@@ -154,7 +156,7 @@ void buildGradientVector() {
     RateTable table;
     prepareRateTable(table, workspace.ParameterVector);
     faults = takeFaults();
-    faults |= runCurvePasses(table, kGradientPart, false);
+    faults |= runCurvePasses(table, kGradientPart);
     faults |= curvePartFaults(curves, &CurveSubtotals::gradientFaults);
     assembleGradient(n, curves, workspace.gradientVector);
     faults |= takeFaults();

@@ -239,6 +239,21 @@ TEST_F(StartFaults, DataThatOverflowTheModelStopTheFitAtTheLastAcceptedParameter
     EXPECT_EQ(afterFirstFit.curveReplacements, 1);
 }
 
+TEST_F(StartFaults, AnOverflowInAnExponentialOfASharedAxisStopsTheFirstIteration) {
+    // Three traces recorded at the same times, the first at t = -1, where
+    // exp(-t / 1e-5) overflows: formed once, it stops the fit as it would
+    // for one trace.
+    for (const char* name : {"450.txt", "500.txt", "550.txt"})
+        loadText(name, "-1 0.5\n1e-6 0.4\n1e-5 0.2\n1e-4 0.1\n");
+    StartBoxes start = boxes("2", "8");
+    WorkspaceImage image;
+    image.expectPreparedFirstStart(2);
+    image.expectLogRates(start.timeConstants, 9);
+    EXPECT_EQ(startMessage(start), "Floating point overflow");
+    EXPECT_TRUE(image.matchesOutsideTheIterationArrays());
+    EXPECT_TRUE(windowUntouched());
+}
+
 TEST_F(StartFaults, CurveWhoseTimesAreAllZeroIsASingularSystem) {
     // Every derivative by the log-rate is t * (...) = 0: a zero row and
     // column that the damping cannot lift, and a zero right-hand side. No
