@@ -109,8 +109,6 @@ void buildNormalMatrix() {
     prepareRateTable(table, workspace.ParameterVector);
     const FloatingPointFaults rateFaults = takeFaults();
     beginBuildResults();
-    for (int c = 1; c <= curves; ++c)
-        recordCurveInputs(c);
     FloatingPointFaults matrixFaults =
         rateFaults | runCurvePasses(table, kMatrixPart | kGradientPart | kSumPart);
 

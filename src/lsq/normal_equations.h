@@ -30,8 +30,8 @@ namespace quorvane {
 void buildNormalMatrix();
 
 // Fills gradientVector[1..N]: sum of residual times model derivative. Takes
-// the gradient the last build formed when the inputs are bit for bit the
-// build's, else forms it on the thread pool; the same bits either way, and
+// the gradient the last build formed when the inputs are the build's
+// (build_results.h), else forms it on the thread pool; the same bits either way, and
 // the same fault (thrown after every entry is written).
 void buildGradientVector();
 
