@@ -12,6 +12,7 @@
 #include <string>
 
 #include "data/error.h"
+#include "data/floating_point.h"
 
 namespace quorvane {
 
@@ -137,23 +138,26 @@ namespace {
 
 // Checks the syntax, then converts the normalised text with `convert`
 // (strtod_l or strtold_l in the C locale). An overflow to infinity refuses
-// the text. The conversion may raise overflow or inexact flags; the caller's
-// floating-point environment is restored, so that a refused text leaves no
-// fault behind for the next command's checks.
+// the text. The conversion raises the inexact and underflow flags, which
+// pass silently, and on an overflow the overflow flag, which is cleared
+// again unless it was raised before, so that a refused text leaves no fault
+// behind for the next command's checks. (Holding and restoring the whole
+// environment instead cost about as much as the conversion itself.)
 template <typename Value>
 std::optional<Value> parseFloating(std::string_view text,
                                    Value (*convert)(const char*, char**, locale_t)) {
     Normalised normalised;
     if (!normalised.build(text))
         return std::nullopt;
-    std::fenv_t environment;
-    std::feholdexcept(&environment);
+    const FloatingPointFaults before = raisedFloatingPointFaults();
     errno = 0;
     const Value value = convert(normalised.c_str(), nullptr, cLocale());
-    const bool overflow = errno == ERANGE && std::isinf(value);
-    std::fesetenv(&environment);
-    if (overflow)
+    if (errno == ERANGE && std::isinf(value)) {
+        const FloatingPointFaults raised = raisedFloatingPointFaults() & ~before;
+        if (raised != 0)
+            std::feclearexcept(raised);
         return std::nullopt;
+    }
     return value;
 }
 
