@@ -27,25 +27,19 @@ alignas(64) long double sharedStore[kSharedStoreValues];
 ExponentialBlock sharedBlocks[kMaxSharedBlocks];
 
 // Which curves share exponentials in one run: the curves of an axis of
-// time_axes.h whose times are, at this run, bit for bit those of the axis'
-// representative (the cheap check that keeps data written without a
-// notification from being worked on through a stale grouping), when the
-// axis keeps at least two such curves.
+// time_axes.h that still have its representative's point count, when the
+// axis keeps at least two of them. Each member compares its times with the
+// representative's, bit for bit, in the first round (on the pool) and works
+// on its own when they differ: the cheap check that keeps data written
+// without a notification from being worked on through a stale grouping.
 struct SharingPlan {
     int axisCount;                           // shared axes, 1..axisCount
     int representative[kMaxSharedAxes + 1];  // the curve whose times form the blocks
-    int sharedAxisOf[kMaxCurves + 1];        // 0: the curve forms its own blocks
-    bool member[kMaxCurves + 1];             // shares and is not the representative
-    int longestCurve;                        // the most points of any curve
+    // Written in the first round by the curve's own task only.
+    int sharedAxisOf[kMaxCurves + 1];  // 0: the curve forms its own blocks
+    bool member[kMaxCurves + 1];       // shares and is not the representative
+    int longestCurve;                  // the most points of any curve
 };
-
-bool sameTimes(int curve, int representative) {
-    const int points = workspace.pointCount[curve];
-    return points == workspace.pointCount[representative] &&
-           std::memcmp(&workspace.curves[curve].times[1],
-                       &workspace.curves[representative].times[1],
-                       sizeof(double) * static_cast<std::size_t>(points > 0 ? points : 0)) == 0;
-}
 
 void planSharing(int curves, SharingPlan& plan) {
     const TimeAxes& axes = timeAxes();
@@ -55,7 +49,8 @@ void planSharing(int curves, SharingPlan& plan) {
         if (workspace.pointCount[c] > plan.longestCurve)
             plan.longestCurve = workspace.pointCount[c];
         const int representative = axes.representative[c];
-        plan.member[c] = representative != c && sameTimes(c, representative);
+        plan.member[c] =
+            representative != c && workspace.pointCount[c] == workspace.pointCount[representative];
         if (plan.member[c])
             ++curvesOfAxis[representative];
     }
@@ -74,12 +69,18 @@ void planSharing(int curves, SharingPlan& plan) {
     }
 }
 
+bool sameTimes(int curve, int representative) {
+    return std::memcmp(&workspace.curves[curve].times[1],
+                       &workspace.curves[representative].times[1],
+                       sizeof(double) * static_cast<std::size_t>(workspace.pointCount[curve])) == 0;
+}
+
 // A round: points first..last of every curve (of those it has); each shared
 // axis a has blocksPerAxis blocks starting at sharedBlocks[(a-1)*blocksPerAxis].
 struct Round {
     const RateTable* table;
     unsigned parts;
-    const SharingPlan* plan;
+    SharingPlan* plan;
     int first;
     int last;
     int blocksPerAxis;
@@ -111,11 +112,17 @@ void accumulateRound(const Round& round, int curve) {
     // at 0 even when it has no points.
     if (last < round.first && round.first > 1)
         return;
-    const int axis = round.plan->sharedAxisOf[curve];
+    SharingPlan& plan = *round.plan;
+    if (round.first == 1 && plan.member[curve] &&
+        !sameTimes(curve, plan.representative[plan.sharedAxisOf[curve]])) {
+        plan.member[curve] = false;
+        plan.sharedAxisOf[curve] = 0;
+    }
+    const int axis = plan.sharedAxisOf[curve];
     const ExponentialBlock* shared =
         axis == 0 ? nullptr : &sharedBlocks[(axis - 1) * round.blocksPerAxis];
     accumulateCurveSubtotals(curve, *round.table, round.parts, round.first, last, shared,
-                             round.plan->member[curve], curveSubtotals[curve]);
+                             plan.member[curve], curveSubtotals[curve]);
 }
 
 }  // namespace
