@@ -431,8 +431,6 @@ void formExponentialBlock(const double* times, int first, int count, const RateT
             extendedExpBlock(row(pairRow(n, 1, 1)), row(pairRow(n, 1, 1)), n * (n + 1) * count);
     }
 
-    block.times = times;
-    block.first = first;
     block.count = count;
     block.values = storage;
     block.sumFaults = (parts & kSumPart) ? decayFaults : 0;

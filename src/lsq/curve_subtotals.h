@@ -100,8 +100,6 @@ inline constexpr int kMaxExponentialRows =
 // of one time axis, for the parts they were formed for. Row r holds point
 // first+i at values[r*count + i].
 struct ExponentialBlock {
-    const double* times;  // the curve times they were formed from (1-based)
-    int first;
     int count;
     const long double* values;
     // The faults forming these values raised, charged to each part that uses
