@@ -16,15 +16,16 @@ namespace {
 // callers after all passes have ended. Static like the workspace.
 CurveSubtotals curveSubtotals[kMaxCurves + 1];
 
-// The shared exponentials of one round: room for one block of the largest
+// The shared exponentials of two rounds, the one the curves work on and the
+// next, formed meanwhile: each half has room for one block of the largest
 // kind for each of the kMaxCurves / 2 axes that can be shared, about 2.4
 // million bytes; with fewer shared axes or fewer rows a round takes more
 // blocks.
 constexpr int kMaxSharedAxes = kMaxCurves / 2;
-constexpr int kSharedStoreValues = kMaxSharedAxes * kMaxExponentialRows * kBlockPoints;
-constexpr int kMaxSharedBlocks = kSharedStoreValues / kBlockPoints;
-alignas(64) long double sharedStore[kSharedStoreValues];
-ExponentialBlock sharedBlocks[kMaxSharedBlocks];
+constexpr int kRoundStoreValues = kMaxSharedAxes * kMaxExponentialRows * kBlockPoints;
+constexpr int kMaxRoundBlocks = kRoundStoreValues / kBlockPoints;
+alignas(64) long double sharedStore[2][kRoundStoreValues];
+ExponentialBlock sharedBlocks[2][kMaxRoundBlocks];
 
 // Which curves share exponentials in one run: the curves of an axis of
 // time_axes.h that still have its representative's point count, when the
@@ -75,94 +76,98 @@ bool sameTimes(int curve, int representative) {
                        sizeof(double) * static_cast<std::size_t>(workspace.pointCount[curve])) == 0;
 }
 
-// A round: points first..last of every curve (of those it has); each shared
-// axis a has blocksPerAxis blocks starting at sharedBlocks[(a-1)*blocksPerAxis].
-struct Round {
+// Round r covers points 1 + r*points .. (r+1)*points of every curve (of
+// those it has); its blocks are in half r % 2 of the store, those of shared
+// axis a from sharedBlocks[r % 2][(a-1)*blocksPerAxis] on.
+struct Rounds {
     const RateTable* table;
     unsigned parts;
     SharingPlan* plan;
-    int first;
-    int last;
-    int blocksPerAxis;
-    int rows;
+    int rows;           // exponentialRowCount
+    int blocksPerAxis;  // per round
+    int points;         // per round
+    int count;
 };
 
-void formSharedBlock(const Round& round, int index) {
-    const int axis = index / round.blocksPerAxis + 1;
-    const int block = index % round.blocksPerAxis;
-    const int curve = round.plan->representative[axis];
-    const int first = round.first + block * kBlockPoints;
+int firstPointOf(const Rounds& rounds, int round) {
+    return 1 + round * rounds.points;
+}
+
+void formSharedBlock(const Rounds& rounds, int round, int index) {
+    const int axis = index / rounds.blocksPerAxis + 1;
+    const int curve = rounds.plan->representative[axis];
+    const int first = firstPointOf(rounds, round) + (index % rounds.blocksPerAxis) * kBlockPoints;
     int last = first + kBlockPoints - 1;
-    if (last > round.last)
-        last = round.last;
     if (last > workspace.pointCount[curve])
         last = workspace.pointCount[curve];
     if (last < first)
         return;
-    formExponentialBlock(workspace.curves[curve].times, first, last - first + 1, *round.table,
-                         round.parts, sharedStore + index * round.rows * kBlockPoints,
-                         sharedBlocks[index]);
+    formExponentialBlock(workspace.curves[curve].times, first, last - first + 1, *rounds.table,
+                         rounds.parts, sharedStore[round % 2] + index * rounds.rows * kBlockPoints,
+                         sharedBlocks[round % 2][index]);
 }
 
-void accumulateRound(const Round& round, int curve) {
+void accumulateRound(const Rounds& rounds, int round, int curve) {
+    const int first = firstPointOf(rounds, round);
     int last = workspace.pointCount[curve];
-    if (last > round.last)
-        last = round.last;
+    if (last > first + rounds.points - 1)
+        last = first + rounds.points - 1;
     // Every curve takes part in the first round, which starts its subtotals
     // at 0 even when it has no points.
-    if (last < round.first && round.first > 1)
+    if (last < first && round > 0)
         return;
-    SharingPlan& plan = *round.plan;
-    if (round.first == 1 && plan.member[curve] &&
+    SharingPlan& plan = *rounds.plan;
+    if (round == 0 && plan.member[curve] &&
         !sameTimes(curve, plan.representative[plan.sharedAxisOf[curve]])) {
         plan.member[curve] = false;
         plan.sharedAxisOf[curve] = 0;
     }
     const int axis = plan.sharedAxisOf[curve];
     const ExponentialBlock* shared =
-        axis == 0 ? nullptr : &sharedBlocks[(axis - 1) * round.blocksPerAxis];
-    accumulateCurveSubtotals(curve, *round.table, round.parts, round.first, last, shared,
+        axis == 0 ? nullptr : &sharedBlocks[round % 2][(axis - 1) * rounds.blocksPerAxis];
+    accumulateCurveSubtotals(curve, *rounds.table, rounds.parts, first, last, shared,
                              plan.member[curve], curveSubtotals[curve]);
 }
 
 }  // namespace
 
+// One loop of the pool per round: the curves' tasks for this round come
+// first, then the blocks of the next round, which fill in for the threads
+// that run out of curves; a loop ahead forms the blocks of the first round.
 FloatingPointFaults runCurvePasses(const RateTable& table, unsigned parts) {
     const int curves = table.curveCount;
     SharingPlan plan;
     planSharing(curves, plan);
 
-    Round round{&table,
-                parts,
-                &plan,
-                1,
-                plan.longestCurve,
-                0,
-                exponentialRowCount(table.componentCount, parts)};
-    int roundPoints = plan.longestCurve > 0 ? plan.longestCurve : 1;
-    if (plan.axisCount > 0 && round.rows > 0) {
-        const int blocksOfAxis = (plan.longestCurve + kBlockPoints - 1) / kBlockPoints;
-        round.blocksPerAxis = kSharedStoreValues / (round.rows * kBlockPoints) / plan.axisCount;
-        if (round.blocksPerAxis > blocksOfAxis)
-            round.blocksPerAxis = blocksOfAxis;
-        roundPoints = round.blocksPerAxis * kBlockPoints;
-    } else {
+    Rounds rounds{&table, parts, &plan, exponentialRowCount(table.componentCount, parts), 0, 0, 1};
+    if (plan.axisCount == 0 || rounds.rows == 0) {
         plan.axisCount = 0;
+        rounds.points = plan.longestCurve > 0 ? plan.longestCurve : 1;
+    } else {
+        const int blocksOfAxis = (plan.longestCurve + kBlockPoints - 1) / kBlockPoints;
+        rounds.blocksPerAxis = kRoundStoreValues / (rounds.rows * kBlockPoints) / plan.axisCount;
+        if (rounds.blocksPerAxis > blocksOfAxis)
+            rounds.blocksPerAxis = blocksOfAxis;
+        rounds.points = rounds.blocksPerAxis * kBlockPoints;
+        rounds.count = (plan.longestCurve + rounds.points - 1) / rounds.points;
     }
+    const int blocksPerRound = plan.axisCount * rounds.blocksPerAxis;
 
     FloatingPointFaults leftover = 0;
-    auto formBlock = [&round](int index) { formSharedBlock(round, index); };
-    auto accumulateCurve = [&round](int curve) { accumulateRound(round, curve); };
-    do {
-        round.last = round.first + roundPoints - 1;
-        if (plan.axisCount > 0) {
-            leftover |= parallelFor(0, plan.axisCount * round.blocksPerAxis - 1, formBlock);
-            clearFloatingPointFaults();
-        }
-        leftover |= parallelFor(1, curves, accumulateCurve);
+    auto formFirstBlocks = [&rounds](int index) { formSharedBlock(rounds, 0, index); };
+    leftover |= parallelFor(0, blocksPerRound - 1, formFirstBlocks);
+    clearFloatingPointFaults();
+    for (int round = 0; round < rounds.count; ++round) {
+        auto task = [&rounds, round, curves](int index) {
+            if (index <= curves)
+                accumulateRound(rounds, round, index);
+            else
+                formSharedBlock(rounds, round + 1, index - curves - 1);
+        };
+        const int nextBlocks = round + 1 < rounds.count ? blocksPerRound : 0;
+        leftover |= parallelFor(1, curves + nextBlocks, task);
         clearFloatingPointFaults();
-        round.first = round.last + 1;
-    } while (round.first <= plan.longestCurve);
+    }
 
     if (parts & kMatrixPart) {
         for (int c = 1; c <= curves; ++c) {
