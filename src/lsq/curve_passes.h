@@ -4,13 +4,14 @@
 // the number of threads.
 //
 // Curves on one time axis (data/time_axes.h) share their exponentials. The
-// points are worked on in rounds of consecutive points: in each round the
-// blocks of exponentials of every shared axis are formed once, spread over
-// the threads, into a store of a fixed size; then every curve adds the
-// round's points to its subtotals, the curves spread over the threads, a
-// curve of an axis of its own forming its blocks as it goes. With no shared
-// axis there is one round. A curve's subtotals add its points in increasing
-// order across the rounds, so the rounds change nothing in the results.
+// points are worked on in rounds of consecutive points: the blocks of
+// exponentials of every shared axis are formed once per round, spread over
+// the threads, into a store of a fixed size; every curve adds the round's
+// points to its subtotals, the curves spread over the threads, while the
+// blocks of the next round are formed; a curve with an axis of its own forms
+// its blocks as it goes. With no shared axis there is one round. A curve's
+// subtotals add its points in increasing order across the rounds, so the
+// rounds change nothing in the results.
 #pragma once
 
 #include "data/floating_point.h"
