@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     quorvane::bench::registerCovarianceBenchmarks();
     quorvane::bench::registerTraceLoadingBenchmarks();
     quorvane::bench::registerVariableProjectionBenchmarks();
+    quorvane::bench::registerBatchRunBenchmarks();
     quorvane::bench::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     quorvane::bench::printSummary(reporter);

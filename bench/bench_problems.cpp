@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/time_axes.h"
 #include "data/workspace.h"
 
 namespace quorvane::bench {
@@ -52,7 +53,7 @@ void loadProblem(const ProblemSize& size) {
     for (int c = 1; c <= size.curves; ++c) {
         Curve& curve = workspace.curves[c];
         for (int i = 1; i <= size.points; ++i) {
-            const double x = pointTime(i, size.points);
+            const double x = pointTime(i, size.points) + (c - 1) * size.timeShiftPerTrace;
             double y = 0.002 + 1e-3 * noise.next();
             for (int m = 1; m <= n; ++m)
                 y += trueAmplitude(c, m) * std::exp(-x / kTimeConstants[m - 1]);
@@ -70,6 +71,7 @@ void loadProblem(const ProblemSize& size) {
         const long double t = k <= n ? 1.2L * kTimeConstants[k - 1] : 1e-3L;
         workspace.ParameterVector[s + k] = -logl(t);
     }
+    noteCurveDataChanged();
 }
 
 std::string writeTraceFile(const std::string& folder, int points) {
@@ -85,6 +87,27 @@ std::string writeTraceFile(const std::string& folder, int points) {
     }
     std::fclose(file);
     return path;
+}
+
+std::vector<std::string> writeTraceFiles(const std::string& folder, int traces, int points,
+                                         int components) {
+    std::vector<std::string> paths;
+    Noise noise;
+    for (int c = 1; c <= traces; ++c) {
+        paths.push_back(folder + "/" + std::to_string(380 + 20 * c) + ".txt");
+        std::FILE* file = std::fopen(paths.back().c_str(), "w");
+        if (file == nullptr)
+            continue;
+        for (int i = 1; i <= points; ++i) {
+            const double x = pointTime(i, points);
+            double y = 0.002 + 1e-3 * noise.next();
+            for (int m = 1; m <= components; ++m)
+                y += trueAmplitude(c, m) * std::exp(-x / kTimeConstants[m - 1]);
+            std::fprintf(file, "%.9g %.9g\n", x, y);
+        }
+        std::fclose(file);
+    }
+    return paths;
 }
 
 }  // namespace quorvane::bench

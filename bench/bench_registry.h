@@ -8,5 +8,6 @@ void registerExponentialBenchmarks();
 void registerCovarianceBenchmarks();
 void registerTraceLoadingBenchmarks();
 void registerVariableProjectionBenchmarks();
+void registerBatchRunBenchmarks();
 
 }  // namespace quorvane::bench

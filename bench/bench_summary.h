@@ -11,8 +11,14 @@ namespace quorvane::bench {
 
 // Benchmark names, shared by the registrations and the summary.
 namespace names {
-inline constexpr const char* kCapacityOneThread = "iteration/capacity_40x20000_n6/threads:1";
-inline constexpr const char* kCapacityAllThreads = "iteration/capacity_40x20000_n6/threads:all";
+inline constexpr const char* kCapacityOneThread =
+    "iteration/capacity_40x20000_n6_one_axis/threads:1";
+inline constexpr const char* kCapacityAllThreads =
+    "iteration/capacity_40x20000_n6_one_axis/threads:all";
+inline constexpr const char* kAxisPerTraceOneThread =
+    "iteration/capacity_40x20000_n6_axis_per_trace/threads:1";
+inline constexpr const char* kAxisPerTraceAllThreads =
+    "iteration/capacity_40x20000_n6_axis_per_trace/threads:all";
 inline constexpr const char* kMidOneThread = "iteration/mid_10x2000_n3/threads:1";
 inline constexpr const char* kMidAllThreads = "iteration/mid_10x2000_n3/threads:all";
 inline constexpr const char* kMidDirect = "direct_iteration/mid_10x2000_n3";
@@ -36,6 +42,8 @@ inline constexpr const char* kProjectionAllThreads =
     "varpro_iteration/capacity_40x20000_n6/threads:all";
 inline constexpr const char* kPicosecondProjectionFit = "varpro_fit/picosecond_40x300_n3";
 inline constexpr const char* kPicosecondClassicFit = "classic_fit_50/picosecond_40x300_n3";
+inline constexpr const char* kBatchRun = "quorvane-fit/8x2000_n3/iterations:8";
+inline constexpr const char* kBatchRunWithoutIterations = "quorvane-fit/8x2000_n3/iterations:0";
 }  // namespace names
 
 // Extra figures a benchmark reports besides its time (for instance the share

@@ -61,6 +61,8 @@ void registerIteration(const char* name, ProblemSize size, int threads, int iter
 void registerFitIterationBenchmarks() {
     registerIteration(names::kCapacityOneThread, kCapacity, 1, 3, iteration);
     registerIteration(names::kCapacityAllThreads, kCapacity, 0, 3, iteration);
+    registerIteration(names::kAxisPerTraceOneThread, kCapacityAxisPerTrace, 1, 2, iteration);
+    registerIteration(names::kAxisPerTraceAllThreads, kCapacityAxisPerTrace, 0, 2, iteration);
     registerIteration(names::kMidOneThread, kMidSize, 1, 40, iteration);
     registerIteration(names::kMidAllThreads, kMidSize, 0, 40, iteration);
     registerIteration(names::kMidDirect, kMidSize, 1, 3, directIteration);

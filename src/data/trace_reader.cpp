@@ -7,6 +7,7 @@
 
 #include "data/error.h"
 #include "data/number_text.h"
+#include "data/time_axes.h"
 #include "data/workspace.h"
 
 namespace quorvane {
@@ -144,6 +145,7 @@ int loadTraceFile(const std::string& path) {
     std::memcpy(&workspace.curves[curve].values[1], &scratch.values[1], sizeof(double) * points);
     workspace.pointCount[curve] = points;
     workspace.curveCount = curve;
+    noteCurveDataChanged();
     return curve;
 }
 

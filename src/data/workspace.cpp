@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "data/time_axes.h"
+
 namespace quorvane {
 
 Workspace workspace;
@@ -39,6 +41,7 @@ void resetWorkspace() {
     workspace.curveCount = 0;
     workspace.fitCount = 0;
     clearSystem();
+    noteCurveDataChanged();
 }
 
 void prepareCoefficients() {

@@ -69,7 +69,8 @@ int fittedParameterCount();
 // Entries that a Start writes for n components and C curves: (n+1)C + 9.
 int entriesWrittenByStart(int componentCount, int curveCount);
 
-// curveCount and fitCount to 0; normalMatrix and stepVector all 0. Leaves
+// curveCount and fitCount to 0; normalMatrix and stepVector all 0; the curve
+// data count as changed (data/time_axes.h). Leaves
 // componentCount, layoutComponentCount, ParameterVector, trialVector,
 // gradientVector, covarianceMatrix, lambda, the curves and point counts.
 void resetWorkspace();

@@ -1,7 +1,9 @@
 #include "lsq/build_results.h"
 
+#include <cstdint>
 #include <cstring>
 
+#include "data/time_axes.h"
 #include "data/workspace.h"
 
 namespace quorvane {
@@ -16,8 +18,6 @@ bool sameExtended(const long double& a, const long double& b) {
     return std::memcmp(&a, &b, kExtendedBytes) == 0;
 }
 
-// Static like the workspace: the copy of the curve data is as large as the
-// curve data themselves (12.8 million bytes at capacity).
 struct BuildResults {
     bool complete = false;
     int componentCount = 0;
@@ -25,7 +25,7 @@ struct BuildResults {
     int parameterCount = 0;
     int pointCount[kMaxCurves + 1] = {};
     long double parameters[kMaxParameters + 1] = {};
-    Curve curves[kMaxCurves + 1];
+    std::uint64_t curveDataGeneration = 0;
 
     long double gradient[kMaxParameters + 1] = {};
     FloatingPointFaults gradientFaults = 0;
@@ -48,13 +48,7 @@ bool matchesWorkspace() {
     for (int q = 1; q <= results.parameterCount; ++q)
         if (!sameExtended(workspace.ParameterVector[q], results.parameters[q]))
             return false;
-    for (int c = 1; c <= results.curveCount; ++c) {
-        const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(results.pointCount[c]);
-        if (std::memcmp(&workspace.curves[c].times[1], &results.curves[c].times[1], bytes) != 0 ||
-            std::memcmp(&workspace.curves[c].values[1], &results.curves[c].values[1], bytes) != 0)
-            return false;
-    }
-    return true;
+    return curveDataGeneration() == results.curveDataGeneration;
 }
 
 }  // namespace
@@ -68,12 +62,7 @@ void beginBuildResults() {
         results.pointCount[c] = workspace.pointCount[c];
     for (int q = 1; q <= results.parameterCount; ++q)
         results.parameters[q] = workspace.ParameterVector[q];
-}
-
-void recordCurveInputs(int curve) {
-    const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(results.pointCount[curve]);
-    std::memcpy(&results.curves[curve].times[1], &workspace.curves[curve].times[1], bytes);
-    std::memcpy(&results.curves[curve].values[1], &workspace.curves[curve].values[1], bytes);
+    results.curveDataGeneration = curveDataGeneration();
 }
 
 long double* buildGradientStore() {

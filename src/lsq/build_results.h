@@ -7,13 +7,12 @@
 //
 // Validity: the stored results belong to the inputs of the build that formed
 // them: componentCount, curveCount, the point counts of curves 1..C,
-// ParameterVector[1..N] (bit for bit) and the times and values of every
-// stored point (compared bit for bit with a copy taken by the build; a copy
-// because tests and commands may write the curve data directly). Anything
-// else a build reads (lambda) does not enter the gradient or the sum. A
-// lookup whose inputs differ in any bit finds nothing, and the caller forms
-// its result directly; so a stored result is always the one a direct
-// evaluation would give.
+// ParameterVector[1..N] (bit for bit) and the curve data, known by their
+// generation (data/time_axes.h): whatever writes curve data announces it, so
+// a moved generation means other data. Anything else a build reads (lambda)
+// does not enter the gradient or the sum. A lookup whose inputs differ finds
+// nothing, and the caller forms its result directly; so a stored result is
+// always the one a direct evaluation would give.
 //
 // Faults: the flags each result would have raised had it been formed on its
 // own are stored with it and handed back with the value.
@@ -24,14 +23,9 @@
 namespace quorvane {
 
 // Called by the build before its pass: forgets the stored results and
-// records the scalar inputs (counts, point counts, parameters) of the
-// current workspace.
+// records the inputs (counts, point counts, parameters, the curve data's
+// generation) of the current workspace.
 void beginBuildResults();
-
-// Copies the times and values of curve `curve` (points 1..pointCount) as the
-// build read them. Called from the build's per-curve tasks; distinct curves
-// may be copied at the same time.
-void recordCurveInputs(int curve);
 
 // Where the build writes its gradient, entries 1..N.
 long double* buildGradientStore();

@@ -1,7 +1,17 @@
-// The per-curve passes of curve_subtotals.h run for all curves at once, one
-// curve per task of the thread pool (thread_pool.h), each into a slot of its
-// own; the callers add the slots in increasing curve order, so the results do
-// not depend on the number of threads.
+// The per-curve passes of curve_subtotals.h run for all curves at once on the
+// thread pool (thread_pool.h), each curve into a slot of its own; the callers
+// add the slots in increasing curve order, so the results do not depend on
+// the number of threads.
+//
+// Curves on one time axis (data/time_axes.h) share their exponentials. The
+// points are worked on in rounds of consecutive points: the blocks of
+// exponentials of every shared axis are formed once per round, spread over
+// the threads, into a store of a fixed size; every curve adds the round's
+// points to its subtotals, the curves spread over the threads, while the
+// blocks of the next round are formed; a curve with an axis of its own forms
+// its blocks as it goes. With no shared axis there is one round. A curve's
+// subtotals add its points in increasing order across the rounds, so the
+// rounds change nothing in the results.
 #pragma once
 
 #include "data/floating_point.h"
@@ -9,12 +19,10 @@
 
 namespace quorvane {
 
-// Runs the passes of curves 1..table.curveCount for `parts`; with
-// recordInputs each task first copies its curve's data for the build's
-// stored results (build_results.h). The calling thread's fault flags must be
-// clear and are clear afterwards; returns what was raised outside the
-// passes' own accounting (nothing, normally).
-FloatingPointFaults runCurvePasses(const RateTable& table, unsigned parts, bool recordInputs);
+// Runs the passes of curves 1..table.curveCount for `parts`. The calling
+// thread's fault flags must be clear and are clear afterwards; returns what
+// was raised outside the passes' own accounting (nothing, normally).
+FloatingPointFaults runCurvePasses(const RateTable& table, unsigned parts);
 
 // The slot of curve c, valid after runCurvePasses until the next run.
 const CurveSubtotals& curveSubtotalsOf(int curve);

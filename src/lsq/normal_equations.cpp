@@ -110,7 +110,7 @@ void buildNormalMatrix() {
     const FloatingPointFaults rateFaults = takeFaults();
     beginBuildResults();
     FloatingPointFaults matrixFaults =
-        rateFaults | runCurvePasses(table, kMatrixPart | kGradientPart | kSumPart, true);
+        rateFaults | runCurvePasses(table, kMatrixPart | kGradientPart | kSumPart);
 
     matrixFaults |= curvePartFaults(curves, &CurveSubtotals::matrixFaults);
     assembleMatrix(n, curves);
@@ -154,7 +154,7 @@ void buildGradientVector() {
     RateTable table;
     prepareRateTable(table, workspace.ParameterVector);
     faults = takeFaults();
-    faults |= runCurvePasses(table, kGradientPart, false);
+    faults |= runCurvePasses(table, kGradientPart);
     faults |= curvePartFaults(curves, &CurveSubtotals::gradientFaults);
     assembleGradient(n, curves, workspace.gradientVector);
     faults |= takeFaults();

@@ -24,15 +24,16 @@ namespace quorvane {
 // QuorvaneError on a floating-point fault (tested once, at the end) and when
 // componentCount is outside 0..9 or N exceeds 300 (before anything changes).
 // The curves are worked on by the thread pool, one pass per curve that also
-// forms the gradient and the current sum of squares; both are kept for
+// forms the gradient and the current sum of squares (curve_passes.h; curves
+// on one time axis share their exponentials); both are kept for
 // buildGradientVector and sumSquaredResiduals (lsq/build_results.h). The
 // results do not depend on the thread count.
 void buildNormalMatrix();
 
 // Fills gradientVector[1..N]: sum of residual times model derivative. Takes
-// the gradient the last build formed when the inputs are bit for bit the
-// build's, else forms it on the thread pool; the same bits either way, and
-// the same fault (thrown after every entry is written).
+// the gradient the last build formed when the inputs are the build's
+// (build_results.h), else forms it on the thread pool; the same bits either
+// way, and the same fault (thrown after every entry is written).
 void buildGradientVector();
 
 }  // namespace quorvane

@@ -278,6 +278,16 @@ TEST(QuorvaneFit, ErrorsBeforeTheFitPrintNothingAndExitWithOne) {
     }
 }
 
+TEST(QuorvaneFit, AnOverflowInAnExponentialOfASharedAxisEndsTheRunBeforeAnySection) {
+    const TempDir folder;
+    const std::string text = "-1 0.5\n1e-6 0.4\n1e-5 0.2\n1e-4 0.1\n";
+    const FitRun run = runFit(
+        {"-n", "2", "-i", "5", folder.write("450.txt", text), folder.write("500.txt", text)});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.outText, "");
+    EXPECT_EQ(run.errText, "Floating point overflow.\n");
+}
+
 TEST(QuorvaneFit, SectionsPrintedBeforeAnErrorStay) {
     const TempDir folder;
     // All points at time 0: Start with no iteration completes, but the

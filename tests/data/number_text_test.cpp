@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <locale.h>
 
+#include <cfenv>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "data/error.h"
+#include "data/floating_point.h"
 
 namespace quorvane {
 namespace {
@@ -129,6 +131,19 @@ TEST_P(NumberTextSyntax, RangeOfEachType) {
     EXPECT_FALSE(extendedOf("1e99999999999999999999").has_value());
     EXPECT_EQ(doubleOf("1.7976931348623157e308"), DBL_MAX);
     EXPECT_EQ(extendedOf("1.18973149535723176502e4932"), LDBL_MAX);
+}
+
+// A refused text leaves no fault for the next command's checks; a fault
+// raised before the conversion stays raised.
+TEST_P(NumberTextSyntax, OverflowLeavesTheFaultFlagsAsTheyWere) {
+    clearFloatingPointFaults();
+    EXPECT_FALSE(doubleOf("1e400").has_value());
+    EXPECT_FALSE(extendedOf("1e5000").has_value());
+    EXPECT_EQ(raisedFloatingPointFaults(), 0);
+    std::feraiseexcept(FE_OVERFLOW);
+    EXPECT_FALSE(doubleOf("1e400").has_value());
+    EXPECT_EQ(raisedFloatingPointFaults(), FE_OVERFLOW);
+    clearFloatingPointFaults();
 }
 
 TEST_P(NumberTextSyntax, UnderflowReadsAsDenormalOrZeroSilently) {

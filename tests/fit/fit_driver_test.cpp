@@ -432,6 +432,8 @@ TEST_F(FitDriver, AFaultInsideTheLoopKeepsTheLastAcceptedParameters) {
         for (int m = 1; m <= count; ++m)
             lastAccepted[m] = workspace.ParameterVector[m];
         // A time far before zero makes exp(-t * rate) overflow in the build.
+        // Written without announcing it: the exponentials curve 1 shares
+        // with curve 2 until now must not stand in for curve 2's.
         workspace.curves[2].times[5] = -1e300;
     };
     EXPECT_EQ(messageOf(boxes("3", "10"), hooks), "Floating point overflow");

@@ -105,6 +105,7 @@ TEST_F(GoodnessOfFit, CurveWithoutPointsContributesNothing) {
     loadTwoCurves();
     const long double full = sumSquaredResiduals();
     workspace.pointCount[1] = 0;  // its stale data stay in the slot
+    noteCurveDataChanged();
     long double secondOnly = 0.0L;
     for (int j = 1; j <= 2; ++j) {
         const long double r = workspace.curves[2].values[j] - evaluateModelAtPoint(2, j);

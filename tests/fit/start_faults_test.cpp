@@ -72,6 +72,20 @@ class StartFaults : public testing::WorkspaceTest {
         return result;
     }
 
+    // A first Start of `components` with the default time constants that a
+    // fault stops inside its iterations: it leaves the prepared coefficients,
+    // lambda and the log-rates, and nothing reaches the window.
+    void expectFirstStartStopsInItsIterations(int components, const std::string& iterations,
+                                              const std::string& message) {
+        const StartBoxes start = boxes(std::to_string(components), iterations);
+        WorkspaceImage image;
+        image.expectPreparedFirstStart(components);
+        image.expectLogRates(start.timeConstants, 9);
+        EXPECT_EQ(startMessage(start), message);
+        EXPECT_TRUE(image.matchesOutsideTheIterationArrays());
+        EXPECT_TRUE(windowUntouched());
+    }
+
     bool windowUntouched() const {
         return log_.timeConstantWrites == 0 && log_.curveReplacements == 0 && log_.progress.empty();
     }
@@ -239,19 +253,22 @@ TEST_F(StartFaults, DataThatOverflowTheModelStopTheFitAtTheLastAcceptedParameter
     EXPECT_EQ(afterFirstFit.curveReplacements, 1);
 }
 
+TEST_F(StartFaults, AnOverflowInAnExponentialOfASharedAxisStopsTheFirstIteration) {
+    // Three traces recorded at the same times, the first at t = -1, where
+    // exp(-t / 1e-5) overflows: formed once, it stops the fit as it would
+    // for one trace.
+    for (const char* name : {"450.txt", "500.txt", "550.txt"})
+        loadText(name, "-1 0.5\n1e-6 0.4\n1e-5 0.2\n1e-4 0.1\n");
+    expectFirstStartStopsInItsIterations(2, "8", "Floating point overflow");
+}
+
 TEST_F(StartFaults, CurveWhoseTimesAreAllZeroIsASingularSystem) {
     // Every derivative by the log-rate is t * (...) = 0: a zero row and
     // column that the damping cannot lift, and a zero right-hand side. No
     // row can be exchanged for the zero pivot, and the back substitution
     // forms 0 / 0.
     loadText("450.txt", "0 0.5\n0 0.4\n0 0.3\n");
-    StartBoxes start = boxes("1", "5");
-    WorkspaceImage image;
-    image.expectPreparedFirstStart(1);
-    image.expectLogRates(start.timeConstants, 9);
-    EXPECT_EQ(startMessage(start), "Invalid floating point operation");
-    EXPECT_TRUE(image.matchesOutsideTheIterationArrays());
-    EXPECT_TRUE(windowUntouched());
+    expectFirstStartStopsInItsIterations(1, "5", "Invalid floating point operation");
 }
 
 TEST_F(StartFaults, CurveWhoseTimesAreAllEqualIsFittedThroughTheDamping) {

@@ -163,6 +163,7 @@ TEST_F(ResidualTerms, NoOtherEntryDependsOnTheData) {
     for (int c = 1; c <= 2; ++c)
         for (int i = 1; i <= workspace.pointCount[c]; ++i)
             workspace.curves[c].values[i] += 0.125;
+    noteCurveDataChanged();
     buildNormalMatrix();
     auto dependsOnData = [](int row, int column) {
         if (row < column)

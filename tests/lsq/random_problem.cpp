@@ -4,6 +4,7 @@
 #include <random>
 
 #include "data/extended_exp.h"
+#include "data/time_axes.h"
 #include "data/workspace.h"
 
 namespace quorvane::testing {
@@ -33,19 +34,27 @@ void loadRandomProblem(const ProblemShape& shape) {
         const int base = (c - 1) * (n + 1);
         for (int j = 1; j <= n + 1; ++j)
             workspace.ParameterVector[base + j] = -1.0L + 2.0L * unit(generator);
-        const int points = 1 + static_cast<int>(60 * unit(generator));
-        workspace.pointCount[c] = points;
         Curve& curve = workspace.curves[c];
-        for (int i = 1; i <= points; ++i) {
-            const double choice = unit(generator);
-            double x;
-            if (choice < 0.15)  // before time zero, at most half the shortest constant
-                x = -0.5 * static_cast<double>(shortest) * unit(generator);
-            else if (choice < 0.2)
-                x = 0.0;
-            else
-                x = std::pow(10.0, -7.0 + (std::log10(5.0 * static_cast<double>(longest)) + 7.0) *
-                                              unit(generator));
+        const int axisOwner = shape.axes == Axes::kOne                     ? 1
+                              : shape.axes == Axes::kPerPair && c % 2 == 0 ? c - 1
+                                                                           : c;
+        if (axisOwner == c)
+            workspace.pointCount[c] = 1 + static_cast<int>(shape.longestTrace * unit(generator));
+        else
+            workspace.pointCount[c] = workspace.pointCount[axisOwner];
+        for (int i = 1; i <= workspace.pointCount[c]; ++i) {
+            double x = workspace.curves[axisOwner].times[i];
+            if (axisOwner == c) {
+                const double choice = unit(generator);
+                if (choice < 0.15)  // before time zero, at most half the shortest constant
+                    x = -0.5 * static_cast<double>(shortest) * unit(generator);
+                else if (choice < 0.2)
+                    x = 0.0;
+                else
+                    x = std::pow(10.0,
+                                 -7.0 + (std::log10(5.0 * static_cast<double>(longest)) + 7.0) *
+                                            unit(generator));
+            }
             curve.times[i] = x;
             long double value = 0.05L * (unit(generator) - 0.5);
             for (int m = 1; m <= n; ++m)
@@ -53,6 +62,7 @@ void loadRandomProblem(const ProblemShape& shape) {
             curve.values[i] = static_cast<double>(value);
         }
     }
+    noteCurveDataChanged();
 }
 
 }  // namespace quorvane::testing

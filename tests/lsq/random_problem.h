@@ -12,21 +12,30 @@
 
 namespace quorvane::testing {
 
+// How the curves' times relate: each curve its own times (and point count),
+// every curve on one axis, or curves 2k-1 and 2k on one axis each (an odd
+// last curve on its own).
+enum class Axes { kPerCurve, kOne, kPerPair };
+
 struct ProblemShape {
     int components;
     int curves;
     std::uint64_t seed;
     long double lambda;
+    Axes axes = Axes::kPerCurve;
+    int longestTrace = 60;  // a trace has 1..longestTrace points
 };
 
 inline void PrintTo(const ProblemShape& shape, std::ostream* out) {
+    static const char* const kAxes[] = {"an axis per curve", "one axis", "an axis per pair"};
     *out << shape.components << " components, " << shape.curves << " curves, seed " << shape.seed
-         << ", lambda " << static_cast<double>(shape.lambda);
+         << ", lambda " << static_cast<double>(shape.lambda) << ", "
+         << kAxes[static_cast<int>(shape.axes)] << ", up to " << shape.longestTrace << " points";
 }
 
 // Fills the workspace (already zero-filled by the fixture) with a problem of
-// `shape`: curveCount, componentCount, the curve data, ParameterVector
-// entries 1..N and lambda.
+// `shape`: curveCount, componentCount, the curve data (announced as changed),
+// ParameterVector entries 1..N and lambda.
 void loadRandomProblem(const ProblemShape& shape);
 
 // Bitwise identity of two extended values: the 10 significant bytes of the

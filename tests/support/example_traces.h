@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "data/time_axes.h"
 #include "data/trace_reader.h"
 #include "data/workspace.h"
 
@@ -31,6 +32,7 @@ inline void loadPicosecondExamples(double scale = 1.0) {
         for (int i = 1; i <= workspace.pointCount[c]; ++i)
             workspace.curves[c].times[i] *= scale;
     }
+    noteCurveDataChanged();
 }
 
 }  // namespace quorvane::testing

@@ -13,14 +13,17 @@
 
 #include "data/floating_point.h"
 #include "data/number_text.h"
+#include "data/time_axes.h"
 #include "data/workspace.h"
 
 namespace quorvane::testing {
 
 // Zero-fills the whole workspace (the state at process start), sets the
-// point as decimal separator and clears the floating-point flags.
+// point as decimal separator and clears the floating-point flags. Like every
+// direct write of curve data, the fill is announced (data/time_axes.h).
 inline void resetWholeWorkspace() {
     std::memset(static_cast<void*>(&workspace), 0, sizeof workspace);
+    noteCurveDataChanged();
     setDecimalSeparator('.');
     clearFloatingPointFaults();
 }
@@ -66,6 +69,7 @@ inline int addCurve(const std::vector<double>& times, const std::vector<double>&
         workspace.curves[c].values[i + 1] = values[i];
     }
     workspace.pointCount[c] = static_cast<int>(times.size());
+    noteCurveDataChanged();
     return c;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "data/time_axes.h"
 #include "data/workspace.h"
 #include "fit/model.h"
 
@@ -36,6 +37,7 @@ inline void loadTwoCurvesThreeComponents() {
         for (int j = 1; j <= 60; ++j)
             workspace.curves[c].values[j] = static_cast<double>(evaluateModelAtPoint(c, j));
     }
+    noteCurveDataChanged();
     workspace.lambda = 0.001L;
 }
 

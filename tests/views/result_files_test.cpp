@@ -7,6 +7,7 @@
 
 #include "data/error.h"
 #include "data/number_format.h"
+#include "data/time_axes.h"
 #include "fit/model.h"
 #include "lsq/normal_equations.h"
 #include "support/test_support.h"
@@ -94,6 +95,7 @@ TEST_F(ResultFiles, CurvesReadBackToTheDataTheModelAndTheResidual) {
     fittedState();
     // A value that no model point equals, so that the residuals are not 0.
     workspace.curves[2].values[7] += 1e-3;
+    noteCurveDataChanged();
     saveResults(path("fit"), titles);
     const std::vector<std::string> lines = split(readFile(path("fit-curves.csv")), '\n');
     ASSERT_EQ(lines.size(), 1u + 120);
