@@ -38,14 +38,17 @@ struct PassInputs {
     int stride;  // rows of a store column: the most points of any curve, at least 1
 };
 
-// A work store holds 3n+2 columns of `stride` rows:
+// An axis store holds 3n+2 columns of `stride` rows:
 //   0..n-1     E_1..E_n
 //   n..2n      Phi_0..Phi_n, factored in place (Q_B and R_B)
 //   2n+1..3n   x w_j E_j, then Q_B^T of it, factored in place from row
 //              rank(Phi) on (Q_U and R_U)
-//   3n+1       a curve's values y_c, then Q_B^T y_c, then Q_U^T of that
-int storeColumns(int n) {
-    return 3 * n + 2;
+//   3n+1       the column of a curve worked on its own axis
+// A curve column holds a curve's values y_c, then Q_B^T y_c, then Q_U^T of
+// that.
+std::size_t axisStoreSize(const PassInputs& inputs) {
+    return static_cast<std::size_t>(3 * inputs.componentCount + 2) *
+           static_cast<std::size_t>(inputs.stride);
 }
 
 long double* storeColumn(long double* store, int stride, int index) {
@@ -56,15 +59,12 @@ const long double* storeColumn(const long double* store, int stride, int index) 
     return store + static_cast<std::ptrdiff_t>(index) * stride;
 }
 
-long double* curveColumn(long double* store, const PassInputs& inputs) {
-    return storeColumn(store, inputs.stride, 3 * inputs.componentCount + 1);
-}
-
-// The stores of the tasks that run at one time: one per thread, and one for
-// the shared axis whose curves they work on. Grown on the calling thread
-// before the loops; a task takes a free one and gives it back.
-class WorkStores {
+// Stores for the tasks that run at one time; a task takes a free one and
+// gives it back. Grown on the calling thread before a loop, so that the
+// loops allocate nothing.
+class StoreSet {
   public:
+    // Stores 0..count-1 hold at least `size` values.
     void prepare(int count, std::size_t size) {
         count_ = count;
         for (int s = 0; s < count; ++s)
@@ -84,13 +84,16 @@ class WorkStores {
 
   private:
     int count_ = 0;
-    std::vector<long double> stores_[kMaxParallelThreads + 1];
-    std::atomic<bool> busy_[kMaxParallelThreads + 1] = {};
+    std::vector<long double> stores_[kMaxParallelThreads];
+    std::atomic<bool> busy_[kMaxParallelThreads] = {};
 };
 
-WorkStores workStores;
+// The shared axis at work (store 0), or one per task of curves on axes of
+// their own; a curve column per task of curves on a shared axis.
+StoreSet axisStores;
+StoreSet curveColumns;
 
-// What the curves of one time axis share, in a work store.
+// What the curves of one time axis share, in an axis store.
 struct Axis {
     const long double* store;
     int points;
@@ -186,12 +189,14 @@ void projectOnAxis(int curve, const PassInputs& inputs, const Axis& axis, long d
 
     // Residuals in the model's order.
     const long double* a = slot.coefficients;
-    const long double* firstExponentials = axis.store;
+    const long double* exponentials[kMaxComponents + 1] = {};
+    for (int j = 1; j <= n; ++j)
+        exponentials[j] = storeColumn(axis.store, stride, j - 1);
     long double sum = 0.0L;
     for (int i = 0; i < points; ++i) {
-        long double model = a[0] + a[1] * firstExponentials[i];
+        long double model = a[0] + a[1] * exponentials[1][i];
         for (int j = 2; j <= n; ++j)
-            model = model + a[j] * storeColumn(axis.store, stride, j - 1)[i];
+            model = model + a[j] * exponentials[j][i];
         const long double r = static_cast<long double>(values[i + 1]) - model;
         sum = sum + r * r;
     }
@@ -220,7 +225,9 @@ void projectOnOwnAxis(int curve, const PassInputs& inputs, long double* store) {
     clearFloatingPointFaults();
     Axis axis;
     formAxis(curve, inputs, store, axis);
-    projectOnAxis(curve, inputs, axis, curveColumn(store, inputs), curveSlots[curve]);
+    projectOnAxis(curve, inputs, axis,
+                  storeColumn(store, inputs.stride, 3 * inputs.componentCount + 1),
+                  curveSlots[curve]);
 }
 
 // Which curves share an axis in this projection: those of an axis of
@@ -228,7 +235,9 @@ void projectOnOwnAxis(int curve, const PassInputs& inputs, long double* store) {
 // least two of them.
 struct SharingPlan {
     int loneCount;
-    int lone[kMaxCurves];  // curves on an axis of their own
+    // Curves on an axis of their own; those whose times turn out not to be
+    // their shared axis's are added after the shared axes.
+    int lone[kMaxCurves];
     int axisCount;
     // Shared axis a's curves, in increasing order (its first curve first):
     // sharing[axisStart[a]] .. sharing[axisStart[a + 1] - 1], a = 0-based.
@@ -303,39 +312,45 @@ void projectCurves(const long double* logRates, const long double* judged, Proje
 
     SharingPlan plan;
     planSharing(curves, plan);
-    const std::size_t storeSize =
-        static_cast<std::size_t>(storeColumns(n)) * static_cast<std::size_t>(inputs.stride);
-    workStores.prepare(parallelThreadCount() + (plan.axisCount > 0 ? 1 : 0), storeSize);
+    const int threads = parallelThreadCount();
+    if (plan.axisCount > 0) {
+        axisStores.prepare(1, axisStoreSize(inputs));
+        curveColumns.prepare(threads < curves ? threads : curves,
+                             static_cast<std::size_t>(inputs.stride));
+    }
 
-    auto lonePass = [&inputs, &plan](int index) {
-        const int store = workStores.acquire();
-        projectOnOwnAxis(plan.lone[index], inputs, workStores.data(store));
-        workStores.release(store);
-    };
-    parallelFor(0, plan.loneCount - 1, lonePass);
-    clearFloatingPointFaults();
-
+    // Written by a sharing curve's task: its times are not its axis's.
+    bool ownAxis[kMaxCurves + 1] = {};
     for (int a = 0; a < plan.axisCount; ++a) {
         const int first = plan.sharing[plan.axisStart[a]];
-        const int axisStore = workStores.acquire();
         Axis axis;
-        formAxis(first, inputs, workStores.data(axisStore), axis);
+        formAxis(first, inputs, axisStores.data(0), axis);
         auto sharingPass = [&](int index) {
             const int curve = plan.sharing[index];
-            const int store = workStores.acquire();
-            long double* own = workStores.data(store);
-            if (curve == first || sameTimes(curve, first)) {
-                clearFloatingPointFaults();
-                projectOnAxis(curve, inputs, axis, curveColumn(own, inputs), curveSlots[curve]);
-            } else {
-                projectOnOwnAxis(curve, inputs, own);
+            if (curve != first && !sameTimes(curve, first)) {
+                ownAxis[curve] = true;
+                return;
             }
-            workStores.release(store);
+            const int column = curveColumns.acquire();
+            clearFloatingPointFaults();
+            projectOnAxis(curve, inputs, axis, curveColumns.data(column), curveSlots[curve]);
+            curveColumns.release(column);
         };
         parallelFor(plan.axisStart[a], plan.axisStart[a + 1] - 1, sharingPass);
         clearFloatingPointFaults();
-        workStores.release(axisStore);
     }
+
+    for (int c = 1; c <= curves; ++c)
+        if (ownAxis[c])
+            plan.lone[plan.loneCount++] = c;
+    axisStores.prepare(threads < plan.loneCount ? threads : plan.loneCount, axisStoreSize(inputs));
+    auto lonePass = [&inputs, &plan](int index) {
+        const int store = axisStores.acquire();
+        projectOnOwnAxis(plan.lone[index], inputs, axisStores.data(store));
+        axisStores.release(store);
+    };
+    parallelFor(0, plan.loneCount - 1, lonePass);
+    clearFloatingPointFaults();
 
     result = Projection{};
     result.sumOfSquares = 0.0L;
