@@ -49,7 +49,8 @@ void registerRun(const char* name, const char* iterations) {
                 return;
             }
             std::vector<std::string> arguments = {QUORVANE_FIT_PATH, "-n", "3", "-i", iterations};
-            for (const std::string& path : writeTraceFiles(folder, 8, 2000, 3))
+            for (const std::string& path : writeTraceFiles(
+                     folder, kBatchRunSize.curves, kBatchRunSize.points, kBatchRunSize.components))
                 arguments.push_back(path);
             for (auto _ : state) {
                 if (!runQuietly(arguments)) {

@@ -22,6 +22,8 @@ struct ProblemSize {
 inline constexpr ProblemSize kCapacity{40, 20000, 6};
 inline constexpr ProblemSize kCapacityAxisPerTrace{40, 20000, 6, 1e-10};
 inline constexpr ProblemSize kMidSize{10, 2000, 3};
+// The traces of the whole quorvane-fit run measured by batch_run_bench.cpp.
+inline constexpr ProblemSize kBatchRunSize{8, 2000, 3};
 // The covariance command at N' = (6+1)*40 + 6 = 286 with short traces, so
 // that the build does not hide the inversion.
 inline constexpr ProblemSize kCovarianceShort{40, 500, 6};

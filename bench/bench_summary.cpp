@@ -164,12 +164,21 @@ void printSummary(const SummaryReporter& reporter) {
     table.time("loadTraceFile", n::kLoadTrace);
     std::printf("    (target < 0.02 s)\n");
 
-    std::printf("(8) variable projection: one iteration, 40 x 20000, n = 6\n");
+    std::printf("(8) variable projection: one iteration, 40 x 20000, n = 6, one axis\n");
     table.time("1 thread", n::kProjectionOneThread);
     table.time("all threads", n::kProjectionAllThreads);
-    table.ratio("one designed iteration (1) over it, 1 thread", n::kCapacityOneThread,
-                n::kProjectionOneThread, "");
-    table.ratio("the same, all threads", n::kCapacityAllThreads, n::kProjectionAllThreads, "");
+    table.ratio("speed-up, all threads over 1", n::kProjectionOneThread, n::kProjectionAllThreads,
+                "");
+    table.ratio("it over one designed iteration (1), 1 thread", n::kProjectionOneThread,
+                n::kCapacityOneThread, "");
+    table.ratio("the same, all threads", n::kProjectionAllThreads, n::kCapacityAllThreads, "");
+    std::printf("(8b) the same with every trace on an axis of its own\n");
+    table.time("1 thread", n::kProjectionAxisPerTraceOneThread);
+    table.time("all threads", n::kProjectionAxisPerTraceAllThreads);
+    table.ratio("speed-up, all threads over 1", n::kProjectionAxisPerTraceOneThread,
+                n::kProjectionAxisPerTraceAllThreads, "");
+    table.ratio("it over one designed iteration (1b), 1 thread",
+                n::kProjectionAxisPerTraceOneThread, n::kAxisPerTraceOneThread, "");
 
     std::printf("(9) examples/picosecond, 3 components from 2, 20, 50\n");
     table.time("variable projection to the minimum", n::kPicosecondProjectionFit);
@@ -182,6 +191,7 @@ void printSummary(const SummaryReporter& reporter) {
     table.time("8 iterations", n::kBatchRun, 1e3, "ms");
     table.time("no iteration: all outside the iterations", n::kBatchRunWithoutIterations, 1e3,
                "ms");
+    table.time("the verdict after it (all threads)", n::kBatchRunVerdict, 1e3, "ms");
 }
 
 }  // namespace quorvane::bench

@@ -37,9 +37,14 @@ inline constexpr const char* kCovarianceCapacity = "covariance_command/N286_40x2
 inline constexpr const char* kInversion = "invert_normal_matrix/N286";
 inline constexpr const char* kLoadTrace = "load_trace/20000_lines";
 inline constexpr const char* kProjectionOneThread =
-    "varpro_iteration/capacity_40x20000_n6/threads:1";
+    "varpro_iteration/capacity_40x20000_n6_one_axis/threads:1";
 inline constexpr const char* kProjectionAllThreads =
-    "varpro_iteration/capacity_40x20000_n6/threads:all";
+    "varpro_iteration/capacity_40x20000_n6_one_axis/threads:all";
+inline constexpr const char* kProjectionAxisPerTraceOneThread =
+    "varpro_iteration/capacity_40x20000_n6_axis_per_trace/threads:1";
+inline constexpr const char* kProjectionAxisPerTraceAllThreads =
+    "varpro_iteration/capacity_40x20000_n6_axis_per_trace/threads:all";
+inline constexpr const char* kBatchRunVerdict = "verdict/8x2000_n3";
 inline constexpr const char* kPicosecondProjectionFit = "varpro_fit/picosecond_40x300_n3";
 inline constexpr const char* kPicosecondClassicFit = "classic_fit_50/picosecond_40x300_n3";
 inline constexpr const char* kBatchRun = "quorvane-fit/8x2000_n3/iterations:8";

@@ -1,7 +1,9 @@
 // The variable-projection method: one of its iterations at capacity (one
 // projection of every curve at trial log-rates and one trust-region step),
-// to set beside one designed iteration of the same problem; and a whole fit
-// of the picosecond examples to the minimum, with its iteration count.
+// on one axis and with an axis per trace, to set beside one designed
+// iteration of the same problem; a whole fit of the picosecond examples to
+// the minimum, with its iteration count; and the verdict that every fit of
+// the small batch problem pays.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -15,6 +17,7 @@
 #include "data/thread_pool.h"
 #include "data/trace_reader.h"
 #include "data/workspace.h"
+#include "fit/convergence_verdict.h"
 #include "fit/curve_projection.h"
 #include "fit/fit_driver.h"
 
@@ -22,8 +25,8 @@ namespace quorvane::bench {
 
 namespace {
 
-void projectionIteration(benchmark::State& state, int threads) {
-    loadProblem(kCapacity);
+void projectionIteration(benchmark::State& state, const ProblemSize& size, int threads) {
+    loadProblem(size);
     setParallelThreadCount(threads);
     const int n = workspace.componentCount;
     long double logRates[kMaxComponents + 1] = {};
@@ -43,6 +46,14 @@ void projectionIteration(benchmark::State& state, int threads) {
     if (!projection->valid)
         state.SkipWithError("the projection faulted");
     setParallelThreadCount(0);
+}
+
+// The verdict after a fit of the quorvane-fit problem of (10), at the
+// parameters near the minimum that the problem starts from.
+void batchRunVerdict(benchmark::State& state) {
+    loadProblem(kBatchRunSize);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(judgeFit(FitRecord{}).expectedFall);
 }
 
 // A Start of 3 components from t = 2, 20, 50 on examples/picosecond.
@@ -84,15 +95,22 @@ void registerBenchmark(const char* name, int iterations, Body body) {
 
 void registerVariableProjectionBenchmarks() {
     registerBenchmark(names::kProjectionOneThread, 3,
-                      [](benchmark::State& state) { projectionIteration(state, 1); });
+                      [](benchmark::State& state) { projectionIteration(state, kCapacity, 1); });
     registerBenchmark(names::kProjectionAllThreads, 3,
-                      [](benchmark::State& state) { projectionIteration(state, 0); });
+                      [](benchmark::State& state) { projectionIteration(state, kCapacity, 0); });
+    registerBenchmark(names::kProjectionAxisPerTraceOneThread, 3, [](benchmark::State& state) {
+        projectionIteration(state, kCapacityAxisPerTrace, 1);
+    });
+    registerBenchmark(names::kProjectionAxisPerTraceAllThreads, 3, [](benchmark::State& state) {
+        projectionIteration(state, kCapacityAxisPerTrace, 0);
+    });
     registerBenchmark(names::kPicosecondProjectionFit, 3, [](benchmark::State& state) {
         picosecondFit(state, FitMethod::VariableProjection, "30");
     });
     registerBenchmark(names::kPicosecondClassicFit, 1, [](benchmark::State& state) {
         picosecondFit(state, FitMethod::Classic, "50");
     });
+    registerBenchmark(names::kBatchRunVerdict, 50, batchRunVerdict);
 }
 
 }  // namespace quorvane::bench

@@ -15,13 +15,6 @@ struct Grouping {
 
 Grouping grouping;
 
-bool sameAxis(int a, int b) {
-    const int points = workspace.pointCount[a];
-    return points == workspace.pointCount[b] &&
-           std::memcmp(&workspace.curves[a].times[1], &workspace.curves[b].times[1],
-                       sizeof(double) * static_cast<std::size_t>(points > 0 ? points : 0)) == 0;
-}
-
 // Each curve is compared with the first curve of every axis found so far;
 // distinct axes usually differ at their first point, so this costs little
 // more than one pass over the times of the curves that do share an axis.
@@ -33,7 +26,7 @@ void findAxes() {
     for (int c = 1; c <= axes.curveCount; ++c) {
         int found = 0;
         for (int a = 1; a <= axes.axisCount && found == 0; ++a)
-            if (sameAxis(c, firstCurveOfAxis[a]))
+            if (sameTimes(c, firstCurveOfAxis[a]))
                 found = a;
         if (found == 0) {
             found = ++axes.axisCount;
@@ -46,6 +39,13 @@ void findAxes() {
 }
 
 }  // namespace
+
+bool sameTimes(int a, int b) {
+    const int points = workspace.pointCount[a];
+    return points == workspace.pointCount[b] &&
+           std::memcmp(&workspace.curves[a].times[1], &workspace.curves[b].times[1],
+                       sizeof(double) * static_cast<std::size_t>(points > 0 ? points : 0)) == 0;
+}
 
 void noteCurveDataChanged() {
     ++generation;

@@ -38,6 +38,11 @@ struct TimeAxes {
     int axis[kMaxCurves + 1];
 };
 
+// Curves a and b of the workspace have the same point count and the same
+// times, bit for bit: the test the grouping applies, for a user that checks
+// a grouping against the data as they are now.
+bool sameTimes(int a, int b);
+
 // The grouping of curves 1..workspace.curveCount, found anew when the curve
 // data changed since it was last found. Called on the thread that owns the
 // workspace.

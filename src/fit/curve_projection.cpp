@@ -1,11 +1,13 @@
 #include "fit/curve_projection.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
 #include "data/extended_exp.h"
 #include "data/thread_pool.h"
+#include "data/time_axes.h"
 #include "lsq/householder_qr.h"
 
 namespace quorvane {
@@ -24,7 +26,7 @@ struct CurveSlot {
     FloatingPointFaults faults;
 };
 
-// Written by each curve's task, read after the loop. Static like the
+// Written by each curve's task, read after the loops. Static like the
 // workspace; one projection at a time.
 CurveSlot curveSlots[kMaxCurves + 1];
 long double stackedTriangles[kMaxCurves * kMaxComponents * (kMaxComponents + 1)];
@@ -33,16 +35,116 @@ struct PassInputs {
     int componentCount;
     long double rate[kMaxComponents + 1];  // w_j = exp(k_j)
     const long double* judged;
+    int stride;  // rows of a store column: the most points of any curve, at least 1
 };
 
-// Column-major scratch of one curve: E_1..E_n, Phi_0..Phi_n, V_1..V_n, y;
-// one per thread, grown when a longer curve comes.
-long double* curveScratch(int rows, int columns) {
-    thread_local std::vector<long double> scratch;
-    const std::size_t size = static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
-    if (scratch.size() < size)
-        scratch.resize(size);
-    return scratch.data();
+// An axis store holds 3n+2 columns of `stride` rows:
+//   0..n-1     E_1..E_n
+//   n..2n      Phi_0..Phi_n, factored in place (Q_B and R_B)
+//   2n+1..3n   x w_j E_j, then Q_B^T of it, factored in place from row
+//              rank(Phi) on (Q_U and R_U)
+//   3n+1       the column of a curve worked on its own axis
+// A curve column holds a curve's values y_c, then Q_B^T y_c, then Q_U^T of
+// that.
+std::size_t axisStoreSize(const PassInputs& inputs) {
+    return static_cast<std::size_t>(3 * inputs.componentCount + 2) *
+           static_cast<std::size_t>(inputs.stride);
+}
+
+long double* storeColumn(long double* store, int stride, int index) {
+    return store + static_cast<std::ptrdiff_t>(index) * stride;
+}
+
+const long double* storeColumn(const long double* store, int stride, int index) {
+    return store + static_cast<std::ptrdiff_t>(index) * stride;
+}
+
+// Stores for the tasks that run at one time; a task takes a free one and
+// gives it back. Grown on the calling thread before a loop, so that the
+// loops allocate nothing.
+class StoreSet {
+  public:
+    // Stores 0..count-1 hold at least `size` values.
+    void prepare(int count, std::size_t size) {
+        count_ = count;
+        for (int s = 0; s < count; ++s)
+            if (stores_[s].size() < size)
+                stores_[s].resize(size);
+    }
+
+    int acquire() {
+        for (int s = 0;; s = (s + 1) % count_)
+            if (!busy_[s].exchange(true, std::memory_order_acquire))
+                return s;
+    }
+
+    void release(int store) { busy_[store].store(false, std::memory_order_release); }
+
+    long double* data(int store) { return stores_[store].data(); }
+
+  private:
+    int count_ = 0;
+    std::vector<long double> stores_[kMaxParallelThreads];
+    std::atomic<bool> busy_[kMaxParallelThreads] = {};
+};
+
+// The shared axis at work (store 0), or one per task of curves on axes of
+// their own; a curve column per task of curves on a shared axis.
+StoreSet axisStores;
+StoreSet curveColumns;
+
+// What the curves of one time axis share, in an axis store.
+struct Axis {
+    const long double* store;
+    int points;
+    HouseholderFactors basis;    // of Phi
+    HouseholderFactors kaufman;  // of U, from row basis.rank on
+    FloatingPointFaults faults;  // raised while the axis was formed
+};
+
+// Forms the axis of `curve`'s times. Outside a loop its columns are split
+// over the threads; inside a task they are formed in turn. Leaves the
+// calling thread's flags clear.
+void formAxis(int curve, const PassInputs& inputs, long double* store, Axis& axis) {
+    const int n = inputs.componentCount;
+    const int stride = inputs.stride;
+    const int points = workspace.pointCount[curve];
+    const double* times = workspace.curves[curve].times;
+    axis.store = store;
+    axis.points = points;
+    long double* const basis = storeColumn(store, stride, n);
+    long double* const directions = storeColumn(store, stride, 2 * n + 1);
+
+    FloatingPointFaults exponentialFaults[kMaxComponents + 1] = {};
+    auto formColumn = [&](int j) {
+        long double* exponentials = storeColumn(store, stride, j - 1);
+        const long double negativeRate = -inputs.rate[j];
+        for (int i = 0; i < points; ++i)
+            exponentials[i] = negativeRate * static_cast<long double>(times[i + 1]);
+        exponentialFaults[j] = extendedExpBlock(exponentials, exponentials, points);
+        long double* basisColumn = storeColumn(basis, stride, j);
+        long double* direction = storeColumn(directions, stride, j - 1);
+        for (int i = 0; i < points; ++i) {
+            basisColumn[i] = exponentials[i];
+            direction[i] =
+                inputs.rate[j] * static_cast<long double>(times[i + 1]) * exponentials[i];
+        }
+    };
+    FloatingPointFaults faults = parallelFor(1, n, formColumn);
+    for (int i = 0; i < points; ++i)
+        basis[i] = 1.0L;
+    householderFactor(basis, stride, 0, points, n + 1, n + 1, kIndependenceTolerance, axis.basis);
+    auto projectDirection = [&](int j) {
+        applyHouseholderTranspose(basis, stride, points, axis.basis,
+                                  storeColumn(directions, stride, j - 1));
+    };
+    faults |= parallelFor(1, n, projectDirection);
+    householderFactor(directions, stride, axis.basis.rank, points, n, n, kIndependenceTolerance,
+                      axis.kaufman);
+    for (int j = 1; j <= n; ++j)
+        faults |= exponentialFaults[j];
+    axis.faults = faults | raisedFloatingPointFaults();
+    clearFloatingPointFaults();
 }
 
 void judgeCoefficients(const long double* basis, int stride, const HouseholderFactors& factors,
@@ -66,81 +168,106 @@ void judgeCoefficients(const long double* basis, int stride, const HouseholderFa
         slot.change = fmaxl(slot.change, fabsl(difference[j]) / largest);
 }
 
-void projectCurve(int curve, const PassInputs& inputs, CurveSlot& slot) {
-    clearFloatingPointFaults();
+// Curve c's pass on its axis; `transformed` is a column of the task's own
+// store. Leaves the calling thread's flags clear.
+void projectOnAxis(int curve, const PassInputs& inputs, const Axis& axis, long double* transformed,
+                   CurveSlot& slot) {
     const int n = inputs.componentCount;
-    const int points = workspace.pointCount[curve];
-    const int stride = points > 0 ? points : 1;
-    const Curve& data = workspace.curves[curve];
-    long double* scratch = curveScratch(stride, 3 * n + 2);
-    const auto column = [scratch, stride](int index) {
-        return scratch + static_cast<std::ptrdiff_t>(index) * stride;
-    };
-    long double* const basis = column(n);  // Phi_0..Phi_n, then V_1..V_n, y
-    long double* const values = column(3 * n + 1);
-
-    FloatingPointFaults faults = 0;
-    for (int j = 1; j <= n; ++j) {
-        long double* exponentials = column(j - 1);
-        const long double negativeRate = -inputs.rate[j];
-        for (int i = 0; i < points; ++i)
-            exponentials[i] = negativeRate * static_cast<long double>(data.times[i + 1]);
-        faults |= extendedExpBlock(exponentials, exponentials, points);
-    }
-    for (int i = 0; i < points; ++i) {
-        basis[i] = 1.0L;
-        values[i] = static_cast<long double>(data.values[i + 1]);
-    }
-    for (int j = 1; j <= n; ++j) {
-        const long double* exponentials = column(j - 1);
-        long double* target = column(n + j);
-        for (int i = 0; i < points; ++i)
-            target[i] = exponentials[i];
-    }
+    const int stride = inputs.stride;
+    const int points = axis.points;
+    const double* values = workspace.curves[curve].values;
+    const long double* const basis = storeColumn(axis.store, stride, n);
+    const long double* const directions = storeColumn(axis.store, stride, 2 * n + 1);
 
     // The linear least-squares solve at these rates.
-    HouseholderFactors linear;
-    householderFactor(basis, stride, 0, points, n + 1, n + 1, kIndependenceTolerance, linear);
-    applyHouseholderTranspose(basis, stride, points, linear, values);
-    householderSolve(basis, stride, linear, 2 * n + 1, slot.coefficients);
+    for (int i = 0; i < points; ++i)
+        transformed[i] = static_cast<long double>(values[i + 1]);
+    applyHouseholderTranspose(basis, stride, points, axis.basis, transformed);
+    householderSolve(basis, stride, axis.basis, transformed, slot.coefficients);
     for (int j = 0; j <= n; ++j)
-        slot.dependent[j] = !linear.independent[j];
+        slot.dependent[j] = !axis.basis.independent[j];
 
     // Residuals in the model's order.
     const long double* a = slot.coefficients;
+    const long double* exponentials[kMaxComponents + 1] = {};
+    for (int j = 1; j <= n; ++j)
+        exponentials[j] = storeColumn(axis.store, stride, j - 1);
     long double sum = 0.0L;
     for (int i = 0; i < points; ++i) {
-        long double model = a[0] + a[1] * column(0)[i];
+        long double model = a[0] + a[1] * exponentials[1][i];
         for (int j = 2; j <= n; ++j)
-            model = model + a[j] * column(j - 1)[i];
-        const long double r = static_cast<long double>(data.values[i + 1]) - model;
+            model = model + a[j] * exponentials[j][i];
+        const long double r = static_cast<long double>(values[i + 1]) - model;
         sum = sum + r * r;
     }
     slot.sumOfSquares = sum;
 
-    // Kaufman's Jacobian, V_j = a*_j x w_j E_j, projected and reduced.
-    for (int j = 1; j <= n; ++j) {
-        const long double* exponentials = column(j - 1);
-        long double* derivative = column(2 * n + j);
-        const long double weight = a[j] * inputs.rate[j];
-        for (int i = 0; i < points; ++i)
-            derivative[i] = weight * static_cast<long double>(data.times[i + 1]) * exponentials[i];
-        applyHouseholderTranspose(basis, stride, points, linear, derivative);
+    // [R_U D_c | Q_U^T r_c], r_c being rows rank(Phi).. of Q_B^T y_c.
+    applyHouseholderTranspose(directions, stride, points, axis.kaufman, transformed);
+    const int first = axis.basis.rank;
+    for (int t = 0; t < n; ++t) {
+        for (int l = 0; l < n; ++l)
+            slot.triangle[t][l] =
+                triangleEntry(directions, stride, axis.kaufman, first + t, l) * a[l + 1];
+        slot.triangle[t][n] = t < axis.kaufman.rank ? transformed[first + t] : 0.0L;
     }
-    HouseholderFactors jacobian;
-    long double* const derivatives = column(2 * n + 1);
-    householderFactor(derivatives, stride, linear.rank, points, n, n + 1, kIndependenceTolerance,
-                      jacobian);
-    for (int t = 0; t < n; ++t)
-        for (int l = 0; l <= n; ++l)
-            slot.triangle[t][l] = triangleEntry(derivatives, stride, jacobian, linear.rank + t, l);
 
     slot.excess = 0.0L;
     slot.change = 0.0L;
     if (inputs.judged != nullptr)
-        judgeCoefficients(basis, stride, linear, inputs.judged, curve, n, slot);
-    slot.faults = faults | raisedFloatingPointFaults();
+        judgeCoefficients(basis, stride, axis.basis, inputs.judged, curve, n, slot);
+    slot.faults = axis.faults | raisedFloatingPointFaults();
     clearFloatingPointFaults();
+}
+
+// A curve on an axis of its own: its axis, then its pass, in one store.
+void projectOnOwnAxis(int curve, const PassInputs& inputs, long double* store) {
+    clearFloatingPointFaults();
+    Axis axis;
+    formAxis(curve, inputs, store, axis);
+    projectOnAxis(curve, inputs, axis,
+                  storeColumn(store, inputs.stride, 3 * inputs.componentCount + 1),
+                  curveSlots[curve]);
+}
+
+// Which curves share an axis in this projection: those of an axis of
+// time_axes.h with the point count of its first curve, when there are at
+// least two of them.
+struct SharingPlan {
+    int loneCount;
+    // Curves on an axis of their own; those whose times turn out not to be
+    // their shared axis's are added after the shared axes.
+    int lone[kMaxCurves];
+    int axisCount;
+    // Shared axis a's curves, in increasing order (its first curve first):
+    // sharing[axisStart[a]] .. sharing[axisStart[a + 1] - 1], a = 0-based.
+    int axisStart[kMaxCurves + 1];
+    int sharing[kMaxCurves];
+};
+
+void planSharing(int curves, SharingPlan& plan) {
+    const TimeAxes& axes = timeAxes();
+    int curvesOf[kMaxCurves + 1] = {};
+    const auto onAxisOf = [&axes](int c) {
+        return workspace.pointCount[c] == workspace.pointCount[axes.representative[c]];
+    };
+    for (int c = 1; c <= curves; ++c)
+        if (onAxisOf(c))
+            ++curvesOf[axes.representative[c]];
+    plan.loneCount = 0;
+    plan.axisCount = 0;
+    int shared = 0;
+    for (int c = 1; c <= curves; ++c) {
+        if (curvesOf[axes.representative[c]] < 2 || !onAxisOf(c)) {
+            plan.lone[plan.loneCount++] = c;
+        } else if (axes.representative[c] == c) {
+            plan.axisStart[plan.axisCount++] = shared;
+            for (int member = c; member <= curves; ++member)
+                if (axes.representative[member] == c && onAxisOf(member))
+                    plan.sharing[shared++] = member;
+        }
+    }
+    plan.axisStart[plan.axisCount] = shared;
 }
 
 // The stacked triangles of curves 1..C reduced to the whole fit's R, Q^T r.
@@ -177,9 +304,52 @@ void projectCurves(const long double* logRates, const long double* judged, Proje
     for (int j = 1; j <= n; ++j)
         inputs.rate[j] = extendedExp(logRates[j]);
     FloatingPointFaults faults = raisedFloatingPointFaults();
+    clearFloatingPointFaults();
+    inputs.stride = 1;
+    for (int c = 1; c <= curves; ++c)
+        if (workspace.pointCount[c] > inputs.stride)
+            inputs.stride = workspace.pointCount[c];
 
-    auto pass = [&inputs](int curve) { projectCurve(curve, inputs, curveSlots[curve]); };
-    parallelFor(1, curves, pass);
+    SharingPlan plan;
+    planSharing(curves, plan);
+    const int threads = parallelThreadCount();
+    if (plan.axisCount > 0) {
+        axisStores.prepare(1, axisStoreSize(inputs));
+        curveColumns.prepare(threads < curves ? threads : curves,
+                             static_cast<std::size_t>(inputs.stride));
+    }
+
+    // Written by a sharing curve's task: its times are not its axis's.
+    bool ownAxis[kMaxCurves + 1] = {};
+    for (int a = 0; a < plan.axisCount; ++a) {
+        const int first = plan.sharing[plan.axisStart[a]];
+        Axis axis;
+        formAxis(first, inputs, axisStores.data(0), axis);
+        auto sharingPass = [&](int index) {
+            const int curve = plan.sharing[index];
+            if (curve != first && !sameTimes(curve, first)) {
+                ownAxis[curve] = true;
+                return;
+            }
+            const int column = curveColumns.acquire();
+            clearFloatingPointFaults();
+            projectOnAxis(curve, inputs, axis, curveColumns.data(column), curveSlots[curve]);
+            curveColumns.release(column);
+        };
+        parallelFor(plan.axisStart[a], plan.axisStart[a + 1] - 1, sharingPass);
+        clearFloatingPointFaults();
+    }
+
+    for (int c = 1; c <= curves; ++c)
+        if (ownAxis[c])
+            plan.lone[plan.loneCount++] = c;
+    axisStores.prepare(threads < plan.loneCount ? threads : plan.loneCount, axisStoreSize(inputs));
+    auto lonePass = [&inputs, &plan](int index) {
+        const int store = axisStores.acquire();
+        projectOnOwnAxis(plan.lone[index], inputs, axisStores.data(store));
+        axisStores.release(store);
+    };
+    parallelFor(0, plan.loneCount - 1, lonePass);
     clearFloatingPointFaults();
 
     result = Projection{};

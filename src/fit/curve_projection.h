@@ -2,27 +2,56 @@
 // every curve's offset and amplitudes are the exact linear least-squares
 // solution, and what is left to fit are the n log-rates alone.
 //
-// Curve c with points (x_i, y_i), i = 1..Q, has the basis
+// A time axis x_1..x_Q (data/time_axes.h: the curves with the same times)
+// has the basis
 //   Phi = [1, E_1, ..., E_n],  E_j[i] = exp(-w_j x_i),  w_j = exp(k_j),
 // each exponential formed as the model forms it (extendedExp of (-w_j) x_i,
-// extendedExpBlock for a column). Its coefficients a* = (offset,
-// A_1..A_n) minimise ||y - Phi a||: Householder QR of Phi in extended
-// precision with the rank test of householder_qr.h (tolerance
-// kIndependenceTolerance); a component whose column depends on the columns
-// before it gets amplitude 0 in that curve and is reported as
-// indistinguishable. The residual r = y - model(a*) is formed point by point
-// in the model's order (offset + A_1 E_1, then + A_j E_j), so that its sum of
-// squares equals sumSquaredResiduals() at these parameters.
+// extendedExpBlock for a column), and its Householder QR Phi = Q_B [R_B; 0]
+// in extended precision with the rank test of householder_qr.h (tolerance
+// kIndependenceTolerance). Curve c on the axis, with values y_c, has the
+// coefficients a*_c = (offset, A_1..A_n) that minimise ||y_c - Phi a||: back
+// substitution on Q_B^T y_c. A component whose column depends on the columns
+// before it gets amplitude 0 and is reported as indistinguishable. The
+// residual r_c = y_c - model(a*_c) is formed point by point in the model's
+// order (offset + A_1 E_1, then + A_j E_j), so that its sum of squares
+// equals sumSquaredResiduals() at these parameters.
 //
-// The Jacobian of the projected residuals with respect to the log-rates is
-// Kaufman's: column j = P (a*_j x w_j E_j), with P the projection onto the
-// orthogonal complement of the basis (dE_j/dk_j = -x w_j E_j). It gives the
-// exact gradient J^T r. Each curve reduces [J_c | r_c] to an n x (n+1)
-// triangle (Householder QR continued below the rank of its basis); the
+// The Jacobian of curve c's projected residuals with respect to the
+// log-rates is Kaufman's: column j = P (a*_{c,j} x w_j E_j), with P the
+// projection onto the orthogonal complement of span Phi (dE_j/dk_j =
+// -x w_j E_j). It gives the exact gradient J^T r. With a*_c factored out,
+//   J_c = U D_c,  U = [U_1 .. U_n],  U_j = P (x w_j E_j),
+//   D_c = diag(a*_{c,1}, ..., a*_{c,n}),
+// and U belongs to the axis. In the coordinates of Q_B, P keeps rows
+// rank(Phi)..Q-1 of Q_B^T (x w_j E_j); their Householder QR, with the same
+// rank test, is U = Q_U [R_U; 0]. In those coordinates r_c = P y_c is rows
+// rank(Phi)..Q-1 of Q_B^T y_c, and
+//   Q_U^T [J_c | r_c] = [R_U D_c | Q_U^T r_c],
+// whose rows below n are 0 in the first n columns: scaling R_U's columns
+// keeps it triangular. Curve c's n x (n+1) triangle is R_U D_c beside the
+// first n entries of Q_U^T r_c, those below the rank of U set to 0 (they lie
+// outside the span of J_c). A column U_j that depends on the columns before
+// it is the one a*_{c,j} U_j would be for every curve with a*_{c,j} != 0; a
+// zero amplitude gives a zero column of that curve's triangle. The
+// factorisations, O(Q n^2), are paid once per axis; each curve pays O(Q n):
+// the reflections of Q_B and Q_U applied to y_c, and its residual. The
 // triangles of curves 1..C, stacked in increasing curve order, are reduced
-// once more to the R and Q^T r of the whole fit. Curves are worked on by the
-// thread pool, one task each, and combined in curve order afterwards, so
-// the results do not depend on the thread count.
+// once more to the R and Q^T r of the whole fit.
+//
+// Every curve is worked by the same formulas on the same numbers whether its
+// axis is shared or its own, so the results do not depend on which curves
+// share an axis. Each shared axis is formed with its columns split over the
+// threads, then its curves run one task each; a curve that the grouping
+// puts on it compares its times with the axis's first curve, bit for bit,
+// in its own task, and is worked on an axis of its own when they differ
+// (data written without a notification). Then the curves on axes of their
+// own run one task each (axis, then curve). The per-curve results are
+// combined in curve order, so they do not depend on the thread count.
+// Memory: a store of 3n+2 columns of the longest curve (6.4 MB at 20000
+// points and n = 6) for the shared axis at work and for each task on an
+// axis of its own that runs at one time, a column for each task on a shared
+// axis; grown before the loops, so that a projection allocates only when
+// the curves grew longer, n larger, or more tasks run at once.
 //
 // Floating-point faults never escape: a pass that raises one (an
 // overflowing exponential at negative times, a non-finite value) is reported

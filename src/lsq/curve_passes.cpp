@@ -1,7 +1,6 @@
 #include "lsq/curve_passes.h"
 
 #include <cfenv>
-#include <cstring>
 
 #include "data/thread_pool.h"
 #include "data/time_axes.h"
@@ -68,12 +67,6 @@ void planSharing(int curves, SharingPlan& plan) {
             plan.sharedAxisOf[c] = plan.sharedAxisOf[representative];
         }
     }
-}
-
-bool sameTimes(int curve, int representative) {
-    return std::memcmp(&workspace.curves[curve].times[1],
-                       &workspace.curves[representative].times[1],
-                       sizeof(double) * static_cast<std::size_t>(workspace.pointCount[curve])) == 0;
 }
 
 // Round r covers points 1 + r*points .. (r+1)*points of every curve (of

@@ -86,8 +86,7 @@ long double triangleEntry(const long double* block, int stride, const Householde
 }
 
 void householderSolve(const long double* block, int stride, const HouseholderFactors& factors,
-                      int rightHandSide, long double* x) {
-    const long double* b = columnOf(block, stride, rightHandSide);
+                      const long double* b, long double* x) {
     for (int j = factors.factorColumns - 1; j >= 0; --j) {
         x[j] = 0.0L;
         if (!factors.independent[j])

@@ -57,11 +57,11 @@ void applyHouseholderTranspose(const long double* block, int stride, int rows,
 long double triangleEntry(const long double* block, int stride, const HouseholderFactors& factors,
                           int row, int column);
 
-// The least-squares coefficients x[0..factorColumns-1] of the right-hand
-// side in column `rightHandSide` (a column after the factored ones, already
-// transformed): back substitution over the independent columns, 0 for the
-// dependent ones.
+// The least-squares coefficients x[0..factorColumns-1] of a right-hand side
+// b already transformed to Q^T b (a column after the factored ones, or a
+// vector passed through applyHouseholderTranspose): back substitution over
+// the independent columns, 0 for the dependent ones.
 void householderSolve(const long double* block, int stride, const HouseholderFactors& factors,
-                      int rightHandSide, long double* x);
+                      const long double* b, long double* x);
 
 }  // namespace quorvane

@@ -13,6 +13,7 @@
 
 #include "data/extended_exp.h"
 #include "data/thread_pool.h"
+#include "data/time_axes.h"
 #include "fit/curve_projection.h"
 #include "fit/fit_driver.h"
 #include "fit/goodness_of_fit.h"
@@ -165,6 +166,79 @@ TEST_F(VariableProjection, AnOverflowingPointIsReportedNotRaised) {
     EXPECT_EQ(raisedFloatingPointFaults(), 0);
 }
 
+// The projection's numbers, for comparison bit for bit.
+std::vector<long double> projectionNumbers(const long double* logRates) {
+    const auto projection = std::make_unique<Projection>();
+    projectCurves(logRates, nullptr, *projection);
+    EXPECT_TRUE(projection->valid);
+    std::vector<long double> numbers = {projection->sumOfSquares};
+    for (int c = 1; c <= workspace.curveCount; ++c)
+        numbers.insert(numbers.end(), projection->coefficients[c],
+                       projection->coefficients[c] + workspace.componentCount + 1);
+    for (int j = 0; j < workspace.componentCount; ++j) {
+        numbers.insert(numbers.end(), projection->system.triangle[j],
+                       projection->system.triangle[j] + workspace.componentCount);
+        numbers.push_back(projection->system.projectedResidual[j]);
+    }
+    return numbers;
+}
+
+// Finds the grouping of the curves with curve c's times shifted by
+// shift[c-1], then puts the times back without announcing it: the
+// projection is then told other axes than the times have. Returns the
+// grouping's axis count.
+int groupAs(const std::vector<double>& shift) {
+    std::vector<Curve> saved(workspace.curveCount + 1);
+    for (int c = 1; c <= workspace.curveCount; ++c) {
+        saved[c] = workspace.curves[c];
+        for (int i = 1; i <= workspace.pointCount[c]; ++i)
+            workspace.curves[c].times[i] += shift[c - 1];
+    }
+    noteCurveDataChanged();
+    const int axes = timeAxes().axisCount;
+    for (int c = 1; c <= workspace.curveCount; ++c)
+        workspace.curves[c] = saved[c];
+    return axes;
+}
+
+TEST_F(VariableProjection, WhichCurvesShareAnAxisChangesNoBit) {
+    for (unsigned seed = 1; seed <= 6; ++seed)
+        addTrace(0.01L * seed, {0.5L, -0.3L, 0.1L}, {5e-6L, 3e-4L, 2e-3L}, 1e-3, seed);
+    for (int c = 4; c <= 6; ++c)
+        for (int i = 1; i <= workspace.pointCount[c]; ++i)
+            workspace.curves[c].times[i] *= 1.5;
+    noteCurveDataChanged();
+    workspace.componentCount = 3;
+    const long double logRates[] = {0.0L, -logl(6e-6L), -logl(2e-4L), -logl(3e-3L)};
+    ASSERT_EQ(timeAxes().axisCount, 2);
+    const std::vector<long double> twoAxes = projectionNumbers(logRates);
+    // Curves 1-2, 3 and 4-6.
+    ASSERT_EQ(groupAs({0.0, 0.0, 1e-3, 2e-3, 2e-3, 2e-3}), 3);
+    EXPECT_EQ(projectionNumbers(logRates), twoAxes) << "mixed axes";
+    ASSERT_EQ(groupAs({0.0, 1e-3, 2e-3, 3e-3, 4e-3, 5e-3}), 6);
+    EXPECT_EQ(projectionNumbers(logRates), twoAxes) << "an axis per curve";
+}
+
+TEST_F(VariableProjection, CurvesWrittenWithoutNoticeAreProjectedOnTheirOwnTimes) {
+    for (unsigned seed = 1; seed <= 6; ++seed)
+        addTrace(0.01L * seed, {0.5L, -0.3L, 0.1L}, {5e-6L, 3e-4L, 2e-3L}, 1e-3, seed);
+    workspace.componentCount = 3;
+    const long double logRates[] = {0.0L, -logl(6e-6L), -logl(2e-4L), -logl(3e-3L)};
+    const std::vector<long double> oneAxis = projectionNumbers(logRates);
+    // Behind the grouping's back: curve 3 moves to other times, curve 5
+    // loses its last 50 points.
+    for (int i = 1; i <= workspace.pointCount[3]; ++i)
+        workspace.curves[3].times[i] *= 1.5;
+    workspace.pointCount[5] = 150;
+    const std::vector<long double> unannounced = projectionNumbers(logRates);
+    noteCurveDataChanged();
+    const std::vector<long double> announced = projectionNumbers(logRates);
+    EXPECT_NE(announced, oneAxis);
+    EXPECT_EQ(unannounced, announced);
+}
+
+// The traces of addTrace share one axis: its columns and its curves are
+// split over the threads.
 TEST_F(VariableProjection, ResultsDoNotDependOnTheThreadCount) {
     for (unsigned seed = 1; seed <= 6; ++seed)
         addTrace(0.01L * seed, {0.5L, -0.3L, 0.1L}, {5e-6L, 3e-4L, 2e-3L}, 1e-3, seed);
