@@ -67,7 +67,7 @@ void loadProblem(const ProblemSize& size) {
             workspace.ParameterVector[base + 1 + m] = 0.9L * trueAmplitude(c, m);
     }
     const int s = (n + 1) * size.curves;
-    for (int k = 1; k <= kTimeConstantBoxes; ++k) {
+    for (int k = 1; k <= kLogRateEntries; ++k) {
         const long double t = k <= n ? 1.2L * kTimeConstants[k - 1] : 1e-3L;
         workspace.ParameterVector[s + k] = -logl(t);
     }
