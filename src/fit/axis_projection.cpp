@@ -13,11 +13,11 @@ namespace {
 // to the largest coefficient of the curve (1 when all are 0).
 void judgeCoefficients(const long double* basis, int stride, const HouseholderFactors& factors,
                        const long double* judged, int curve, int n, CurveSlot& slot) {
-    const long double* block = judged + offsetIndex(curve);
+    const long double* curveBlock = judged + offsetIndex(curve);
     long double difference[kMaxComponents + 1];
     long double largest = 0.0L;
     for (int j = 0; j <= n; ++j) {
-        difference[j] = block[j] - slot.coefficients[j];
+        difference[j] = curveBlock[j] - slot.coefficients[j];
         largest = fmaxl(largest, fabsl(slot.coefficients[j]));
     }
     if (largest == 0.0L)
@@ -95,8 +95,8 @@ void projectOnAxis(int curve, const ProjectionInputs& inputs, const Axis& axis,
     const long double* a = slot.coefficients;
     long double sum = 0.0L;
     for (int i = 0; i < points; ++i) {
-        const long double r = static_cast<long double>(values[i + 1]) -
-                              exponentialSum(a, axis.store + i, stride, n);
+        const long double r =
+            static_cast<long double>(values[i + 1]) - exponentialSum(a, axis.store + i, stride, n);
         sum = sum + r * r;
     }
     slot.sumOfSquares = sum;

@@ -111,7 +111,7 @@ long double iterate(int iteration) {
 
     if (trial < current) {
         const int released = iteration <= kIterationsWithFixedRates
-                                 ? (workspace.componentCount + 1) * workspace.curveCount
+                                 ? currentLayout().coefficientCount()
                                  : fittedParameterCount();
         workspace.lambda = workspace.lambda / kDampingFactor;
         for (int m = 1; m <= released; ++m)

@@ -1,6 +1,6 @@
 #include "lsq/curve_subtotals.h"
 
-#include "lsq/exponential_sum.h"
+#include "lsq/batch_terms.h"
 
 namespace quorvane {
 
@@ -48,179 +48,6 @@ void copyGradientSubtotals(int n, const CurveSubtotals& from, CurveSubtotals& to
 // thread.
 alignas(64) thread_local long double privateStorage[kMaxExponentialRows * kBatchPoints];
 
-// Order of operations of every term (x = times[i] widened to extended, r the
-// residual, A[m] = V[amplitudeIndex(c, m)] of the table's parameter vector
-// V, products and sums read left to right; `-A*x` is the negated amplitude
-// times x; E, D, the pairs and the rate block's exponentials as in
-// exponential_batch.h):
-//   model = Y0 + A[1]*E[1], then model = model + A[m]*E[m] for m = 2..n
-//           (exponentialSum, evaluateModelAtPoint's own order)
-//   r     = values[i] (widened) - model
-//   step 1   [j][1]: E[j-1]
-//            [j][l]: pair[j-1][l-1]
-//   step 2   [m][1]: ((-A[m]) * x) * D[m]
-//            [m][j]: (((-A[m]) * x) * E[j-1]) * D[m]                 j != m+1
-//          [m][m+1]: ((((-A[m]) * x) * E[m]) * D[m]) - ((r * x) * E[m])
-//   step 3   [m][l]: ((A[m] * A[l]) * (x * x)) * rate[m][l]
-//   step 4      [m]: subtotal = subtotal - ((((r * A[m]) * x) * D[m]) * (1 - (x * w[m])))
-//   gradient    [1]: r
-//               [j]: r * E[j-1]
-//         rate [m]: (((r * (-1)) * x) * A[m]) * D[m]
-//   sum            : subtotal = subtotal + r * r
-// Every subtotal other than step 4's adds its term: subtotal = subtotal + term.
-// The exponentials and x * w[m] of a point are the same values whichever
-// curve of its time axis forms them, and a product formed once per point or
-// once per use is the same value.
-//
-// Within a batch the pass first forms every point's residual, then runs
-// through the batch's points once per subtotal, which a kernel below holds
-// in a register meanwhile: each subtotal still adds its terms in increasing
-// point order, and is read and written once per batch instead of once per
-// point.
-
-// What the kernels read of one batch of one curve's points.
-struct PassBatch {
-    int n;
-    int count;
-    const ExponentialBatch* exponentials;
-    const double* times;                // times[i]: the batch's point i
-    const long double* residual;        // r of point i
-    const long double* coefficients;    // [0] the offset Y0, [m] the amplitude A[m]
-    const long double* amplitudeProduct;  // [m * (kMaxComponents + 1) + l] = A[m] * A[l], l <= m
-
-    const long double* row(int r) const { return exponentials->row(r); }
-    long double time(int i) const { return static_cast<long double>(times[i]); }
-};
-
-void formResiduals(const PassBatch& batch, const double* values, long double* residual) {
-    const long double* decays = batch.row(decayRow(1));
-    for (int i = 0; i < batch.count; ++i)
-        residual[i] = static_cast<long double>(values[i]) -
-                      exponentialSum(batch.coefficients, decays + i, batch.count, batch.n);
-}
-
-// Step 1: the curve's own block, from the exponentials alone.
-void addCoefficientBlock(const PassBatch& batch, CurveSubtotals& subtotals) {
-    const int n = batch.n;
-    for (int j = 2; j <= n + 1; ++j) {
-        long double* subtotal = subtotals.coefficientBlock[j];
-        const long double* decay = batch.row(decayRow(j - 1));
-        long double sum = subtotal[1];
-        for (int i = 0; i < batch.count; ++i)
-            sum = sum + decay[i];
-        subtotal[1] = sum;
-        for (int l = 2; l <= j; ++l) {
-            const long double* pair = batch.row(pairRow(n, j - 1, l - 1));
-            sum = subtotal[l];
-            for (int i = 0; i < batch.count; ++i)
-                sum = sum + pair[i];
-            subtotal[l] = sum;
-        }
-    }
-}
-
-// Step 2, row m: [s+m][p(c,j)] for j = 1..n+1.
-void addRateByCoefficientRow(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
-    const int n = batch.n;
-    const long double negativeAmplitude = -batch.coefficients[m];
-    const long double* factor = batch.row(rateDerivativeRow(n, m));
-    long double* subtotal = subtotals.rateByCoefficient[m];
-    long double sum = subtotal[1];
-    for (int i = 0; i < batch.count; ++i)
-        sum = sum + (negativeAmplitude * batch.time(i)) * factor[i];
-    subtotal[1] = sum;
-    for (int j = 2; j <= n + 1; ++j) {
-        const long double* decay = batch.row(decayRow(j - 1));
-        sum = subtotal[j];
-        if (j != m + 1) {
-            for (int i = 0; i < batch.count; ++i) {
-                const long double x = batch.time(i);
-                sum = sum + ((negativeAmplitude * x) * decay[i]) * factor[i];
-            }
-        } else {
-            for (int i = 0; i < batch.count; ++i) {
-                const long double x = batch.time(i);
-                sum = sum + ((((negativeAmplitude * x) * decay[i]) * factor[i]) -
-                             ((batch.residual[i] * x) * decay[i]));
-            }
-        }
-        subtotal[j] = sum;
-    }
-}
-
-// Step 3, row m: this curve's part of [s+m][s+l] for l = 1..m.
-void addRateBlockRow(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
-    long double* subtotal = subtotals.rateBlock[m];
-    for (int l = 1; l <= m; ++l) {
-        const long double product = batch.amplitudeProduct[m * (kMaxComponents + 1) + l];
-        const long double* pair = batch.row(ratePairRow(batch.n, m, l));
-        long double sum = subtotal[l];
-        for (int i = 0; i < batch.count; ++i) {
-            const long double x = batch.time(i);
-            sum = sum + (product * (x * x)) * pair[i];
-        }
-        subtotal[l] = sum;
-    }
-}
-
-// Step 4, component m: this curve's part of S[m].
-void addSecondOrder(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
-    const long double* factor = batch.row(rateDerivativeRow(batch.n, m));
-    const long double* xTimesRate = batch.row(xTimesRateRow(batch.n, m));
-    const long double amplitude = batch.coefficients[m];
-    long double sum = subtotals.secondOrder[m];
-    for (int i = 0; i < batch.count; ++i) {
-        const long double x = batch.time(i);
-        sum = sum -
-              ((((batch.residual[i] * amplitude) * x) * factor[i]) * (1.0L - xTimesRate[i]));
-    }
-    subtotals.secondOrder[m] = sum;
-}
-
-// Steps 1 to 4; components in increasing order, each with its rows of steps
-// 2 and 3 and its step 4, so that one pass over a component reads D_m once.
-void addMatrixTerms(const PassBatch& batch, bool coefficientBlockShared,
-                    CurveSubtotals& subtotals) {
-    if (!coefficientBlockShared)
-        addCoefficientBlock(batch, subtotals);
-    for (int m = 1; m <= batch.n; ++m) {
-        addRateByCoefficientRow(batch, m, subtotals);
-        addRateBlockRow(batch, m, subtotals);
-        addSecondOrder(batch, m, subtotals);
-    }
-}
-
-void addGradientTerms(const PassBatch& batch, CurveSubtotals& subtotals) {
-    const int n = batch.n;
-    long double sum = subtotals.coefficientGradient[1];
-    for (int i = 0; i < batch.count; ++i)
-        sum = sum + batch.residual[i];
-    subtotals.coefficientGradient[1] = sum;
-    for (int j = 2; j <= n + 1; ++j) {
-        const long double* decay = batch.row(decayRow(j - 1));
-        sum = subtotals.coefficientGradient[j];
-        for (int i = 0; i < batch.count; ++i)
-            sum = sum + batch.residual[i] * decay[i];
-        subtotals.coefficientGradient[j] = sum;
-    }
-    for (int m = 1; m <= n; ++m) {
-        const long double amplitude = batch.coefficients[m];
-        const long double* factor = batch.row(rateDerivativeRow(n, m));
-        sum = subtotals.rateGradient[m];
-        for (int i = 0; i < batch.count; ++i) {
-            const long double x = batch.time(i);
-            sum = sum + (((batch.residual[i] * -1.0L) * x) * amplitude) * factor[i];
-        }
-        subtotals.rateGradient[m] = sum;
-    }
-}
-
-long double addSquaredResiduals(const PassBatch& batch, long double sum) {
-    for (int i = 0; i < batch.count; ++i)
-        sum = sum + batch.residual[i] * batch.residual[i];
-    return sum;
-}
-
 // Faults: with more than one part, they are taken after each group of
 // values: E (in its batch), the models and residuals count for every part;
 // D and x * w (in the batch) for the matrix and the gradient; the pair and
@@ -258,14 +85,14 @@ void accumulate(int curve, const RateTable& table, int first, int last,
     // The curve's block of the parameter vector, and A[m] * A[l], the same
     // product for every point.
     long double coefficients[kMaxComponents + 1];
-    const long double* block = table.parameters + table.layout().offsetIndex(curve);
+    const long double* curveBlock = table.parameters + table.layout().offsetIndex(curve);
     for (int j = 0; j <= n; ++j)
-        coefficients[j] = block[j];
-    long double amplitudeProduct[(kMaxComponents + 1) * (kMaxComponents + 1)];
+        coefficients[j] = curveBlock[j];
+    long double amplitudeProduct[kMaxComponents + 1][kMaxComponents + 1];
     if constexpr (kMatrix) {
         for (int m = 1; m <= n; ++m)
             for (int l = 1; l <= m; ++l)
-                amplitudeProduct[m * (kMaxComponents + 1) + l] = coefficients[m] * coefficients[l];
+                amplitudeProduct[m][l] = coefficients[m] * coefficients[l];
         faults.charge(kMatrixPart, takeX87Faults());
     }
 
@@ -278,8 +105,8 @@ void accumulate(int curve, const RateTable& table, int first, int last,
         ExponentialBatch own;
         batch.exponentials = shared != nullptr ? &shared[b] : nullptr;
         if (batch.exponentials == nullptr) {
-            formExponentialBatch(data.times, batchFirst, batch.count, table, kParts,
-                                 privateStorage, own);
+            formExponentialBatch(data.times, batchFirst, batch.count, table, kParts, privateStorage,
+                                 own);
             batch.exponentials = &own;
         }
         faults.charge(batch.exponentials->faults);
@@ -329,31 +156,22 @@ void copyCoefficientBlock(int componentCount, const CurveSubtotals& from, CurveS
 void accumulateCurveSubtotals(int curve, const RateTable& table, unsigned parts, int first,
                               int last, const ExponentialBatch* shared, bool coefficientBlockShared,
                               CurveSubtotals& subtotals) {
-    switch (parts & kAllCurveParts) {
-        case kMatrixPart:
-            return accumulate<true, false, false>(curve, table, first, last, shared,
-                                                  coefficientBlockShared, subtotals);
-        case kGradientPart:
-            return accumulate<false, true, false>(curve, table, first, last, shared,
-                                                  coefficientBlockShared, subtotals);
-        case kSumPart:
-            return accumulate<false, false, true>(curve, table, first, last, shared,
-                                                  coefficientBlockShared, subtotals);
-        case kMatrixPart | kGradientPart:
-            return accumulate<true, true, false>(curve, table, first, last, shared,
-                                                 coefficientBlockShared, subtotals);
-        case kMatrixPart | kSumPart:
-            return accumulate<true, false, true>(curve, table, first, last, shared,
-                                                 coefficientBlockShared, subtotals);
-        case kGradientPart | kSumPart:
-            return accumulate<false, true, true>(curve, table, first, last, shared,
-                                                 coefficientBlockShared, subtotals);
-        case kMatrixPart | kGradientPart | kSumPart:
-            return accumulate<true, true, true>(curve, table, first, last, shared,
-                                                coefficientBlockShared, subtotals);
-        default:
-            return;
-    }
+    using Pass =
+        void (*)(int, const RateTable&, int, int, const ExponentialBatch*, bool, CurveSubtotals&);
+    // By the bits of the parts: matrix 1, gradient 2, sum 4.
+    static constexpr Pass kPasses[8] = {
+        nullptr,
+        accumulate<true, false, false>,
+        accumulate<false, true, false>,
+        accumulate<true, true, false>,
+        accumulate<false, false, true>,
+        accumulate<true, false, true>,
+        accumulate<false, true, true>,
+        accumulate<true, true, true>,
+    };
+    const Pass pass = kPasses[parts & kAllCurveParts];
+    if (pass != nullptr)
+        pass(curve, table, first, last, shared, coefficientBlockShared, subtotals);
 }
 
 }  // namespace quorvane

@@ -7,8 +7,8 @@
 //
 // The pass takes its exponentials from batches of consecutive points
 // (exponential_batch.h), its own or shared by the curves of its time axis;
-// it forms, for each point, its residual and its terms, and uses each
-// exponential for every entry that needs it. Each value is computed exactly
+// it forms, for each point, its residual and its terms (batch_terms.h), and
+// uses each exponential for every entry that needs it. Each value is computed exactly
 // as the entry-by-entry direct evaluation computes it, and each entry's
 // subtotal still adds its terms in increasing point order, so the results
 // equal the direct evaluation bit for bit, shared or not. One curve's pass

@@ -100,8 +100,7 @@ void buildNormalMatrix() {
     prepareRateTable(table, workspace.ParameterVector);
     const FloatingPointFaults rateFaults = takeFloatingPointFaults();
     beginBuildResults();
-    FloatingPointFaults matrixFaults =
-        rateFaults | runCurvePasses(table, kAllCurveParts);
+    FloatingPointFaults matrixFaults = rateFaults | runCurvePasses(table, kAllCurveParts);
 
     matrixFaults |= curvePartFaults(curves, kMatrixPart);
     assembleMatrix(n, curves);
@@ -118,10 +117,8 @@ void buildNormalMatrix() {
             sumOfSquares = sumOfSquares + curveSubtotalsOf(c).sumOfSquares;
         const FloatingPointFaults sumAssemblyFaults = takeFloatingPointFaults();
         completeBuildResults(
-            rateFaults | gradientAssemblyFaults |
-                curvePartFaults(curves, kGradientPart),
-            sumOfSquares,
-            rateFaults | sumAssemblyFaults | curvePartFaults(curves, kSumPart));
+            rateFaults | gradientAssemblyFaults | curvePartFaults(curves, kGradientPart),
+            sumOfSquares, rateFaults | sumAssemblyFaults | curvePartFaults(curves, kSumPart));
     }
     throwIfFloatingPointFault(matrixFaults);
 }

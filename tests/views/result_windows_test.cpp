@@ -130,8 +130,9 @@ class ResultWindowsTest : public QObject {
         form.showCovariance();
         for (int a = 1; a <= 3; ++a)
             for (int b = 1; b <= 3; ++b)
-                QCOMPARE(form.cellText(a, b),
-                         QString::fromStdString(formatFixed6(workspace.covarianceMatrix[8 + a][8 + b])));
+                QCOMPARE(
+                    form.cellText(a, b),
+                    QString::fromStdString(formatFixed6(workspace.covarianceMatrix[8 + a][8 + b])));
         QCOMPARE(form.cellText(4, 4), QString());
         const QString oldSecond = form.cellText(2, 2);
 
