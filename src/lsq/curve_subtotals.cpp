@@ -44,6 +44,28 @@ void copyGradientSubtotals(int n, const CurveSubtotals& from, CurveSubtotals& to
         to.rateGradient[m] = from.rateGradient[m];
 }
 
+// The subtotals and faults of the parts in `parts`, started at 0 or taken
+// over from an earlier call; the other parts' are left as they are.
+void clearParts(unsigned parts, int n, CurveSubtotals& subtotals) {
+    if (parts & kMatrixPart)
+        clearMatrixSubtotals(n, subtotals);
+    if (parts & kGradientPart)
+        clearGradientSubtotals(n, subtotals);
+    if (parts & kSumPart)
+        subtotals.sumOfSquares = 0.0L;
+    subtotals.faults.replace(parts, PartFaults{});
+}
+
+void copyParts(unsigned parts, int n, const CurveSubtotals& from, CurveSubtotals& to) {
+    if (parts & kMatrixPart)
+        copyMatrixSubtotals(n, from, to);
+    if (parts & kGradientPart)
+        copyGradientSubtotals(n, from, to);
+    if (parts & kSumPart)
+        to.sumOfSquares = from.sumOfSquares;
+    to.faults.replace(parts, from.faults);
+}
+
 // A batch of the curve's own, formed when no shared batch fits: one per
 // thread.
 alignas(64) thread_local long double privateStorage[kMaxExponentialRows * kBatchPoints];
@@ -65,22 +87,11 @@ void accumulate(int curve, const RateTable& table, int first, int last,
     // Accumulated in a local copy: the compiler then knows that no store of
     // the pass can change the inputs it reads.
     CurveSubtotals subtotals;
-    long double sumOfSquares = 0.0L;
-    PartFaults faults;
-    if (first == 1) {
-        if constexpr (kMatrix)
-            clearMatrixSubtotals(n, subtotals);
-        if constexpr (kGradient)
-            clearGradientSubtotals(n, subtotals);
-    } else {
-        if constexpr (kMatrix)
-            copyMatrixSubtotals(n, out, subtotals);
-        if constexpr (kGradient)
-            copyGradientSubtotals(n, out, subtotals);
-        if constexpr (kSum)
-            sumOfSquares = out.sumOfSquares;
-        faults.replace(kParts, out.faults);
-    }
+    if (first == 1)
+        clearParts(kParts, n, subtotals);
+    else
+        copyParts(kParts, n, out, subtotals);
+    PartFaults& faults = subtotals.faults;
 
     // The curve's block of the parameter vector, and A[m] * A[l], the same
     // product for every point.
@@ -127,7 +138,7 @@ void accumulate(int curve, const RateTable& table, int first, int last,
                 faults.charge(kGradientPart, takeX87Faults());
         }
         if constexpr (kSum) {
-            sumOfSquares = addSquaredResiduals(batch, sumOfSquares);
+            subtotals.sumOfSquares = addSquaredResiduals(batch, subtotals.sumOfSquares);
             if constexpr (kSeveralParts)
                 faults.charge(kSumPart, takeX87Faults());
         }
@@ -136,13 +147,7 @@ void accumulate(int curve, const RateTable& table, int first, int last,
     // What is left: everything with one part, the SSE unit's flags (which
     // this pass does not use) with several.
     faults.charge(kParts, takeFloatingPointFaults());
-    out.faults.replace(kParts, faults);
-    if constexpr (kMatrix)
-        copyMatrixSubtotals(n, subtotals, out);
-    if constexpr (kGradient)
-        copyGradientSubtotals(n, subtotals, out);
-    if constexpr (kSum)
-        out.sumOfSquares = sumOfSquares;
+    copyParts(kParts, n, subtotals, out);
 }
 
 }  // namespace
