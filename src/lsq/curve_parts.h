@@ -57,10 +57,6 @@ struct PartFaults {
         if (parts & kSumPart)
             sum = from.sum;
     }
-
-    FloatingPointFaults of(CurvePart part) const {
-        return part == kMatrixPart ? matrix : part == kGradientPart ? gradient : sum;
-    }
 };
 
 }  // namespace quorvane

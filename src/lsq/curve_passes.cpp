@@ -152,10 +152,10 @@ const CurveSubtotals& curveSubtotalsOf(int curve) {
     return curveSubtotals[curve];
 }
 
-FloatingPointFaults curvePartFaults(int curves, CurvePart part) {
-    FloatingPointFaults faults = 0;
+PartFaults curvePassFaults(int curves) {
+    PartFaults faults;
     for (int c = 1; c <= curves; ++c)
-        faults |= curveSubtotals[c].faults.of(part);
+        faults.charge(curveSubtotals[c].faults);
     return faults;
 }
 
@@ -166,7 +166,7 @@ long double sumOfSquaresOn(const long double* parameters) {
     prepareRateTable(table, parameters);
     FloatingPointFaults faults = takeFloatingPointFaults();
     faults |= runCurvePasses(table, kSumPart);
-    faults |= curvePartFaults(table.curveCount, kSumPart);
+    faults |= curvePassFaults(table.curveCount).sum;
     long double total = 0.0L;
     for (int c = 1; c <= table.curveCount; ++c)
         total = total + curveSubtotals[c].sumOfSquares;

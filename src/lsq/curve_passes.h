@@ -19,8 +19,8 @@ FloatingPointFaults runCurvePasses(const RateTable& table, unsigned parts);
 // The slot of curve c, valid after runCurvePasses until the next run.
 const CurveSubtotals& curveSubtotalsOf(int curve);
 
-// The union of one part's faults over curves 1..curves.
-FloatingPointFaults curvePartFaults(int curves, CurvePart part);
+// The faults of each part, over curves 1..curves.
+PartFaults curvePassFaults(int curves);
 
 // The sum of squared residuals on the parameter vector `parameters`
 // (ParameterVector or trialVector): per-curve subtotals of r*r added in

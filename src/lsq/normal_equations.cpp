@@ -96,31 +96,32 @@ void buildNormalMatrix() {
     const int size = fittedParameterCount();
     clearLeadingSquare(size);
 
+    // The rates count for every result, what the passes raised outside their
+    // own accounting for the matrix, each assembly for its own result.
     RateTable table;
     prepareRateTable(table, workspace.ParameterVector);
-    const FloatingPointFaults rateFaults = takeFloatingPointFaults();
+    PartFaults faults;
+    faults.charge(kAllCurveParts, takeFloatingPointFaults());
     beginBuildResults();
-    FloatingPointFaults matrixFaults = rateFaults | runCurvePasses(table, kAllCurveParts);
+    faults.charge(kMatrixPart, runCurvePasses(table, kAllCurveParts));
+    faults.charge(curvePassFaults(curves));
 
-    matrixFaults |= curvePartFaults(curves, kMatrixPart);
     assembleMatrix(n, curves);
     mirrorLowerTriangle(size);
     dampDiagonal(size);
-    matrixFaults |= takeFloatingPointFaults();
+    faults.charge(kMatrixPart, takeFloatingPointFaults());
 
-    if (matrixFaults == 0) {
+    if (faults.matrix == 0) {
         long double* gradient = buildGradientStore();
         assembleGradient(n, curves, gradient);
-        const FloatingPointFaults gradientAssemblyFaults = takeFloatingPointFaults();
+        faults.charge(kGradientPart, takeFloatingPointFaults());
         long double sumOfSquares = 0.0L;
         for (int c = 1; c <= curves; ++c)
             sumOfSquares = sumOfSquares + curveSubtotalsOf(c).sumOfSquares;
-        const FloatingPointFaults sumAssemblyFaults = takeFloatingPointFaults();
-        completeBuildResults(
-            rateFaults | gradientAssemblyFaults | curvePartFaults(curves, kGradientPart),
-            sumOfSquares, rateFaults | sumAssemblyFaults | curvePartFaults(curves, kSumPart));
+        faults.charge(kSumPart, takeFloatingPointFaults());
+        completeBuildResults(faults.gradient, sumOfSquares, faults.sum);
     }
-    throwIfFloatingPointFault(matrixFaults);
+    throwIfFloatingPointFault(faults.matrix);
 }
 
 void buildGradientVector() {
@@ -143,7 +144,7 @@ void buildGradientVector() {
     prepareRateTable(table, workspace.ParameterVector);
     faults = takeFloatingPointFaults();
     faults |= runCurvePasses(table, kGradientPart);
-    faults |= curvePartFaults(curves, kGradientPart);
+    faults |= curvePassFaults(curves).gradient;
     assembleGradient(n, curves, workspace.gradientVector);
     faults |= takeFloatingPointFaults();
     throwIfFloatingPointFault(faults);
