@@ -67,7 +67,6 @@ void planAxisSharing(int curves, bool share, AxisSharing& plan) {
         return workspace.pointCount[c] == workspace.pointCount[axes.representative[c]];
     };
     int curvesOfAxis[kMaxCurves + 1] = {};  // by the axis's first curve
-    plan.curveCount = curves;
     plan.longestCurve = 0;
     for (int c = 1; c <= curves; ++c) {
         if (workspace.pointCount[c] > plan.longestCurve)

@@ -54,12 +54,11 @@ const TimeAxes& timeAxes();
 // its first curve, when there are at least two of them. The first curve's
 // times form the shared axis; every other curve works on an axis of its own.
 // Both fit engines plan with it: the curve passes of the normal equations
-// (lsq/curve_passes.cpp) share blocks of exponentials, the variable
+// (lsq/curve_passes.cpp) share batches of exponentials, the variable
 // projection (fit/curve_projection.cpp) the factorisations of an axis.
 inline constexpr int kMaxSharedAxes = kMaxCurves / 2;
 
 struct AxisSharing {
-    int curveCount;
     int longestCurve;     // the most points of any of the curves
     int sharedAxisCount;  // shared axes a = 1..sharedAxisCount, in order of their first curves
     int firstCurve[kMaxSharedAxes + 1];  // the curve whose times form shared axis a
