@@ -91,12 +91,19 @@ void projectOnAxis(int curve, const ProjectionInputs& inputs, const Axis& axis,
     for (int j = 0; j <= n; ++j)
         slot.dependent[j] = !axis.basis.independent[j];
 
-    // Residuals in the model's order, the exponentials from columns 0..n-1.
-    const long double* a = slot.coefficients;
+    // Residuals in the model's order, the exponentials from columns 0..n-1;
+    // the coefficients in an array of the pass's own, which the compiler
+    // keeps in registers.
+    long double a[kMaxComponents + 1];
+    const long double* exponentials[kMaxComponents + 1] = {};
+    for (int j = 0; j <= n; ++j)
+        a[j] = slot.coefficients[j];
+    for (int j = 1; j <= n; ++j)
+        exponentials[j] = storeColumn(axis.store, stride, j - 1);
     long double sum = 0.0L;
     for (int i = 0; i < points; ++i) {
-        const long double r =
-            static_cast<long double>(values[i + 1]) - exponentialSum(a, axis.store + i, stride, n);
+        const long double r = static_cast<long double>(values[i + 1]) -
+                              exponentialSum(a, n, [&](int j) { return exponentials[j][i]; });
         sum = sum + r * r;
     }
     slot.sumOfSquares = sum;

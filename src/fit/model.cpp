@@ -14,7 +14,7 @@ long double evaluate(const long double* parameters, int curve, long double time)
     long double decays[kMaxComponents];
     for (int k = 1; k <= n; ++k)
         decays[k - 1] = extendedExp(decayArgument(decayRate(parameters[rateIndex(k)]), time));
-    return exponentialSum(parameters + offsetIndex(curve), decays, 1, n);
+    return exponentialSum(parameters + offsetIndex(curve), n, [&](int k) { return decays[k - 1]; });
 }
 
 }  // namespace

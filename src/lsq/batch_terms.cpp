@@ -7,7 +7,7 @@ namespace quorvane {
 namespace {
 
 // Step 1: the curve's own block, from the exponentials alone.
-void addCoefficientBlock(const PassBatch& batch, CurveSubtotals& subtotals) {
+void addCoefficientBlock(const PassBatch batch, CurveSubtotals& subtotals) {
     const int n = batch.n;
     for (int j = 2; j <= n + 1; ++j) {
         long double* subtotal = subtotals.coefficientBlock[j];
@@ -27,7 +27,7 @@ void addCoefficientBlock(const PassBatch& batch, CurveSubtotals& subtotals) {
 }
 
 // Step 2, row m: [s+m][p(c,j)] for j = 1..n+1.
-void addRateByCoefficientRow(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
+void addRateByCoefficientRow(const PassBatch batch, int m, CurveSubtotals& subtotals) {
     const int n = batch.n;
     const long double negativeAmplitude = -batch.coefficients[m];
     const long double* factor = batch.row(rateDerivativeRow(n, m));
@@ -56,7 +56,7 @@ void addRateByCoefficientRow(const PassBatch& batch, int m, CurveSubtotals& subt
 }
 
 // Step 3, row m: this curve's part of [s+m][s+l] for l = 1..m.
-void addRateBlockRow(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
+void addRateBlockRow(const PassBatch batch, int m, CurveSubtotals& subtotals) {
     long double* subtotal = subtotals.rateBlock[m];
     for (int l = 1; l <= m; ++l) {
         const long double product = batch.amplitudeProduct[m][l];
@@ -71,7 +71,7 @@ void addRateBlockRow(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
 }
 
 // Step 4, component m: this curve's part of S[m].
-void addSecondOrder(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
+void addSecondOrder(const PassBatch batch, int m, CurveSubtotals& subtotals) {
     const long double* factor = batch.row(rateDerivativeRow(batch.n, m));
     const long double* xTimesRate = batch.row(xTimesRateRow(batch.n, m));
     const long double amplitude = batch.coefficients[m];
@@ -85,17 +85,23 @@ void addSecondOrder(const PassBatch& batch, int m, CurveSubtotals& subtotals) {
 
 }  // namespace
 
-void formResiduals(const PassBatch& batch, const double* values, long double* residual) {
-    const long double* decays = batch.row(decayRow(1));
+// The coefficients are copied into an array of the kernel's own, which no
+// store of the loop can change: the compiler then keeps them in registers.
+void formResiduals(const PassBatch batch, const double* values, long double* residual) {
+    long double coefficients[kMaxComponents + 1];
+    const long double* decays[kMaxComponents + 1];
+    for (int j = 0; j <= batch.n; ++j)
+        coefficients[j] = batch.coefficients[j];
+    for (int m = 1; m <= batch.n; ++m)
+        decays[m] = batch.row(decayRow(m));
     for (int i = 0; i < batch.count; ++i)
         residual[i] = static_cast<long double>(values[i]) -
-                      exponentialSum(batch.coefficients, decays + i, batch.count, batch.n);
+                      exponentialSum(coefficients, batch.n, [&](int m) { return decays[m][i]; });
 }
 
 // Steps 1 to 4; components in increasing order, each with its rows of steps
 // 2 and 3 and its step 4, so that one pass over a component reads D_m once.
-void addMatrixTerms(const PassBatch& batch, bool coefficientBlockShared,
-                    CurveSubtotals& subtotals) {
+void addMatrixTerms(const PassBatch batch, bool coefficientBlockShared, CurveSubtotals& subtotals) {
     if (!coefficientBlockShared)
         addCoefficientBlock(batch, subtotals);
     for (int m = 1; m <= batch.n; ++m) {
@@ -105,7 +111,7 @@ void addMatrixTerms(const PassBatch& batch, bool coefficientBlockShared,
     }
 }
 
-void addGradientTerms(const PassBatch& batch, CurveSubtotals& subtotals) {
+void addGradientTerms(const PassBatch batch, CurveSubtotals& subtotals) {
     const int n = batch.n;
     long double sum = subtotals.coefficientGradient[1];
     for (int i = 0; i < batch.count; ++i)
@@ -130,7 +136,7 @@ void addGradientTerms(const PassBatch& batch, CurveSubtotals& subtotals) {
     }
 }
 
-long double addSquaredResiduals(const PassBatch& batch, long double sum) {
+long double addSquaredResiduals(const PassBatch batch, long double sum) {
     for (int i = 0; i < batch.count; ++i)
         sum = sum + batch.residual[i] * batch.residual[i];
     return sum;

@@ -38,30 +38,32 @@
 
 namespace quorvane {
 
-// What the kernels read of one batch of one curve's points.
+// What the kernels read of one batch of one curve's points. The kernels
+// take it by value: a copy of their own, which none of their stores can
+// change, so that its fields stay in registers.
 struct PassBatch {
     int n;
     int count;
-    const ExponentialBatch* exponentials;
+    const long double* exponentials;  // the rows of the batch (ExponentialBatch::values)
     const double* times;              // times[i]: the batch's point i
     const long double* residual;      // r of point i
     const long double* coefficients;  // [0] the offset Y0, [m] the amplitude A[m]
     const long double (*amplitudeProduct)[kMaxComponents + 1];  // [m][l] = A[m] * A[l], l <= m
 
-    const long double* row(int r) const { return exponentials->row(r); }
+    const long double* row(int r) const { return exponentials + r * count; }
     long double time(int i) const { return static_cast<long double>(times[i]); }
 };
 
 // residual[i] = values[i] (widened) - model, for the batch's points.
-void formResiduals(const PassBatch& batch, const double* values, long double* residual);
+void formResiduals(const PassBatch batch, const double* values, long double* residual);
 
 // Steps 1 to 4 of the normal matrix; step 1 not with coefficientBlockShared.
-void addMatrixTerms(const PassBatch& batch, bool coefficientBlockShared, CurveSubtotals& subtotals);
+void addMatrixTerms(const PassBatch batch, bool coefficientBlockShared, CurveSubtotals& subtotals);
 
 // The gradient entries of the curve and its parts of the log-rate entries.
-void addGradientTerms(const PassBatch& batch, CurveSubtotals& subtotals);
+void addGradientTerms(const PassBatch batch, CurveSubtotals& subtotals);
 
 // sum + r*r over the batch's points, in increasing order.
-long double addSquaredResiduals(const PassBatch& batch, long double sum);
+long double addSquaredResiduals(const PassBatch batch, long double sum);
 
 }  // namespace quorvane

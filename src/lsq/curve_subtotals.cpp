@@ -114,13 +114,14 @@ void accumulate(int curve, const RateTable& table, int first, int last,
     for (int batchFirst = first, b = 0; batchFirst <= last; batchFirst += kBatchPoints, ++b) {
         batch.count = last - batchFirst + 1 < kBatchPoints ? last - batchFirst + 1 : kBatchPoints;
         ExponentialBatch own;
-        batch.exponentials = shared != nullptr ? &shared[b] : nullptr;
-        if (batch.exponentials == nullptr) {
+        const ExponentialBatch* exponentials = shared != nullptr ? &shared[b] : nullptr;
+        if (exponentials == nullptr) {
             formExponentialBatch(data.times, batchFirst, batch.count, table, kParts, privateStorage,
                                  own);
-            batch.exponentials = &own;
+            exponentials = &own;
         }
-        faults.charge(batch.exponentials->faults);
+        faults.charge(exponentials->faults);
+        batch.exponentials = exponentials->values;
         batch.times = data.times + batchFirst;
 
         formResiduals(batch, data.values + batchFirst, residual);

@@ -16,8 +16,6 @@
 // the same arguments gives the same E_j.
 #pragma once
 
-#include <cstddef>
-
 #include "data/extended_exp.h"
 
 namespace quorvane {
@@ -34,12 +32,14 @@ inline long double decayArgument(long double rate, long double time) {
 
 // y = Y0 + A_1 E_1 + ... + A_n E_n in the order above. coefficients[0] is
 // Y0 and coefficients[j] A_j (a curve's block, from its offset on);
-// decays[(j-1) * decayStride] is E_j.
-inline long double exponentialSum(const long double* coefficients, const long double* decays,
-                                  std::ptrdiff_t decayStride, int n) {
+// decay(j) gives E_j, from wherever the caller keeps it. (A caller that
+// loops over points keeps the coefficients in an array of its own, which
+// lets the compiler hold them in registers.)
+template <class Decay>
+inline long double exponentialSum(const long double* coefficients, int n, Decay decay) {
     long double sum = coefficients[0];
     for (int j = 1; j <= n; ++j)
-        sum = sum + coefficients[j] * decays[(j - 1) * decayStride];
+        sum = sum + coefficients[j] * decay(j);
     return sum;
 }
 
