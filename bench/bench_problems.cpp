@@ -61,15 +61,13 @@ void loadProblem(const ProblemSize& size) {
             curve.values[i] = y;
         }
         workspace.pointCount[c] = size.points;
-        const int base = (c - 1) * (n + 1);
-        workspace.ParameterVector[base + 1] = 0.0L;
+        workspace.ParameterVector[offsetIndex(c)] = 0.0L;
         for (int m = 1; m <= n; ++m)
-            workspace.ParameterVector[base + 1 + m] = 0.9L * trueAmplitude(c, m);
+            workspace.ParameterVector[amplitudeIndex(c, m)] = 0.9L * trueAmplitude(c, m);
     }
-    const int s = (n + 1) * size.curves;
-    for (int k = 1; k <= kTimeConstantBoxes; ++k) {
+    for (int k = 1; k <= kLogRateEntries; ++k) {
         const long double t = k <= n ? 1.2L * kTimeConstants[k - 1] : 1e-3L;
-        workspace.ParameterVector[s + k] = -logl(t);
+        workspace.ParameterVector[rateIndex(k)] = -logl(t);
     }
     noteCurveDataChanged();
 }

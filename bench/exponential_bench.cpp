@@ -44,11 +44,10 @@ void measureExpl(benchmark::State& state, long double from, long double to) {
 template <class Take>
 void forEachCapacityArgument(int stride, Take take) {
     const int n = workspace.componentCount;
-    const int s = (n + 1) * workspace.curveCount;
     long double k[kMaxComponents + 1];
     long double w[kMaxComponents + 1];
     for (int m = 1; m <= n; ++m) {
-        k[m] = workspace.ParameterVector[s + m];
+        k[m] = workspace.ParameterVector[rateIndex(m)];
         w[m] = extendedExp(k[m]);
     }
     for (int c = 1; c <= workspace.curveCount; ++c) {

@@ -6,7 +6,7 @@
 //     and 6 significant digits (the C library's rounding of the same value,
 //     except at exact halves, where the formats round away from zero and the
 //     library to even);
-//   - formatF and formatG give back the value to within half a unit of the
+//   - formatFixed5 and formatFixed6 give back the value to within half a unit of the
 //     last place they keep;
 // and the texts have the shape each format promises.
 #include <cfloat>
@@ -151,7 +151,7 @@ void checkGeneral15Shape(long double value, const std::string& text) {
         fail("general format with a plus sign", value, text);
 }
 
-// formatF / formatG: within half a unit of the kept place, which is the
+// formatFixed5 / formatFixed6: within half a unit of the kept place, which is the
 // 7th significant digit or the last decimal, whichever is higher.
 void checkFixed7(long double value, const std::string& text, int decimals) {
     const long double parsed = parseBack(value, text);
@@ -182,8 +182,8 @@ void checkFixed7(long double value, const std::string& text, int decimals) {
 void checkValue(long double value) {
     const std::string general = quorvane::formatGeneral15(value);
     const std::string exponent = quorvane::formatExponent6(value);
-    const std::string fixed5 = quorvane::formatF(value);
-    const std::string fixed6 = quorvane::formatG(value);
+    const std::string fixed5 = quorvane::formatFixed5(value);
+    const std::string fixed6 = quorvane::formatFixed6(value);
     if (!std::isfinite(value))
         return;  // written as NAN / INF, never read back
 

@@ -18,6 +18,13 @@ FloatingPointFaults raisedFloatingPointFaults() {
     return std::fetestexcept(kFaultFlags);
 }
 
+FloatingPointFaults takeFloatingPointFaults() {
+    const FloatingPointFaults faults = raisedFloatingPointFaults();
+    if (faults != 0)
+        clearFloatingPointFaults();
+    return faults;
+}
+
 void throwIfFloatingPointFault(FloatingPointFaults faults) {
     if (faults & FE_DIVBYZERO)
         throw QuorvaneError("Floating point division by zero");

@@ -226,7 +226,7 @@ std::string formatGeneral15(long double value) {
 // at 10^e) or `decimals` decimals (down to 10^-decimals), whichever place is
 // higher. The scientific fall-back is chosen on the rounded value, so
 // 9999999.5 (which rounds to 10000000) is written "1E7".
-std::string formatFixed7(long double value, int decimals) {
+std::string formatFixedRounded7(long double value, int decimals) {
     if (!std::isfinite(value))
         return nonFiniteText(value);
     Decimal number = expand(value);

@@ -24,15 +24,15 @@ std::string formatGeneral15(long double value);
 // sign; at least one digit before the separator. More than 7 digits before
 // the separator: scientific with 7 significant digits, trailing zeros
 // dropped, "E" and the unsigned power of ten (12345678.9 -> "1.234568E7").
-std::string formatFixed7(long double value, int decimals);
+std::string formatFixedRounded7(long double value, int decimals);
 
-// The two uses: F of the parameter report (5 decimals), G of the
+// The two uses: the parameter report (5 decimals) and the
 // variance–covariance grid (6 decimals).
-inline std::string formatF(long double value) {
-    return formatFixed7(value, 5);
+inline std::string formatFixed5(long double value) {
+    return formatFixedRounded7(value, 5);
 }
-inline std::string formatG(long double value) {
-    return formatFixed7(value, 6);
+inline std::string formatFixed6(long double value) {
+    return formatFixedRounded7(value, 6);
 }
 
 }  // namespace quorvane

@@ -61,4 +61,45 @@ const TimeAxes& timeAxes() {
     return grouping.axes;
 }
 
+void planAxisSharing(int curves, bool share, AxisSharing& plan) {
+    const TimeAxes& axes = timeAxes();
+    const auto keepsPointCount = [&axes](int c) {
+        return workspace.pointCount[c] == workspace.pointCount[axes.representative[c]];
+    };
+    int curvesOfAxis[kMaxCurves + 1] = {};  // by the axis's first curve
+    plan.longestCurve = 0;
+    for (int c = 1; c <= curves; ++c) {
+        if (workspace.pointCount[c] > plan.longestCurve)
+            plan.longestCurve = workspace.pointCount[c];
+        if (keepsPointCount(c))
+            ++curvesOfAxis[axes.representative[c]];
+    }
+    plan.sharedAxisCount = 0;
+    plan.loneCount = 0;
+    int sharing = 0;
+    for (int c = 1; c <= curves; ++c) {
+        const int first = axes.representative[c];
+        plan.sharedAxisOf[c] = 0;
+        if (!share || curvesOfAxis[first] < 2 || !keepsPointCount(c)) {
+            plan.loneCurves[plan.loneCount++] = c;
+        } else if (first == c) {
+            const int axis = ++plan.sharedAxisCount;
+            plan.firstCurve[axis] = c;
+            plan.sharedAxisOf[c] = axis;
+            plan.axisStart[axis] = sharing;
+            for (int member = c; member <= curves; ++member)
+                if (axes.representative[member] == c && keepsPointCount(member))
+                    plan.sharingCurves[sharing++] = member;
+        } else {
+            plan.sharedAxisOf[c] = plan.sharedAxisOf[first];
+        }
+    }
+    plan.axisStart[plan.sharedAxisCount + 1] = sharing;
+}
+
+bool keepsSharedAxis(const AxisSharing& plan, int curve) {
+    const int first = plan.firstCurve[plan.sharedAxisOf[curve]];
+    return curve == first || sameTimes(curve, first);
+}
+
 }  // namespace quorvane

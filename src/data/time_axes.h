@@ -11,9 +11,10 @@
 // Whatever writes the times, values or point count of a curve slot calls
 // noteCurveDataChanged: the reader and Clear do, and so must tests and tools
 // that write curve data directly. A grouping is a statement about the data
-// as of the last notification; a user whose result depends on it (the curve
-// passes of lsq/) still compares the times it shares, so that data written
-// without a notification costs speed, never a wrong result.
+// as of the last notification; a pass that shares work through it follows an
+// AxisSharing plan (below), whose curves still compare the times they share,
+// so that data written without a notification costs speed, never a wrong
+// result.
 #pragma once
 
 #include <cstdint>
@@ -47,5 +48,40 @@ bool sameTimes(int a, int b);
 // data changed since it was last found. Called on the thread that owns the
 // workspace.
 const TimeAxes& timeAxes();
+
+// Which curves of one pass over curves 1..curveCount share the work of an
+// axis: the curves of an axis of the grouping that have the point count of
+// its first curve, when there are at least two of them. The first curve's
+// times form the shared axis; every other curve works on an axis of its own.
+// Both fit engines plan with it: the curve passes of the normal equations
+// (lsq/curve_passes.cpp) share batches of exponentials, the variable
+// projection (fit/curve_projection.cpp) the factorisations of an axis.
+inline constexpr int kMaxSharedAxes = kMaxCurves / 2;
+
+struct AxisSharing {
+    int longestCurve;     // the most points of any of the curves
+    int sharedAxisCount;  // shared axes a = 1..sharedAxisCount, in order of their first curves
+    int firstCurve[kMaxSharedAxes + 1];  // the curve whose times form shared axis a
+    // The shared axis of curve c, 0 for a curve on an axis of its own.
+    int sharedAxisOf[kMaxCurves + 1];
+    // The curves of shared axis a in increasing order, its first curve first:
+    // sharingCurves[axisStart[a]] .. sharingCurves[axisStart[a + 1] - 1].
+    int axisStart[kMaxSharedAxes + 2];
+    int sharingCurves[kMaxCurves];
+    // The curves on axes of their own, in increasing order.
+    int loneCount;
+    int loneCurves[kMaxCurves];
+};
+
+// Plans a pass over curves 1..curves (at most workspace.curveCount) from
+// timeAxes(). With share false every curve is on an axis of its own (a pass
+// with nothing to share).
+void planAxisSharing(int curves, bool share, AxisSharing& plan);
+
+// The check of a curve that the plan puts on a shared axis, made before it
+// uses the axis: its times are still those of the axis's first curve, bit
+// for bit (sameTimes; always true for the first curve itself). A curve that
+// fails it works on an axis of its own.
+bool keepsSharedAxis(const AxisSharing& plan, int curve);
 
 }  // namespace quorvane

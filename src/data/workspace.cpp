@@ -8,26 +8,6 @@ namespace quorvane {
 
 Workspace workspace;
 
-int offsetIndex(int curve) {
-    return (curve - 1) * (workspace.componentCount + 1) + 1;
-}
-
-int amplitudeIndex(int curve, int component) {
-    return (curve - 1) * (workspace.componentCount + 1) + 1 + component;
-}
-
-int rateIndex(int component) {
-    return (workspace.componentCount + 1) * workspace.curveCount + component;
-}
-
-int fittedParameterCount() {
-    return (workspace.componentCount + 1) * workspace.curveCount + workspace.componentCount;
-}
-
-int entriesWrittenByStart(int componentCount, int curveCount) {
-    return (componentCount + 1) * curveCount + kTimeConstantBoxes;
-}
-
 namespace {
 
 void clearSystem() {
@@ -49,7 +29,7 @@ void prepareCoefficients() {
     const int curves = workspace.curveCount;
     if (workspace.fitCount == 0) {
         workspace.layoutComponentCount = n;
-        for (int m = 1; m <= (n + 1) * curves; ++m)
+        for (int m = 1; m <= currentLayout().coefficientCount(); ++m)
             workspace.ParameterVector[m] = 1.0L;
         workspace.laidOutCurveCount = curves;
     }
@@ -57,7 +37,7 @@ void prepareCoefficients() {
         relayoutCoefficients();
     for (int c = workspace.laidOutCurveCount + 1; c <= curves; ++c) {
         for (int k = 1; k <= n + 1; ++k)
-            workspace.ParameterVector[(c - 1) * (n + 1) + k] = 1.0L;
+            workspace.ParameterVector[offsetIndex(c) + k - 1] = 1.0L;
     }
     workspace.laidOutCurveCount = curves;
 }
@@ -75,15 +55,16 @@ void relayoutCoefficients() {
     // (L+1)P + 9 <= 300, so the copy stays inside the vector.
     const int oldCurves =
         workspace.laidOutCurveCount < curves ? workspace.laidOutCurveCount : curves;
-    const int savedCount = (oldLayout + 1) * oldCurves;
-    for (int m = 1; m <= savedCount; ++m)
+    const ParameterLayout old{oldLayout, oldCurves};
+    for (int m = 1; m <= old.coefficientCount(); ++m)
         savedCoefficients[m] = workspace.ParameterVector[m];
 
+    // Position k = 1..n+1 of a block: the offset at k = 1, amplitude k-1 after it.
     for (int c = 1; c <= curves; ++c) {
         for (int k = 1; k <= n + 1; ++k) {
             const bool kept = c <= oldCurves && k <= oldLayout + 1;
-            workspace.ParameterVector[(c - 1) * (n + 1) + k] =
-                kept ? savedCoefficients[(c - 1) * (oldLayout + 1) + k] : 1.0L;
+            workspace.ParameterVector[offsetIndex(c) + k - 1] =
+                kept ? savedCoefficients[old.offsetIndex(c) + k - 1] : 1.0L;
         }
     }
     workspace.layoutComponentCount = n;

@@ -26,8 +26,9 @@ inline constexpr int kMaxCurves = 40;
 inline constexpr int kMaxPoints = 20000;
 inline constexpr int kMaxParameters = 300;
 inline constexpr int kMaxComponents = 9;
-// Entries a Start writes beyond the per-curve blocks: the nine log-rates.
-inline constexpr int kTimeConstantBoxes = 9;
+// The log-rate entries after the per-curve blocks: one for each time
+// constant t1..t9, all nine written at every Start, the first n fitted.
+inline constexpr int kLogRateEntries = 9;
 
 // One loaded trace (one text file). Point i is (times[i], values[i]) for
 // i = 1..pointCount, in file order; entries above pointCount are stale.
@@ -60,14 +61,54 @@ struct Workspace {
 // The single instance; zero-initialised static storage.
 extern Workspace workspace;
 
+// The index rules for the blocks of n = componentCount components over
+// C = curveCount curves. The workspace's own rules below are these with its
+// current counts; an explicit layout serves where the blocks are laid out
+// for other counts (the old layout that relayoutCoefficients reads).
+struct ParameterLayout {
+    int componentCount;  // n
+    int curveCount;      // C
+
+    // (c-1)(n+1) + 1
+    constexpr int offsetIndex(int curve) const { return (curve - 1) * (componentCount + 1) + 1; }
+    // (c-1)(n+1) + 1 + j
+    constexpr int amplitudeIndex(int curve, int component) const {
+        return offsetIndex(curve) + component;
+    }
+    // (n+1)C: every curve's offset and amplitudes, the entries before the
+    // log-rates.
+    constexpr int coefficientCount() const { return (componentCount + 1) * curveCount; }
+    // (n+1)C + j
+    constexpr int rateIndex(int component) const { return coefficientCount() + component; }
+    // (n+1)C + n
+    constexpr int fittedParameterCount() const { return rateIndex(componentCount); }
+    // (n+1)C + 9: what a Start writes, which must not exceed 300.
+    constexpr int entriesWrittenByStart() const { return rateIndex(kLogRateEntries); }
+};
+
+// The layout of the current componentCount and curveCount.
+inline ParameterLayout currentLayout() {
+    return ParameterLayout{workspace.componentCount, workspace.curveCount};
+}
+
 // Index rules, always with the current componentCount and curveCount.
-int offsetIndex(int curve);
-int amplitudeIndex(int curve, int component);
-int rateIndex(int component);
-int fittedParameterCount();
+inline int offsetIndex(int curve) {
+    return currentLayout().offsetIndex(curve);
+}
+inline int amplitudeIndex(int curve, int component) {
+    return currentLayout().amplitudeIndex(curve, component);
+}
+inline int rateIndex(int component) {
+    return currentLayout().rateIndex(component);
+}
+inline int fittedParameterCount() {
+    return currentLayout().fittedParameterCount();
+}
 
 // Entries that a Start writes for n components and C curves: (n+1)C + 9.
-int entriesWrittenByStart(int componentCount, int curveCount);
+inline int entriesWrittenByStart(int componentCount, int curveCount) {
+    return ParameterLayout{componentCount, curveCount}.entriesWrittenByStart();
+}
 
 // curveCount and fitCount to 0; normalMatrix and stepVector all 0; the curve
 // data count as changed (data/time_axes.h). Leaves

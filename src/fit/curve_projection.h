@@ -5,7 +5,7 @@
 // A time axis x_1..x_Q (data/time_axes.h: the curves with the same times)
 // has the basis
 //   Phi = [1, E_1, ..., E_n],  E_j[i] = exp(-w_j x_i),  w_j = exp(k_j),
-// each exponential formed as the model forms it (extendedExp of (-w_j) x_i,
+// each exponential formed as the model forms it (lsq/exponential_sum.h;
 // extendedExpBlock for a column), and its Householder QR Phi = Q_B [R_B; 0]
 // in extended precision with the rank test of householder_qr.h (tolerance
 // kIndependenceTolerance). Curve c on the axis, with values y_c, has the
@@ -13,8 +13,8 @@
 // substitution on Q_B^T y_c. A component whose column depends on the columns
 // before it gets amplitude 0 and is reported as indistinguishable. The
 // residual r_c = y_c - model(a*_c) is formed point by point in the model's
-// order (offset + A_1 E_1, then + A_j E_j), so that its sum of squares
-// equals sumSquaredResiduals() at these parameters.
+// order (exponentialSum), so that its sum of squares equals
+// sumSquaredResiduals() at these parameters.
 //
 // The Jacobian of curve c's projected residuals with respect to the
 // log-rates is Kaufman's: column j = P (a*_{c,j} x w_j E_j), with P the
@@ -39,19 +39,9 @@
 // once more to the R and Q^T r of the whole fit.
 //
 // Every curve is worked by the same formulas on the same numbers whether its
-// axis is shared or its own, so the results do not depend on which curves
-// share an axis. Each shared axis is formed with its columns split over the
-// threads, then its curves run one task each; a curve that the grouping
-// puts on it compares its times with the axis's first curve, bit for bit,
-// in its own task, and is worked on an axis of its own when they differ
-// (data written without a notification). Then the curves on axes of their
-// own run one task each (axis, then curve). The per-curve results are
-// combined in curve order, so they do not depend on the thread count.
-// Memory: a store of 3n+2 columns of the longest curve (6.4 MB at 20000
-// points and n = 6) for the shared axis at work and for each task on an
-// axis of its own that runs at one time, a column for each task on a shared
-// axis; grown before the loops, so that a projection allocates only when
-// the curves grew longer, n larger, or more tasks run at once.
+// axis is shared (data/time_axes.h) or its own, so the results do not
+// depend on which curves share an axis, nor on the thread count: the
+// per-curve results are combined in curve order.
 //
 // Floating-point faults never escape: a pass that raises one (an
 // overflowing exponential at negative times, a non-finite value) is reported

@@ -55,7 +55,7 @@ void refuseImpossibleStart(int components, const std::string& iterationText) {
     const int entries = entriesWrittenByStart(components, curves);
     if (entries > kMaxParameters) {
         // (n+1)C + 9 <= 300 holds for C <= 291 / (n+1).
-        const int fittingCurves = (kMaxParameters - kTimeConstantBoxes) / (components + 1);
+        const int fittingCurves = (kMaxParameters - kLogRateEntries) / (components + 1);
         throw QuorvaneError(
             "A fit of " + std::to_string(curves) + " traces with " + std::to_string(components) +
             " components needs " + std::to_string(entries) + " parameter entries, and at most " +
@@ -72,7 +72,7 @@ void refuseImpossibleStart(int components, const std::string& iterationText) {
 // precision and stored one by one, each checked before it is stored (t = 0
 // is a division by zero, t < 0 an invalid operation).
 void storeLogRates(const TimeConstantTexts& texts) {
-    for (int k = 1; k <= kTimeConstantBoxes; ++k) {
+    for (int k = 1; k <= kLogRateEntries; ++k) {
         const long double logRate = withErrorDetail("Box t" + std::to_string(k) + ".", [&] {
             const long double timeConstant = textToExtended(texts[k - 1]);
             clearFloatingPointFaults();
@@ -111,7 +111,7 @@ long double iterate(int iteration) {
 
     if (trial < current) {
         const int released = iteration <= kIterationsWithFixedRates
-                                 ? (workspace.componentCount + 1) * workspace.curveCount
+                                 ? currentLayout().coefficientCount()
                                  : fittedParameterCount();
         workspace.lambda = workspace.lambda / kDampingFactor;
         for (int m = 1; m <= released; ++m)
@@ -221,11 +221,11 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
 TimeConstantTexts timeConstantTexts() {
     TimeConstantTexts texts;
     clearFloatingPointFaults();
-    long double timeConstants[kTimeConstantBoxes + 1];
-    for (int k = 1; k <= kTimeConstantBoxes; ++k)
+    long double timeConstants[kLogRateEntries + 1];
+    for (int k = 1; k <= kLogRateEntries; ++k)
         timeConstants[k] = extendedExp(-workspace.ParameterVector[rateIndex(k)]);
     checkFloatingPointFaults();
-    for (int k = 1; k <= kTimeConstantBoxes; ++k)
+    for (int k = 1; k <= kLogRateEntries; ++k)
         texts[k - 1] = formatExponent6(timeConstants[k]);
     return texts;
 }

@@ -1,28 +1,20 @@
 #include "fit/model.h"
 
-#include "data/extended_exp.h"
 #include "data/workspace.h"
+#include "lsq/exponential_sum.h"
 
 namespace quorvane {
 
 namespace {
 
+// The rates are taken anew at every call; with componentCount 0 (before the
+// first Start) the sum is the offset alone.
 long double evaluate(const long double* parameters, int curve, long double time) {
     const int n = workspace.componentCount;
-    const int rateBase = (n + 1) * workspace.curveCount;
-    const int base = (curve - 1) * (n + 1);
-    long double exponentials[kMaxComponents + 1];
-    for (int k = 1; k <= n; ++k) {
-        const long double rate = extendedExp(parameters[rateBase + k]);
-        exponentials[k] = extendedExp(-rate * time);
-    }
-    // No component (before the first Start): the offset alone.
-    if (n < 1)
-        return parameters[base + 1];
-    long double sum = parameters[base + 1] + parameters[base + 2] * exponentials[1];
-    for (int k = 2; k <= n; ++k)
-        sum = sum + parameters[base + 1 + k] * exponentials[k];
-    return sum;
+    long double decays[kMaxComponents];
+    for (int k = 1; k <= n; ++k)
+        decays[k - 1] = extendedExp(decayArgument(decayRate(parameters[rateIndex(k)]), time));
+    return exponentialSum(parameters + offsetIndex(curve), n, [&](int k) { return decays[k - 1]; });
 }
 
 }  // namespace

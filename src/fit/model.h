@@ -1,12 +1,14 @@
 // The exponential-sum model of the global fit. For curve c at time t, with
-// n = componentCount, C = curveCount, b = (c-1)(n+1) and parameters V:
-//   rate_k = exp(V[(n+1)C + k]),  E_k = exp(-rate_k * t)          k = 1..n
-//   y = V[b+1] + V[b+2]*E_1, then y = y + V[b+1+k]*E_k for k = 2..n
-// all in extended precision, rates recomputed at every call. With
-// componentCount 0 (no Start yet) the value is the offset V[b+1] alone. The
-// caller guarantees componentCount <= 9 and indices in range. Floating-point
-// faults (an overflowing exponential) raise the status flags; the caller
-// checks them (floating_point.h).
+// n = componentCount, b = offsetIndex(c) and parameters V:
+//   rate_k = exp(V[rateIndex(k)]),  E_k = exp(-rate_k * t)        k = 1..n
+//   y = V[b] + V[b+1]*E_1, then y = y + V[b+k]*E_k for k = 2..n
+// all in extended precision, in the order of operations of
+// lsq/exponential_sum.h (which the normal equations and the variable
+// projection share), rates recomputed at every call. With componentCount 0
+// (no Start yet) the value is the offset V[b] alone. The caller guarantees
+// componentCount <= 9 and indices in range. Floating-point faults (an
+// overflowing exponential) raise the status flags; the caller checks them
+// (floating_point.h).
 #pragma once
 
 namespace quorvane {

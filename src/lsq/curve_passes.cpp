@@ -15,70 +15,40 @@ namespace {
 // callers after all passes have ended. Static like the workspace.
 CurveSubtotals curveSubtotals[kMaxCurves + 1];
 
-// The shared exponentials of two rounds, the one the curves work on and the
-// next, formed meanwhile: each half has room for one block of the largest
-// kind for each of the kMaxCurves / 2 axes that can be shared, about 2.4
-// million bytes; with fewer shared axes or fewer rows a round takes more
-// blocks.
-constexpr int kMaxSharedAxes = kMaxCurves / 2;
-constexpr int kRoundStoreValues = kMaxSharedAxes * kMaxExponentialRows * kBlockPoints;
-constexpr int kMaxRoundBlocks = kRoundStoreValues / kBlockPoints;
+// The curves run on the thread pool (data/thread_pool.h), one task each.
+// Curves on one shared axis (planAxisSharing) share their exponentials: the
+// points are worked on in rounds of consecutive points; the batches of
+// every shared axis are formed once per round, spread over the threads,
+// into a store of a fixed size; every curve adds the round's points to its
+// subtotals, the curves spread over the threads, while the batches of the
+// next round are formed; a curve on an axis of its own forms its batches as
+// it goes. With no shared axis there is one round. A curve's subtotals add
+// its points in increasing order across the rounds, so the rounds change
+// nothing in the results.
+//
+// The store holds the shared exponentials of two rounds, the one the curves
+// work on and the next, formed meanwhile: each half has room for one batch
+// of the largest kind for each of the kMaxSharedAxes axes that can be
+// shared, about 2.4 million bytes; with fewer shared axes or fewer rows a
+// round takes more batches.
+constexpr int kRoundStoreValues = kMaxSharedAxes * kMaxExponentialRows * kBatchPoints;
+constexpr int kMaxRoundBatches = kRoundStoreValues / kBatchPoints;
 alignas(64) long double sharedStore[2][kRoundStoreValues];
-ExponentialBlock sharedBlocks[2][kMaxRoundBlocks];
-
-// Which curves share exponentials in one run: the curves of an axis of
-// time_axes.h that still have its representative's point count, when the
-// axis keeps at least two of them. Each member compares its times with the
-// representative's, bit for bit, in the first round (on the pool) and works
-// on its own when they differ: the cheap check that keeps data written
-// without a notification from being worked on through a stale grouping.
-struct SharingPlan {
-    int axisCount;                           // shared axes, 1..axisCount
-    int representative[kMaxSharedAxes + 1];  // the curve whose times form the blocks
-    // Written in the first round by the curve's own task only.
-    int sharedAxisOf[kMaxCurves + 1];  // 0: the curve forms its own blocks
-    bool member[kMaxCurves + 1];       // shares and is not the representative
-    int longestCurve;                  // the most points of any curve
-};
-
-void planSharing(int curves, SharingPlan& plan) {
-    const TimeAxes& axes = timeAxes();
-    int curvesOfAxis[kMaxCurves + 1] = {};
-    plan.longestCurve = 0;
-    for (int c = 1; c <= curves; ++c) {
-        if (workspace.pointCount[c] > plan.longestCurve)
-            plan.longestCurve = workspace.pointCount[c];
-        const int representative = axes.representative[c];
-        plan.member[c] =
-            representative != c && workspace.pointCount[c] == workspace.pointCount[representative];
-        if (plan.member[c])
-            ++curvesOfAxis[representative];
-    }
-    plan.axisCount = 0;
-    for (int c = 1; c <= curves; ++c) {
-        plan.sharedAxisOf[c] = 0;
-        const int representative = axes.representative[c];
-        if (curvesOfAxis[representative] == 0) {
-            plan.member[c] = false;
-        } else if (representative == c) {
-            plan.representative[++plan.axisCount] = c;
-            plan.sharedAxisOf[c] = plan.axisCount;
-        } else if (plan.member[c]) {
-            plan.sharedAxisOf[c] = plan.sharedAxisOf[representative];
-        }
-    }
-}
+ExponentialBatch sharedBatches[2][kMaxRoundBatches];
 
 // Round r covers points 1 + r*points .. (r+1)*points of every curve (of
-// those it has); its blocks are in half r % 2 of the store, those of shared
-// axis a from sharedBlocks[r % 2][(a-1)*blocksPerAxis] on.
+// those it has); its batches are in half r % 2 of the store, those of
+// shared axis a from sharedBatches[r % 2][(a-1)*batchesPerAxis] on.
 struct Rounds {
     const RateTable* table;
     unsigned parts;
-    SharingPlan* plan;
-    int rows;           // exponentialRowCount
-    int blocksPerAxis;  // per round
-    int points;         // per round
+    // A curve that the plan shares but whose times differ from its axis's
+    // (data written without a notification) leaves its shared axis in the
+    // first round, written by that curve's own task only.
+    AxisSharing* plan;
+    int rows;            // exponentialRowCount
+    int batchesPerAxis;  // per round
+    int points;          // per round
     int count;
 };
 
@@ -86,18 +56,24 @@ int firstPointOf(const Rounds& rounds, int round) {
     return 1 + round * rounds.points;
 }
 
-void formSharedBlock(const Rounds& rounds, int round, int index) {
-    const int axis = index / rounds.blocksPerAxis + 1;
-    const int curve = rounds.plan->representative[axis];
-    const int first = firstPointOf(rounds, round) + (index % rounds.blocksPerAxis) * kBlockPoints;
-    int last = first + kBlockPoints - 1;
+// The curve takes the coefficient block of its axis's first curve.
+bool takesCoefficientBlock(const AxisSharing& plan, int curve) {
+    const int axis = plan.sharedAxisOf[curve];
+    return axis != 0 && plan.firstCurve[axis] != curve;
+}
+
+void formSharedBatch(const Rounds& rounds, int round, int index) {
+    const int axis = index / rounds.batchesPerAxis + 1;
+    const int curve = rounds.plan->firstCurve[axis];
+    const int first = firstPointOf(rounds, round) + (index % rounds.batchesPerAxis) * kBatchPoints;
+    int last = first + kBatchPoints - 1;
     if (last > workspace.pointCount[curve])
         last = workspace.pointCount[curve];
     if (last < first)
         return;
-    formExponentialBlock(workspace.curves[curve].times, first, last - first + 1, *rounds.table,
-                         rounds.parts, sharedStore[round % 2] + index * rounds.rows * kBlockPoints,
-                         sharedBlocks[round % 2][index]);
+    formExponentialBatch(workspace.curves[curve].times, first, last - first + 1, *rounds.table,
+                         rounds.parts, sharedStore[round % 2] + index * rounds.rows * kBatchPoints,
+                         sharedBatches[round % 2][index]);
 }
 
 void accumulateRound(const Rounds& rounds, int round, int curve) {
@@ -109,64 +85,62 @@ void accumulateRound(const Rounds& rounds, int round, int curve) {
     // at 0 even when it has no points.
     if (last < first && round > 0)
         return;
-    SharingPlan& plan = *rounds.plan;
-    if (round == 0 && plan.member[curve] &&
-        !sameTimes(curve, plan.representative[plan.sharedAxisOf[curve]])) {
-        plan.member[curve] = false;
+    AxisSharing& plan = *rounds.plan;
+    if (round == 0 && plan.sharedAxisOf[curve] != 0 && !keepsSharedAxis(plan, curve))
         plan.sharedAxisOf[curve] = 0;
-    }
     const int axis = plan.sharedAxisOf[curve];
-    const ExponentialBlock* shared =
-        axis == 0 ? nullptr : &sharedBlocks[round % 2][(axis - 1) * rounds.blocksPerAxis];
+    const ExponentialBatch* shared =
+        axis == 0 ? nullptr : &sharedBatches[round % 2][(axis - 1) * rounds.batchesPerAxis];
     accumulateCurveSubtotals(curve, *rounds.table, rounds.parts, first, last, shared,
-                             plan.member[curve], curveSubtotals[curve]);
+                             takesCoefficientBlock(plan, curve), curveSubtotals[curve]);
 }
 
 }  // namespace
 
 // One loop of the pool per round: the curves' tasks for this round come
-// first, then the blocks of the next round, which fill in for the threads
-// that run out of curves; a loop ahead forms the blocks of the first round.
+// first, then the batches of the next round, which fill in for the threads
+// that run out of curves; a loop ahead forms the batches of the first round.
 FloatingPointFaults runCurvePasses(const RateTable& table, unsigned parts) {
     const int curves = table.curveCount;
-    SharingPlan plan;
-    planSharing(curves, plan);
+    const int rows = exponentialRowCount(table.componentCount, parts);
+    AxisSharing plan;
+    planAxisSharing(curves, rows > 0, plan);
 
-    Rounds rounds{&table, parts, &plan, exponentialRowCount(table.componentCount, parts), 0, 0, 1};
-    if (plan.axisCount == 0 || rounds.rows == 0) {
-        plan.axisCount = 0;
+    Rounds rounds{&table, parts, &plan, rows, 0, 0, 1};
+    if (plan.sharedAxisCount == 0) {
         rounds.points = plan.longestCurve > 0 ? plan.longestCurve : 1;
     } else {
-        const int blocksOfAxis = (plan.longestCurve + kBlockPoints - 1) / kBlockPoints;
-        rounds.blocksPerAxis = kRoundStoreValues / (rounds.rows * kBlockPoints) / plan.axisCount;
-        if (rounds.blocksPerAxis > blocksOfAxis)
-            rounds.blocksPerAxis = blocksOfAxis;
-        rounds.points = rounds.blocksPerAxis * kBlockPoints;
+        const int batchesOfAxis = (plan.longestCurve + kBatchPoints - 1) / kBatchPoints;
+        rounds.batchesPerAxis =
+            kRoundStoreValues / (rounds.rows * kBatchPoints) / plan.sharedAxisCount;
+        if (rounds.batchesPerAxis > batchesOfAxis)
+            rounds.batchesPerAxis = batchesOfAxis;
+        rounds.points = rounds.batchesPerAxis * kBatchPoints;
         rounds.count = (plan.longestCurve + rounds.points - 1) / rounds.points;
     }
-    const int blocksPerRound = plan.axisCount * rounds.blocksPerAxis;
+    const int batchesPerRound = plan.sharedAxisCount * rounds.batchesPerAxis;
 
     FloatingPointFaults leftover = 0;
-    auto formFirstBlocks = [&rounds](int index) { formSharedBlock(rounds, 0, index); };
-    leftover |= parallelFor(0, blocksPerRound - 1, formFirstBlocks);
+    auto formFirstBatches = [&rounds](int index) { formSharedBatch(rounds, 0, index); };
+    leftover |= parallelFor(0, batchesPerRound - 1, formFirstBatches);
     clearFloatingPointFaults();
     for (int round = 0; round < rounds.count; ++round) {
         auto task = [&rounds, round, curves](int index) {
             if (index <= curves)
                 accumulateRound(rounds, round, index);
             else
-                formSharedBlock(rounds, round + 1, index - curves - 1);
+                formSharedBatch(rounds, round + 1, index - curves - 1);
         };
-        const int nextBlocks = round + 1 < rounds.count ? blocksPerRound : 0;
-        leftover |= parallelFor(1, curves + nextBlocks, task);
+        const int nextBatches = round + 1 < rounds.count ? batchesPerRound : 0;
+        leftover |= parallelFor(1, curves + nextBatches, task);
         clearFloatingPointFaults();
     }
 
     if (parts & kMatrixPart) {
         for (int c = 1; c <= curves; ++c) {
-            if (plan.member[c]) {
-                const int representative = plan.representative[plan.sharedAxisOf[c]];
-                copyCoefficientBlock(table.componentCount, curveSubtotals[representative],
+            if (takesCoefficientBlock(plan, c)) {
+                const int first = plan.firstCurve[plan.sharedAxisOf[c]];
+                copyCoefficientBlock(table.componentCount, curveSubtotals[first],
                                      curveSubtotals[c]);
             }
         }
@@ -178,23 +152,21 @@ const CurveSubtotals& curveSubtotalsOf(int curve) {
     return curveSubtotals[curve];
 }
 
-FloatingPointFaults curvePartFaults(int curves, FloatingPointFaults CurveSubtotals::*part) {
-    FloatingPointFaults faults = 0;
+PartFaults curvePassFaults(int curves) {
+    PartFaults faults;
     for (int c = 1; c <= curves; ++c)
-        faults |= curveSubtotals[c].*part;
+        faults.charge(curveSubtotals[c].faults);
     return faults;
 }
 
 long double sumOfSquaresOn(const long double* parameters) {
     checkNormalEquationsCapacity();
-    const FloatingPointFaults before = raisedFloatingPointFaults();
-    clearFloatingPointFaults();
+    const FloatingPointFaults before = takeFloatingPointFaults();
     RateTable table;
     prepareRateTable(table, parameters);
-    FloatingPointFaults faults = raisedFloatingPointFaults();
-    clearFloatingPointFaults();
+    FloatingPointFaults faults = takeFloatingPointFaults();
     faults |= runCurvePasses(table, kSumPart);
-    faults |= curvePartFaults(table.curveCount, &CurveSubtotals::sumFaults);
+    faults |= curvePassFaults(table.curveCount).sum;
     long double total = 0.0L;
     for (int c = 1; c <= table.curveCount; ++c)
         total = total + curveSubtotals[c].sumOfSquares;

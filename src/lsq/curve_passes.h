@@ -1,17 +1,9 @@
-// The per-curve passes of curve_subtotals.h run for all curves at once on the
-// thread pool (thread_pool.h), each curve into a slot of its own; the callers
-// add the slots in increasing curve order, so the results do not depend on
-// the number of threads.
-//
-// Curves on one time axis (data/time_axes.h) share their exponentials. The
-// points are worked on in rounds of consecutive points: the blocks of
-// exponentials of every shared axis are formed once per round, spread over
-// the threads, into a store of a fixed size; every curve adds the round's
-// points to its subtotals, the curves spread over the threads, while the
-// blocks of the next round are formed; a curve with an axis of its own forms
-// its blocks as it goes. With no shared axis there is one round. A curve's
-// subtotals add its points in increasing order across the rounds, so the
-// rounds change nothing in the results.
+// The per-curve passes of curve_subtotals.h for all curves of a build or a
+// sum of squares, each curve into a slot of its own; the callers add the
+// slots in increasing curve order, so the results do not depend on how the
+// curves were spread over threads, nor on which curves shared their
+// exponentials (data/time_axes.h): each curve's subtotals add its points in
+// increasing order, from the same values either way.
 #pragma once
 
 #include "data/floating_point.h"
@@ -27,8 +19,8 @@ FloatingPointFaults runCurvePasses(const RateTable& table, unsigned parts);
 // The slot of curve c, valid after runCurvePasses until the next run.
 const CurveSubtotals& curveSubtotalsOf(int curve);
 
-// The union of one part's faults over curves 1..curves.
-FloatingPointFaults curvePartFaults(int curves, FloatingPointFaults CurveSubtotals::*part);
+// The faults of each part, over curves 1..curves.
+PartFaults curvePassFaults(int curves);
 
 // The sum of squared residuals on the parameter vector `parameters`
 // (ParameterVector or trialVector): per-curve subtotals of r*r added in

@@ -1,11 +1,11 @@
-// Householder QR of a few columns of a tall block, in extended precision,
-// with a rank test: the stable linear least-squares solve of the variable
-// projection method and of its trust-region steps.
+// Householder QR of a panel (a few columns of a tall matrix), in extended
+// precision, with a rank test: the stable linear least-squares solve of the
+// variable projection method and of its trust-region steps.
 //
-// Storage: a column-major block, column j (0-based) at block + j*stride,
+// Storage: a column-major panel, column j (0-based) at panel + j*stride,
 // rows 0..rows-1. The factorisation works on rows firstRow..rows-1 of the
 // first `factorColumns` columns and applies every reflection to the
-// following columns of the block as well (right-hand sides, columns still
+// following columns of the panel as well (right-hand sides, columns still
 // to be reduced).
 //
 // Column j is reduced at row t = firstRow + (number of independent columns
@@ -19,7 +19,7 @@
 // `diagonal`.
 //
 // The triangle R: for column l and a row t' of firstRow..firstRow+rank-1,
-// R[t'][l] is the block entry (t', l) when t' lies above column l's own row,
+// R[t'][l] is the panel entry (t', l) when t' lies above column l's own row,
 // and diagonal[l] at its own row when l is independent. Columns after the
 // factored ones hold Q^T times their original content: rows up to
 // firstRow+rank-1 are their part in the span of the independent columns,
@@ -45,23 +45,23 @@ struct HouseholderFactors {
 // Factors columns 0..factorColumns-1 of rows firstRow..rows-1 and applies
 // each reflection to columns factorColumns..totalColumns-1. Needs
 // factorColumns <= kMaxFactorColumns.
-void householderFactor(long double* block, int stride, int firstRow, int rows, int factorColumns,
+void householderFactor(long double* panel, int stride, int firstRow, int rows, int factorColumns,
                        int totalColumns, long double tolerance, HouseholderFactors& factors);
 
 // z = Q^T z on rows firstRow..rows-1 of a vector of `rows` entries: the
-// reflections of `factors`, made on `block`, in order.
-void applyHouseholderTranspose(const long double* block, int stride, int rows,
+// reflections of `factors`, made on `panel`, in order.
+void applyHouseholderTranspose(const long double* panel, int stride, int rows,
                                const HouseholderFactors& factors, long double* z);
 
 // Entry R[t][l] of the triangle (see above); 0 below the triangle.
-long double triangleEntry(const long double* block, int stride, const HouseholderFactors& factors,
+long double triangleEntry(const long double* panel, int stride, const HouseholderFactors& factors,
                           int row, int column);
 
 // The least-squares coefficients x[0..factorColumns-1] of a right-hand side
 // b already transformed to Q^T b (a column after the factored ones, or a
 // vector passed through applyHouseholderTranspose): back substitution over
 // the independent columns, 0 for the dependent ones.
-void householderSolve(const long double* block, int stride, const HouseholderFactors& factors,
+void householderSolve(const long double* panel, int stride, const HouseholderFactors& factors,
                       const long double* b, long double* x);
 
 }  // namespace quorvane

@@ -14,6 +14,56 @@ namespace {
 // 0 when stage i made no exchange.
 using ExchangeRecord = int[kMaxParameters + 1];
 
+// Stage i on b: b[r] = (b[r] / A[r][i]) - (b[i] / A[i][i]) for every row
+// r > i with A[r][i] != 0, the pivot quotient formed once, at the first.
+void reduceRightHandSide(const MatrixStore& A, long double* b, int i, int size) {
+    const long double pivot = A[i][i];
+    bool quotientFormed = false;
+    long double pivotRightHandSide = 0.0L;
+    for (int r = i + 1; r <= size; ++r) {
+        const long double divisor = A[r][i];
+        if (divisor == 0.0L)
+            continue;
+        if (!quotientFormed) {
+            pivotRightHandSide = b[i] / pivot;
+            quotientFormed = true;
+        }
+        b[r] = b[r] / divisor - pivotRightHandSide;
+    }
+}
+
+// Stage i on A, columns i+1..size of the rows r > i with A[r][i] != 0.
+void reduceMatrix(MatrixStore& A, int i, int size) {
+    long double pivotRowQuotient[kMaxParameters + 1];
+    const long double pivot = A[i][i];
+    bool quotientsFormed = false;
+    for (int r = i + 1; r <= size; ++r) {
+        const long double divisor = A[r][i];
+        if (divisor == 0.0L)
+            continue;
+        if (!quotientsFormed) {
+            for (int c = i + 1; c <= size; ++c)
+                pivotRowQuotient[c] = A[i][c] / pivot;
+            quotientsFormed = true;
+        }
+        // Most entries of a coefficient row are zeros (the other curves'
+        // columns). A zero divided by the divisor is a zero whose sign the
+        // signs decide, so its quotient is taken from the two formed here
+        // instead of a division of its own: the same bits, the same flags, a
+        // small part of the divisions.
+        const long double zeroQuotient = 0.0L / divisor;
+        const long double negativeZeroQuotient = -0.0L / divisor;
+        long double* row = A[r];
+        for (int c = i + 1; c <= size; ++c) {
+            const long double entry = row[c];
+            const long double quotient =
+                entry != 0.0L ? entry / divisor
+                              : (std::signbit(entry) ? negativeZeroQuotient : zeroQuotient);
+            row[c] = quotient - pivotRowQuotient[c];
+        }
+    }
+}
+
 // Stages i = 1..size-1, each followed by a fault test:
 //   - A[i][i] == 0: the first row r > i with A[r][i] != 0 exchanges columns
 //     i..size (and b) with row i; no other exchange is ever made;
@@ -30,8 +80,12 @@ using ExchangeRecord = int[kMaxParameters + 1];
 // the rows below i and row i from column i on are never changed again
 // (later stages touch columns > i of rows > i only), so A[r][i] and A[i][i]
 // as left by the reduction are the divisors stage i used.
+//
+// The right-hand side's and the matrix's operations of a stage are apart
+// (reduceRightHandSide, reduceMatrix): every value of a stage is formed
+// from values of the stages before it, so their order within the stage
+// changes no bit, and the faults are tested once per stage.
 void eliminate(MatrixStore& A, long double* b, int size, ExchangeRecord& exchangedRow) {
-    long double pivotRowQuotient[kMaxParameters + 1];
     for (int i = 1; i <= size - 1; ++i) {
         exchangedRow[i] = 0;
         if (A[i][i] == 0.0L) {
@@ -45,36 +99,8 @@ void eliminate(MatrixStore& A, long double* b, int size, ExchangeRecord& exchang
                 }
             }
         }
-        const long double pivot = A[i][i];
-        bool quotientsFormed = false;
-        long double pivotRightHandSide = 0.0L;
-        for (int r = i + 1; r <= size; ++r) {
-            const long double divisor = A[r][i];
-            if (divisor == 0.0L)
-                continue;
-            if (!quotientsFormed) {
-                pivotRightHandSide = b[i] / pivot;
-                for (int c = i + 1; c <= size; ++c)
-                    pivotRowQuotient[c] = A[i][c] / pivot;
-                quotientsFormed = true;
-            }
-            b[r] = b[r] / divisor - pivotRightHandSide;
-            // Most entries of a coefficient row are zeros (the other curves'
-            // columns). A zero divided by the divisor is a zero whose sign
-            // the signs decide, so its quotient is taken from the two formed
-            // here instead of a division of its own: the same bits, the same
-            // flags, a small part of the divisions.
-            const long double zeroQuotient = 0.0L / divisor;
-            const long double negativeZeroQuotient = -0.0L / divisor;
-            long double* row = A[r];
-            for (int c = i + 1; c <= size; ++c) {
-                const long double entry = row[c];
-                const long double quotient =
-                    entry != 0.0L ? entry / divisor
-                                  : (std::signbit(entry) ? negativeZeroQuotient : zeroQuotient);
-                row[c] = quotient - pivotRowQuotient[c];
-            }
-        }
+        reduceRightHandSide(A, b, i, size);
+        reduceMatrix(A, i, size);
         checkFloatingPointFaults();
     }
 }
@@ -86,19 +112,7 @@ void replayElimination(const MatrixStore& A, const ExchangeRecord& exchangedRow,
     for (int i = 1; i <= size - 1; ++i) {
         if (exchangedRow[i] != 0)
             std::swap(b[i], b[exchangedRow[i]]);
-        const long double pivot = A[i][i];
-        bool quotientFormed = false;
-        long double pivotRightHandSide = 0.0L;
-        for (int r = i + 1; r <= size; ++r) {
-            const long double divisor = A[r][i];
-            if (divisor == 0.0L)
-                continue;
-            if (!quotientFormed) {
-                pivotRightHandSide = b[i] / pivot;
-                quotientFormed = true;
-            }
-            b[r] = b[r] / divisor - pivotRightHandSide;
-        }
+        reduceRightHandSide(A, b, i, size);
         checkFloatingPointFaults();
     }
 }

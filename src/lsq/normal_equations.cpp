@@ -10,13 +10,6 @@ namespace quorvane {
 
 namespace {
 
-// The fault flags raised on this thread since the last clear, then cleared.
-FloatingPointFaults takeFaults() {
-    const FloatingPointFaults faults = raisedFloatingPointFaults();
-    clearFloatingPointFaults();
-    return faults;
-}
-
 void clearLeadingSquare(int size) {
     for (int row = 1; row <= size; ++row)
         for (int column = 1; column <= size; ++column)
@@ -45,20 +38,19 @@ void dampDiagonal(int size) {
 // where secondOrder_c[m] already is 0 - t_1 - t_2 - ... over the points.
 // The inter-curve entries stay 0 from the clearing.
 void assembleMatrix(int n, int curves) {
-    const int s = (n + 1) * curves;
     auto& matrix = workspace.normalMatrix;
     long double rateBlockTotal[kMaxComponents + 1][kMaxComponents + 1] = {};
     long double secondOrderTotal[kMaxComponents + 1] = {};
     for (int c = 1; c <= curves; ++c) {
         const CurveSubtotals& subtotals = curveSubtotalsOf(c);
-        const int base = (c - 1) * (n + 1);
+        const int base = offsetIndex(c) - 1;  // p(c,j) = base + j
         matrix[base + 1][base + 1] = static_cast<long double>(workspace.pointCount[c]);
         for (int j = 2; j <= n + 1; ++j)
             for (int l = 1; l <= j; ++l)
                 matrix[base + j][base + l] = subtotals.coefficientBlock[j][l];
         for (int m = 1; m <= n; ++m) {
             for (int j = 1; j <= n + 1; ++j)
-                matrix[s + m][base + j] = subtotals.rateByCoefficient[m][j];
+                matrix[rateIndex(m)][base + j] = subtotals.rateByCoefficient[m][j];
             for (int l = 1; l <= m; ++l)
                 rateBlockTotal[m][l] = rateBlockTotal[m][l] + subtotals.rateBlock[m][l];
             secondOrderTotal[m] = secondOrderTotal[m] + subtotals.secondOrder[m];
@@ -66,26 +58,25 @@ void assembleMatrix(int n, int curves) {
     }
     for (int m = 1; m <= n; ++m) {
         for (int l = 1; l <= m - 1; ++l)
-            matrix[s + m][s + l] = rateBlockTotal[m][l];
-        matrix[s + m][s + m] = rateBlockTotal[m][m] - secondOrderTotal[m];
+            matrix[rateIndex(m)][rateIndex(l)] = rateBlockTotal[m][l];
+        matrix[rateIndex(m)][rateIndex(m)] = rateBlockTotal[m][m] - secondOrderTotal[m];
     }
 }
 
 // Gradient assembly: [p(c,j)] = curve c's subtotal; [s+m] = sum_c
 // rateGradient_c[m] in increasing curve order, starting at 0.
 void assembleGradient(int n, int curves, long double* gradient) {
-    const int s = (n + 1) * curves;
     long double rateTotal[kMaxComponents + 1] = {};
     for (int c = 1; c <= curves; ++c) {
         const CurveSubtotals& subtotals = curveSubtotalsOf(c);
-        const int base = (c - 1) * (n + 1);
+        const int base = offsetIndex(c) - 1;  // p(c,j) = base + j
         for (int j = 1; j <= n + 1; ++j)
             gradient[base + j] = subtotals.coefficientGradient[j];
         for (int m = 1; m <= n; ++m)
             rateTotal[m] = rateTotal[m] + subtotals.rateGradient[m];
     }
     for (int m = 1; m <= n; ++m)
-        gradient[s + m] = rateTotal[m];
+        gradient[rateIndex(m)] = rateTotal[m];
 }
 
 }  // namespace
@@ -102,37 +93,35 @@ void buildNormalMatrix() {
     forgetBuildResults();
     const int n = workspace.componentCount;
     const int curves = workspace.curveCount;
-    const int size = (n + 1) * curves + n;
+    const int size = fittedParameterCount();
     clearLeadingSquare(size);
 
+    // The rates count for every result, what the passes raised outside their
+    // own accounting for the matrix, each assembly for its own result.
     RateTable table;
     prepareRateTable(table, workspace.ParameterVector);
-    const FloatingPointFaults rateFaults = takeFaults();
+    PartFaults faults;
+    faults.charge(kAllCurveParts, takeFloatingPointFaults());
     beginBuildResults();
-    FloatingPointFaults matrixFaults =
-        rateFaults | runCurvePasses(table, kMatrixPart | kGradientPart | kSumPart);
+    faults.charge(kMatrixPart, runCurvePasses(table, kAllCurveParts));
+    faults.charge(curvePassFaults(curves));
 
-    matrixFaults |= curvePartFaults(curves, &CurveSubtotals::matrixFaults);
     assembleMatrix(n, curves);
     mirrorLowerTriangle(size);
     dampDiagonal(size);
-    matrixFaults |= takeFaults();
+    faults.charge(kMatrixPart, takeFloatingPointFaults());
 
-    if (matrixFaults == 0) {
+    if (faults.matrix == 0) {
         long double* gradient = buildGradientStore();
         assembleGradient(n, curves, gradient);
-        const FloatingPointFaults gradientAssemblyFaults = takeFaults();
+        faults.charge(kGradientPart, takeFloatingPointFaults());
         long double sumOfSquares = 0.0L;
         for (int c = 1; c <= curves; ++c)
             sumOfSquares = sumOfSquares + curveSubtotalsOf(c).sumOfSquares;
-        const FloatingPointFaults sumAssemblyFaults = takeFaults();
-        completeBuildResults(
-            rateFaults | gradientAssemblyFaults |
-                curvePartFaults(curves, &CurveSubtotals::gradientFaults),
-            sumOfSquares,
-            rateFaults | sumAssemblyFaults | curvePartFaults(curves, &CurveSubtotals::sumFaults));
+        faults.charge(kSumPart, takeFloatingPointFaults());
+        completeBuildResults(faults.gradient, sumOfSquares, faults.sum);
     }
-    throwIfFloatingPointFault(matrixFaults);
+    throwIfFloatingPointFault(faults.matrix);
 }
 
 void buildGradientVector() {
@@ -140,7 +129,7 @@ void buildGradientVector() {
     checkNormalEquationsCapacity();
     const int n = workspace.componentCount;
     const int curves = workspace.curveCount;
-    const int size = (n + 1) * curves + n;
+    const int size = fittedParameterCount();
 
     const long double* stored = nullptr;
     FloatingPointFaults faults = 0;
@@ -153,11 +142,11 @@ void buildGradientVector() {
 
     RateTable table;
     prepareRateTable(table, workspace.ParameterVector);
-    faults = takeFaults();
+    faults = takeFloatingPointFaults();
     faults |= runCurvePasses(table, kGradientPart);
-    faults |= curvePartFaults(curves, &CurveSubtotals::gradientFaults);
+    faults |= curvePassFaults(curves).gradient;
     assembleGradient(n, curves, workspace.gradientVector);
-    faults |= takeFaults();
+    faults |= takeFloatingPointFaults();
     throwIfFloatingPointFault(faults);
 }
 

@@ -2,16 +2,18 @@
 // from closed-form derivatives of the model (the Jacobian is never stored).
 //
 // Symbols (1-based): n = componentCount, C = curveCount, s = (n+1)C,
-// N = s + n; p(c,j) = (c-1)(n+1) + j; Y0 = V[p(c,1)], A[c][m] = V[p(c,1+m)],
-// k[m] = V[s+m], w[m] = exp(k[m]); for point i of curve c: x = times[i],
-// r = values[i] - evaluateModelAtPoint(c, i), E_m = exp(-x*w[m]),
-// D_m = exp(k[m] - x*w[m]) (one exponential of the difference).
+// N = s + n; p(c,j) = (c-1)(n+1) + j, so that p(c,1) = offsetIndex(c),
+// p(c,1+m) = amplitudeIndex(c, m) and s+m = rateIndex(m); Y0 = V[p(c,1)],
+// A[c][m] = V[p(c,1+m)], k[m] = V[s+m], w[m] = exp(k[m]); for point i of
+// curve c: x = times[i], r = values[i] - evaluateModelAtPoint(c, i),
+// E_m = exp(-x*w[m]), D_m = exp(k[m] - x*w[m]) (one exponential of the
+// difference).
 //
 // Every sum is an extended accumulator starting at 0 over the points in
 // increasing order; sums over all curves add per-curve subtotals in curve
 // order. The entry formulas and their order of operations are written out in
-// curve_subtotals.cpp (one pass per curve), their assembly over the curves in
-// normal_equations.cpp.
+// batch_terms.h (the terms of one pass per curve, curve_subtotals.h), their
+// assembly over the curves in normal_equations.cpp.
 #pragma once
 
 namespace quorvane {

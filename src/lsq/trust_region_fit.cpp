@@ -26,13 +26,6 @@ void raiseScale(const LeastSquaresPoint& point, long double* scale) {
     }
 }
 
-long double norm(const long double* v, int size) {
-    long double sum = 0.0L;
-    for (int j = 0; j < size; ++j)
-        sum = sum + v[j] * v[j];
-    return sqrtl(sum);
-}
-
 }  // namespace
 
 long double scaledGradient(const LeastSquaresPoint& point) {
@@ -57,7 +50,7 @@ TrustRegionOutcome runTrustRegionFit(TrustRegionProblem& problem, const LeastSqu
     LeastSquaresPoint trial;
     long double scale[kMaxComponents] = {};
     raiseScale(current, scale);
-    long double radius = kInitialRadius * norm(scale, n);
+    long double radius = kInitialRadius * euclideanNorm(scale, n);
     long double lambda = 0.0L;
     if (scaledGradient(current) <= kScaledGradientTolerance) {
         outcome.stop = FitStop::Gradient;
@@ -126,7 +119,7 @@ TrustRegionOutcome runTrustRegionFit(TrustRegionProblem& problem, const LeastSqu
             outcome.stop = FitStop::SumOfSquares;
             return outcome;
         }
-        if (radius <= kRelativeStepTolerance * norm(scale, n)) {
+        if (radius <= kRelativeStepTolerance * euclideanNorm(scale, n)) {
             outcome.stop = FitStop::Step;
             return outcome;
         }

@@ -9,13 +9,6 @@ namespace {
 
 constexpr int kMaxNewtonSolves = 10;
 
-long double euclideanNorm(const long double* v, int size) {
-    long double sum = 0.0L;
-    for (int j = 0; j < size; ++j)
-        sum = sum + v[j] * v[j];
-    return sqrtl(sum);
-}
-
 // One damped solve, as MINPACK's qrsolv: the rows sqrt(lambda) D_j are
 // rotated into R one by one with Givens rotations, which turn R into the
 // triangle R_lambda of [R; sqrt(lambda) D] and -qtr into its right-hand
@@ -118,6 +111,13 @@ long double newtonCorrection(const DampedSolve& solve, const long double* scale,
 }
 
 }  // namespace
+
+long double euclideanNorm(const long double* v, int size) {
+    long double sum = 0.0L;
+    for (int j = 0; j < size; ++j)
+        sum = sum + v[j] * v[j];
+    return sqrtl(sum);
+}
 
 long double scaledNorm(const long double* scale, const long double* v, int size) {
     long double sum = 0.0L;

@@ -34,7 +34,8 @@ struct TrustRegionSystem {
 void trustRegionStep(const TrustRegionSystem& system, const long double* scale, long double radius,
                      long double& lambda, long double* step);
 
-// ||D v|| and ||R v||.
+// ||v||, ||D v|| and ||R v||, each sum of squares formed in index order.
+long double euclideanNorm(const long double* v, int size);
 long double scaledNorm(const long double* scale, const long double* v, int size);
 long double triangleTimesNorm(const TrustRegionSystem& system, const long double* v);
 

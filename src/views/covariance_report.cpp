@@ -43,7 +43,7 @@ CovarianceBlock computeCovarianceBlock() {
     block.cells.assign(K, std::vector<std::string>(K));
     for (int a = 1; a <= K; ++a) {
         for (int b = 1; b <= K; ++b) {
-            block.cells[a - 1][b - 1] = formatG(workspace.covarianceMatrix[s + a][s + b]);
+            block.cells[a - 1][b - 1] = formatFixed6(workspace.covarianceMatrix[s + a][s + b]);
         }
     }
     return block;

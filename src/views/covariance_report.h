@@ -6,7 +6,7 @@
 //   2. buildNormalMatrix() on the current ParameterVector, undamped;
 //   3. invertNormalMatrix(N') into covarianceMatrix;
 //   4. the cell of grid column a and grid row b (a, b = 1..K) is
-//      formatG(covarianceMatrix[s+a][s+b]): the (co)variances of the
+//      formatFixed6(covarianceMatrix[s+a][s+b]): the (co)variances of the
 //      log-rates -ln(t_a), -ln(t_b), not scaled by any residual variance.
 // N' = 0 or K = 0 yields no cell (the window still writes its headers).
 //

@@ -31,10 +31,10 @@ std::vector<ReportItem> buildParameterReport() {
     items.push_back(ReportItem::line("Serie1"));
     for (int c = 1; c <= reported; ++c) {
         const int block = (c - 1) * (K + 1);
-        items.push_back(ReportItem::line("Y0   " + formatF(V[block + 1])));
+        items.push_back(ReportItem::line("Y0   " + formatFixed5(V[block + 1])));
         for (int j = 1; j <= K; ++j) {
             items.push_back(
-                ReportItem::line(textWithNumber("A", j) + "   " + formatF(V[block + 1 + j])));
+                ReportItem::line(textWithNumber("A", j) + "   " + formatFixed5(V[block + 1 + j])));
         }
         // The header of the next curve only while that curve's block can be
         // read; otherwise the closing line below stands in its place.

@@ -6,7 +6,7 @@
 //   for c = 1..C:  "Y0   " F(offset of c), then "A<j>   " F(amplitude j), j = 1..K;
 //                  if c < C: colour blue, "Serie<c+1>", colour black
 // where the block of curve c is ParameterVector[(c-1)(K+1)+1 .. c(K+1)] and F
-// is formatF. The colour events belong to the whole text box (it has one font
+// is formatFixed5. The colour events belong to the whole text box (it has one font
 // colour), so they are kept as events in their place in the sequence.
 //
 // Curves whose block would end beyond the 300 parameter entries (only traces

@@ -189,7 +189,7 @@ TEST_F(CompleteRun, SpectraRunInAscendingWavelengthAndMatchTheReport) {
         EXPECT_EQ(cells[0], wavelengths[line]);
         for (int k = 1; k <= 2; ++k) {
             const std::string reported = run->out[reportLineOfA1[line] + k - 1].substr(5);
-            EXPECT_EQ(formatF(textToExtended(cells[k])), reported) << cells[k];
+            EXPECT_EQ(formatFixed5(textToExtended(cells[k])), reported) << cells[k];
         }
     }
     EXPECT_NEAR(textToDouble(fields(run->out[start + 3])[1]), 0.3, 1e-9);

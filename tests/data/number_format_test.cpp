@@ -106,67 +106,67 @@ TEST_F(NumberFormat, GeneralFifteenZeroExtremesAndNonFinite) {
 }
 
 TEST_F(NumberFormat, FixedExamples) {
-    EXPECT_EQ(formatF(123.456789L), "123.45680");
-    EXPECT_EQ(formatF(-0.5L), "-0.50000");
-    EXPECT_EQ(formatF(0.000012345L), "0.00001");
-    EXPECT_EQ(formatF(12345678.9L), "1.234568E7");
-    EXPECT_EQ(formatF(0.0L), "0.00000");
-    EXPECT_EQ(formatG(0.00012345678L), "0.000123");
-    EXPECT_EQ(formatG(-2.5L), "-2.500000");
-    EXPECT_EQ(formatG(0.0L), "0.000000");
+    EXPECT_EQ(formatFixed5(123.456789L), "123.45680");
+    EXPECT_EQ(formatFixed5(-0.5L), "-0.50000");
+    EXPECT_EQ(formatFixed5(0.000012345L), "0.00001");
+    EXPECT_EQ(formatFixed5(12345678.9L), "1.234568E7");
+    EXPECT_EQ(formatFixed5(0.0L), "0.00000");
+    EXPECT_EQ(formatFixed6(0.00012345678L), "0.000123");
+    EXPECT_EQ(formatFixed6(-2.5L), "-2.500000");
+    EXPECT_EQ(formatFixed6(0.0L), "0.000000");
 }
 
 TEST_F(NumberFormat, FixedKeepsSevenDigitsOrTheDecimalsWhicheverIsFewer) {
-    EXPECT_EQ(formatF(123456.789L), "123456.80000");
-    EXPECT_EQ(formatF(1234567.89L), "1234568.00000");
-    EXPECT_EQ(formatF(1.23456789L), "1.23457");
-    EXPECT_EQ(formatF(0.0123456789L), "0.01235");
-    EXPECT_EQ(formatG(1.23456789L), "1.234568");
-    EXPECT_EQ(formatG(12.3456789L), "12.345680");
-    EXPECT_EQ(formatF(0.000015625L), "0.00002");
-    EXPECT_EQ(formatF(0.000004L), "0.00000");
-    EXPECT_EQ(formatF(0.000006L), "0.00001");
+    EXPECT_EQ(formatFixed5(123456.789L), "123456.80000");
+    EXPECT_EQ(formatFixed5(1234567.89L), "1234568.00000");
+    EXPECT_EQ(formatFixed5(1.23456789L), "1.23457");
+    EXPECT_EQ(formatFixed5(0.0123456789L), "0.01235");
+    EXPECT_EQ(formatFixed6(1.23456789L), "1.234568");
+    EXPECT_EQ(formatFixed6(12.3456789L), "12.345680");
+    EXPECT_EQ(formatFixed5(0.000015625L), "0.00002");
+    EXPECT_EQ(formatFixed5(0.000004L), "0.00000");
+    EXPECT_EQ(formatFixed5(0.000006L), "0.00001");
 }
 
 TEST_F(NumberFormat, FixedRoundsHalvesAwayFromZero) {
-    EXPECT_EQ(formatF(0.015625L), "0.01563");  // 1/64
-    EXPECT_EQ(formatF(-0.015625L), "-0.01563");
-    EXPECT_EQ(formatF(1234.5625L), "1234.56300");  // the half at the 8th significant digit
-    EXPECT_EQ(formatF(2.000005L), "2.00001");      // extended value just above the half
-    EXPECT_EQ(formatG(0.0078125L), "0.007813");    // 1/128
-    EXPECT_EQ(formatG(-0.0078125L), "-0.007813");
-    EXPECT_EQ(formatF(0.5L), "0.50000");
+    EXPECT_EQ(formatFixed5(0.015625L), "0.01563");  // 1/64
+    EXPECT_EQ(formatFixed5(-0.015625L), "-0.01563");
+    EXPECT_EQ(formatFixed5(1234.5625L), "1234.56300");  // the half at the 8th significant digit
+    EXPECT_EQ(formatFixed5(2.000005L), "2.00001");      // extended value just above the half
+    EXPECT_EQ(formatFixed6(0.0078125L), "0.007813");    // 1/128
+    EXPECT_EQ(formatFixed6(-0.0078125L), "-0.007813");
+    EXPECT_EQ(formatFixed5(0.5L), "0.50000");
 }
 
 TEST_F(NumberFormat, FixedCarriesAndScientificFallBack) {
-    EXPECT_EQ(formatF(999999.96L), "1000000.00000");
-    EXPECT_EQ(formatF(9999999.4L), "9999999.00000");
-    EXPECT_EQ(formatF(9999999.5L), "1E7");
-    EXPECT_EQ(formatF(99999999.6L), "1E8");
-    EXPECT_EQ(formatF(10000000.0L), "1E7");
-    EXPECT_EQ(formatF(12000000.0L), "1.2E7");
-    EXPECT_EQ(formatF(-12345678.9L), "-1.234568E7");
-    EXPECT_EQ(formatF(1e300L), "1E300");
-    EXPECT_EQ(formatF(0.999999L), "1.00000");
-    EXPECT_EQ(formatF(9.999995L), "10.00000");
-    EXPECT_EQ(formatG(99999999.6L), "1E8");
-    EXPECT_EQ(formatF(LDBL_MAX), "1.189731E4932");
-    EXPECT_EQ(formatF(-LDBL_MAX), "-1.189731E4932");
+    EXPECT_EQ(formatFixed5(999999.96L), "1000000.00000");
+    EXPECT_EQ(formatFixed5(9999999.4L), "9999999.00000");
+    EXPECT_EQ(formatFixed5(9999999.5L), "1E7");
+    EXPECT_EQ(formatFixed5(99999999.6L), "1E8");
+    EXPECT_EQ(formatFixed5(10000000.0L), "1E7");
+    EXPECT_EQ(formatFixed5(12000000.0L), "1.2E7");
+    EXPECT_EQ(formatFixed5(-12345678.9L), "-1.234568E7");
+    EXPECT_EQ(formatFixed5(1e300L), "1E300");
+    EXPECT_EQ(formatFixed5(0.999999L), "1.00000");
+    EXPECT_EQ(formatFixed5(9.999995L), "10.00000");
+    EXPECT_EQ(formatFixed6(99999999.6L), "1E8");
+    EXPECT_EQ(formatFixed5(LDBL_MAX), "1.189731E4932");
+    EXPECT_EQ(formatFixed5(-LDBL_MAX), "-1.189731E4932");
 }
 
 TEST_F(NumberFormat, FixedZeroHasNoMinusSign) {
-    EXPECT_EQ(formatF(-0.0L), "0.00000");
-    EXPECT_EQ(formatF(-0.000004L), "0.00000");
-    EXPECT_EQ(formatF(-0.0000076L), "-0.00001");
-    EXPECT_EQ(formatG(-0.0000004L), "0.000000");
-    EXPECT_EQ(formatF(LDBL_TRUE_MIN), "0.00000");
-    EXPECT_EQ(formatF(-LDBL_TRUE_MIN), "0.00000");
+    EXPECT_EQ(formatFixed5(-0.0L), "0.00000");
+    EXPECT_EQ(formatFixed5(-0.000004L), "0.00000");
+    EXPECT_EQ(formatFixed5(-0.0000076L), "-0.00001");
+    EXPECT_EQ(formatFixed6(-0.0000004L), "0.000000");
+    EXPECT_EQ(formatFixed5(LDBL_TRUE_MIN), "0.00000");
+    EXPECT_EQ(formatFixed5(-LDBL_TRUE_MIN), "0.00000");
 }
 
 TEST_F(NumberFormat, FixedNonFinite) {
-    EXPECT_EQ(formatF(std::numeric_limits<long double>::infinity()), "INF");
-    EXPECT_EQ(formatG(-std::numeric_limits<long double>::infinity()), "-INF");
-    EXPECT_EQ(formatF(std::numeric_limits<long double>::quiet_NaN()), "NAN");
+    EXPECT_EQ(formatFixed5(std::numeric_limits<long double>::infinity()), "INF");
+    EXPECT_EQ(formatFixed6(-std::numeric_limits<long double>::infinity()), "-INF");
+    EXPECT_EQ(formatFixed5(std::numeric_limits<long double>::quiet_NaN()), "NAN");
 }
 
 TEST_F(NumberFormat, CommaSeparator) {
@@ -176,9 +176,9 @@ TEST_F(NumberFormat, CommaSeparator) {
     EXPECT_EQ(formatGeneral15(-0.5L), "-0,5");
     EXPECT_EQ(formatGeneral15(1.5e-5L), "1,5E-5");
     EXPECT_EQ(formatGeneral15(100.0L), "100");
-    EXPECT_EQ(formatF(123.456789L), "123,45680");
-    EXPECT_EQ(formatF(12345678.9L), "1,234568E7");
-    EXPECT_EQ(formatG(-2.5L), "-2,500000");
+    EXPECT_EQ(formatFixed5(123.456789L), "123,45680");
+    EXPECT_EQ(formatFixed5(12345678.9L), "1,234568E7");
+    EXPECT_EQ(formatFixed6(-2.5L), "-2,500000");
 }
 
 // --- Properties on many random values ------------------------------------
@@ -283,7 +283,7 @@ TEST_F(NumberFormat, FixedMatchesSevenDigitOrFiveDecimalRounding) {
         const int keptDigits = std::min(7, leadingPower + 6);
         if (keptDigits < 1 || isHalfAfterDigit(value, keptDigits))
             continue;
-        const std::string text = formatF(value);
+        const std::string text = formatFixed5(value);
         ASSERT_EQ(text.size() - text.find('.'), 6u) << text;
         const std::optional<long double> parsed = parseExtended(text);
         ASSERT_TRUE(parsed.has_value()) << text;

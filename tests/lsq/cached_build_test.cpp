@@ -125,10 +125,10 @@ INSTANTIATE_TEST_SUITE_P(SharedAxes, CachedBuildEquality,
 // written without the announcement are worked on as they are.
 TEST_F(ThreadCountTest, UnannouncedChangesAreNotHiddenByTheGrouping) {
     testing::loadRandomProblem({3, 6, 40, 0.001L, Axes::kOne, 300});
-    ASSERT_GT(workspace.pointCount[1], kBlockPoints + 5);
+    ASSERT_GT(workspace.pointCount[1], kBatchPoints + 5);
     setParallelThreadCount(2);
     buildNormalMatrix();
-    workspace.curves[3].times[kBlockPoints + 5] *= 2.0;
+    workspace.curves[3].times[kBatchPoints + 5] *= 2.0;
     workspace.pointCount[5] -= 1;
     expectSameIteration(productionIteration(), referenceIteration());
 }

@@ -36,7 +36,7 @@ TEST_F(Covariance, TwoCurvesThreeComponentsShowTheLogRateBlockAtNineToEleven) {
     ASSERT_EQ(block.size, 3);
     for (int a = 1; a <= 3; ++a) {
         for (int b = 1; b <= 3; ++b)
-            EXPECT_EQ(block.cell(a, b), formatG(workspace.covarianceMatrix[8 + a][8 + b]));
+            EXPECT_EQ(block.cell(a, b), formatFixed6(workspace.covarianceMatrix[8 + a][8 + b]));
         // Variances of the log-rates are positive.
         EXPECT_GT(workspace.covarianceMatrix[8 + a][8 + a], 0.0L);
         EXPECT_NE(block.cell(a, a).front(), '-');

@@ -130,8 +130,9 @@ class ResultWindowsTest : public QObject {
         form.showCovariance();
         for (int a = 1; a <= 3; ++a)
             for (int b = 1; b <= 3; ++b)
-                QCOMPARE(form.cellText(a, b),
-                         QString::fromStdString(formatG(workspace.covarianceMatrix[8 + a][8 + b])));
+                QCOMPARE(
+                    form.cellText(a, b),
+                    QString::fromStdString(formatFixed6(workspace.covarianceMatrix[8 + a][8 + b])));
         QCOMPARE(form.cellText(4, 4), QString());
         const QString oldSecond = form.cellText(2, 2);
 
@@ -144,7 +145,7 @@ class ResultWindowsTest : public QObject {
         workspace.ParameterVector[5] = -logl(1e-5L);
         form.showCovariance();
         QCOMPARE(form.cellText(1, 1),
-                 QString::fromStdString(formatG(workspace.covarianceMatrix[5][5])));
+                 QString::fromStdString(formatFixed6(workspace.covarianceMatrix[5][5])));
         QCOMPARE(form.cellText(2, 2), oldSecond);
     }
 

@@ -1,0 +1,128 @@
+#include "fit/axis_projection.h"
+
+#include <cmath>
+
+#include "data/thread_pool.h"
+#include "lsq/exponential_sum.h"
+
+namespace quorvane {
+
+namespace {
+
+// ||Phi (a - a*)||^2 = ||R_B (a - a*)||^2, and the largest change relative
+// to the largest coefficient of the curve (1 when all are 0).
+void judgeCoefficients(const long double* basis, int stride, const HouseholderFactors& factors,
+                       const long double* judged, int curve, int n, CurveSlot& slot) {
+    const long double* curveBlock = judged + offsetIndex(curve);
+    long double difference[kMaxComponents + 1];
+    long double largest = 0.0L;
+    for (int j = 0; j <= n; ++j) {
+        difference[j] = curveBlock[j] - slot.coefficients[j];
+        largest = fmaxl(largest, fabsl(slot.coefficients[j]));
+    }
+    if (largest == 0.0L)
+        largest = 1.0L;
+    for (int t = 0; t < factors.rank; ++t) {
+        long double row = 0.0L;
+        for (int l = 0; l <= n; ++l)
+            row = row + triangleEntry(basis, stride, factors, t, l) * difference[l];
+        slot.excess = slot.excess + row * row;
+    }
+    for (int j = 0; j <= n; ++j)
+        slot.change = fmaxl(slot.change, fabsl(difference[j]) / largest);
+}
+
+}  // namespace
+
+void formAxis(int curve, const ProjectionInputs& inputs, long double* store, Axis& axis) {
+    const int n = inputs.componentCount;
+    const int stride = inputs.stride;
+    const int points = workspace.pointCount[curve];
+    const double* times = workspace.curves[curve].times;
+    axis.store = store;
+    axis.points = points;
+    long double* const basis = storeColumn(store, stride, n);
+    long double* const directions = storeColumn(store, stride, 2 * n + 1);
+
+    FloatingPointFaults exponentialFaults[kMaxComponents + 1] = {};
+    auto formColumn = [&](int j) {
+        long double* exponentials = storeColumn(store, stride, j - 1);
+        const long double rate = inputs.rate[j];
+        for (int i = 0; i < points; ++i)
+            exponentials[i] = decayArgument(rate, static_cast<long double>(times[i + 1]));
+        exponentialFaults[j] = extendedExpBlock(exponentials, exponentials, points);
+        long double* basisColumn = storeColumn(basis, stride, j);
+        long double* direction = storeColumn(directions, stride, j - 1);
+        for (int i = 0; i < points; ++i) {
+            basisColumn[i] = exponentials[i];
+            direction[i] = rate * static_cast<long double>(times[i + 1]) * exponentials[i];
+        }
+    };
+    FloatingPointFaults faults = parallelFor(1, n, formColumn);
+    for (int i = 0; i < points; ++i)
+        basis[i] = 1.0L;
+    householderFactor(basis, stride, 0, points, n + 1, n + 1, kIndependenceTolerance, axis.basis);
+    auto projectDirection = [&](int j) {
+        applyHouseholderTranspose(basis, stride, points, axis.basis,
+                                  storeColumn(directions, stride, j - 1));
+    };
+    faults |= parallelFor(1, n, projectDirection);
+    householderFactor(directions, stride, axis.basis.rank, points, n, n, kIndependenceTolerance,
+                      axis.kaufman);
+    for (int j = 1; j <= n; ++j)
+        faults |= exponentialFaults[j];
+    axis.faults = faults | takeFloatingPointFaults();
+}
+
+void projectOnAxis(int curve, const ProjectionInputs& inputs, const Axis& axis,
+                   long double* transformed, CurveSlot& slot) {
+    const int n = inputs.componentCount;
+    const int stride = inputs.stride;
+    const int points = axis.points;
+    const double* values = workspace.curves[curve].values;
+    const long double* const basis = storeColumn(axis.store, stride, n);
+    const long double* const directions = storeColumn(axis.store, stride, 2 * n + 1);
+
+    // The linear least-squares solve at these rates.
+    for (int i = 0; i < points; ++i)
+        transformed[i] = static_cast<long double>(values[i + 1]);
+    applyHouseholderTranspose(basis, stride, points, axis.basis, transformed);
+    householderSolve(basis, stride, axis.basis, transformed, slot.coefficients);
+    for (int j = 0; j <= n; ++j)
+        slot.dependent[j] = !axis.basis.independent[j];
+
+    // Residuals in the model's order, the exponentials from columns 0..n-1;
+    // the coefficients in an array of the pass's own, which the compiler
+    // keeps in registers.
+    long double a[kMaxComponents + 1];
+    const long double* exponentials[kMaxComponents + 1] = {};
+    for (int j = 0; j <= n; ++j)
+        a[j] = slot.coefficients[j];
+    for (int j = 1; j <= n; ++j)
+        exponentials[j] = storeColumn(axis.store, stride, j - 1);
+    long double sum = 0.0L;
+    for (int i = 0; i < points; ++i) {
+        const long double r = static_cast<long double>(values[i + 1]) -
+                              exponentialSum(a, n, [&](int j) { return exponentials[j][i]; });
+        sum = sum + r * r;
+    }
+    slot.sumOfSquares = sum;
+
+    // [R_U D_c | Q_U^T r_c], r_c being rows rank(Phi).. of Q_B^T y_c.
+    applyHouseholderTranspose(directions, stride, points, axis.kaufman, transformed);
+    const int first = axis.basis.rank;
+    for (int t = 0; t < n; ++t) {
+        for (int l = 0; l < n; ++l)
+            slot.triangle[t][l] =
+                triangleEntry(directions, stride, axis.kaufman, first + t, l) * a[l + 1];
+        slot.triangle[t][n] = t < axis.kaufman.rank ? transformed[first + t] : 0.0L;
+    }
+
+    slot.excess = 0.0L;
+    slot.change = 0.0L;
+    if (inputs.judged != nullptr)
+        judgeCoefficients(basis, stride, axis.basis, inputs.judged, curve, n, slot);
+    slot.faults = axis.faults | takeFloatingPointFaults();
+}
+
+}  // namespace quorvane
