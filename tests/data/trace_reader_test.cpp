@@ -31,45 +31,6 @@ std::string numberedLines(int count) {
     return text;
 }
 
-struct Accepted {
-    const char* what;
-    std::string content;
-    std::vector<double> times;
-    std::vector<double> values;
-    char separator = '.';
-};
-
-const std::string kBlanks(100000, ' ');
-
-const Accepted kAccepted[] = {
-    {"three points",
-     "1e-6 0.012\n2e-6 0.010\n4e-6 0.007\n",
-     {1e-6, 2e-6, 4e-6},
-     {0.012, 0.010, 0.007}},
-    {"split at the first blank, the second field's blanks skipped",
-     "1e-6    0.5\n2e-6 0.25   \n",
-     {1e-6, 2e-6},
-     {0.5, 0.25}},
-    {"no line break after the last line", "1e-6 0.5\n2e-6 0.4", {1e-6, 2e-6}, {0.5, 0.4}},
-    {"CR LF line ends", "1e-6 0.5\r\n2e-6 0.4\r\n", {1e-6, 2e-6}, {0.5, 0.4}},
-    {"the point where it is the separator", "1.5E-6 0.25\n", {1.5e-6}, {0.25}},
-    {"the comma where it is the separator", "1,5E-6 0,25\n", {1.5e-6}, {0.25}, ','},
-    {"underflow reads as 0", "1e-6 1e-400\n", {1e-6}, {0.0}},
-    {"Ctrl+Z at the start of a line ends the data",
-     "1e-6 0.5\n2e-6 0.4\n\x1agarbage\nmore\n",
-     {1e-6, 2e-6},
-     {0.5, 0.4}},
-    {"unsorted times stay in file order",
-     "3e-6 0.3\n1e-6 0.1\n2e-6 0.2\n",
-     {3e-6, 1e-6, 2e-6},
-     {0.3, 0.1, 0.2}},
-    // A mantissa of thousands of digits still rounds correctly (1 + 1e-5001 is 1).
-    {"very long lines",
-     "1e-6" + kBlanks + "0.5" + kBlanks + "\n2e-6 1." + std::string(5000, '0') + "1",
-     {1e-6, 2e-6},
-     {0.5, 1.0}},
-};
-
 struct Refused {
     const char* name;
     std::string content;
@@ -130,19 +91,37 @@ class TraceReader : public testing::WorkspaceTest {
 };
 
 TEST_F(TraceReader, LoadsEveryLineAsAPoint) {
-    for (const Accepted& file : kAccepted) {
-        SCOPED_TRACE(file.what);
+    auto expectLoaded = [this](const std::string& content, const std::vector<double>& times,
+                               const std::vector<double>& values, char separator = '.') {
         resetWholeWorkspace();
-        setDecimalSeparator(file.separator);
-        EXPECT_EQ(loadTraceFile(dir_.write("450.txt", file.content)), 1);
+        setDecimalSeparator(separator);
+        EXPECT_EQ(loadTraceFile(dir_.write("450.txt", content)), 1);
+        setDecimalSeparator('.');
         EXPECT_EQ(workspace.curveCount, 1);
-        ASSERT_EQ(workspace.pointCount[1], static_cast<int>(file.times.size()));
-        for (std::size_t i = 0; i < file.times.size(); ++i) {
-            EXPECT_EQ(workspace.curves[1].times[i + 1], file.times[i]) << i + 1;
-            EXPECT_EQ(workspace.curves[1].values[i + 1], file.values[i]) << i + 1;
+        ASSERT_EQ(workspace.pointCount[1], static_cast<int>(times.size())) << content;
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            EXPECT_EQ(workspace.curves[1].times[i + 1], times[i]) << content;
+            EXPECT_EQ(workspace.curves[1].values[i + 1], values[i]) << content;
         }
-    }
-    setDecimalSeparator('.');
+    };
+    expectLoaded("1e-6 0.012\n2e-6 0.010\n4e-6 0.007\n", {1e-6, 2e-6, 4e-6}, {0.012, 0.010, 0.007});
+    // Split at the first blank; the second field's blanks are skipped.
+    expectLoaded("1e-6    0.5\n2e-6 0.25   \n", {1e-6, 2e-6}, {0.5, 0.25});
+    // No line break after the last line; CR LF.
+    expectLoaded("1e-6 0.5\n2e-6 0.4", {1e-6, 2e-6}, {0.5, 0.4});
+    expectLoaded("1e-6 0.5\r\n2e-6 0.4\r\n", {1e-6, 2e-6}, {0.5, 0.4});
+    // The decimal separator of the setting; underflow reads as 0.
+    expectLoaded("1.5E-6 0.25\n", {1.5e-6}, {0.25});
+    expectLoaded("1,5E-6 0,25\n", {1.5e-6}, {0.25}, ',');
+    expectLoaded("1e-6 1e-400\n", {1e-6}, {0.0});
+    // Ctrl+Z at the start of a line ends the data.
+    expectLoaded("1e-6 0.5\n2e-6 0.4\n\x1agarbage\nmore\n", {1e-6, 2e-6}, {0.5, 0.4});
+    expectLoaded("3e-6 0.3\n1e-6 0.1\n2e-6 0.2\n", {3e-6, 1e-6, 2e-6}, {0.3, 0.1, 0.2});
+    // Very long lines; a mantissa of thousands of digits still rounds
+    // correctly (1 + 1e-5001 is 1).
+    const std::string blanks(100000, ' ');
+    expectLoaded("1e-6" + blanks + "0.5" + blanks + "\n2e-6 1." + std::string(5000, '0') + "1",
+                 {1e-6, 2e-6}, {0.5, 1.0});
 }
 
 TEST_F(TraceReader, RefusedFilesChangeNothing) {

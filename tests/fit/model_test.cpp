@@ -17,100 +17,55 @@ using testing::sameBits;
 
 class Model : public testing::WorkspaceTest {};
 
-// Two curves of one point at `time`; n components.
-struct ModelCase {
-    const char* what;
-    int components;
-    std::vector<long double> first;   // curve 1: Y0, A1..An
-    std::vector<long double> second;  // curve 2
-    std::vector<long double> timeConstants;
-    int curve;
-    double time;
-    double expected;  // in double, from std::exp
-    double tolerance;
-};
+// Two curves of one point at `time`, n components with the blocks (Y0, A1..An)
+// and the time constants given: the value of curve `curve` is `expected`
+// (formed in double with std::exp) in all three forms, which give the same
+// bits, and raises no fault.
+void expectModelValue(int n, const std::vector<long double>& first,
+                      const std::vector<long double>& second,
+                      const std::vector<long double>& timeConstants, int curve, double time,
+                      double expected, double tolerance) {
+    testing::resetWholeWorkspace();
+    addCurve({time}, {0.0});
+    addCurve({time}, {0.0});
+    workspace.componentCount = n;
+    std::vector<long double> entries = first;
+    entries.insert(entries.end(), second.begin(), second.end());
+    for (const long double t : timeConstants)
+        entries.push_back(-logl(t));
+    entries.push_back(1e4L);  // a log-rate beyond the fitted ones: never read
+    for (std::size_t m = 0; m < entries.size(); ++m)
+        workspace.ParameterVector[m + 1] = workspace.trialVector[m + 1] = entries[m];
+    const long double atPoint = evaluateModelAtPoint(curve, 1);
+    EXPECT_NEAR(static_cast<double>(atPoint), expected, tolerance);
+    EXPECT_TRUE(sameBits(evaluateModelAt(curve, time), atPoint));
+    EXPECT_TRUE(sameBits(evaluateTrialModelAtPoint(curve, 1), atPoint));
+    EXPECT_EQ(testing::errorOf(checkFloatingPointFaults), testing::kNoError);
+}
 
-const ModelCase kCases[] = {
-    {"at t = 0: offset plus amplitudes",
-     3,
-     {0.25L, 0.5L, -0.125L, 0.0625L},
-     {0, 0, 0, 0},
-     {5e-6L, 1e-4L, 3e-3L},
-     1,
-     0.0,
-     0.6875,
-     0.0},
-    {"far beyond every time constant: the offset",
-     2,
-     {0.002L, 0.05L, -0.04L},
-     {0, 0, 0},
-     {5e-6L, 3e-3L},
-     1,
-     1e3,
-     0.002,
-     0.0},
-    {"two components",
-     2,
-     {0.002L, 0.05L, -0.04L},
-     {0, 0, 0},
-     {5e-6L, 3e-3L},
-     1,
-     0.1,
-     0.002 - 0.04 * std::exp(-0.1 / 3e-3),
-     1e-17},
-    {"start values 1",
-     3,
-     {1, 1, 1, 1},
-     {1, 1, 1, 1},
-     {5e-6L, 1e-4L, 3e-3L},
-     2,
-     2e-5,
-     1.0 + std::exp(-4.0) + std::exp(-0.2) + std::exp(-2e-5 / 3e-3),
-     1e-15},
-    {"t1 typed as 10e-6", 1, {0, 1}, {0, 0}, {10e-6L}, 1, 1e-5, std::exp(-1.0), 1e-16},
-    {"one component",
-     1,
-     {0.01L, -0.03L},
-     {0, 0},
-     {5e-6L},
-     1,
-     3e-6,
-     0.01 - 0.03 * std::exp(-0.6),
-     1e-17},
-    {"before time zero", 1, {0, 1}, {0, 0}, {5e-6L}, 1, -1e-6, std::exp(0.2), 1e-15},
-    {"curve 2 reads entries 4..6 and the shared 7, 8",
-     2,
-     {100, 200, 300},
-     {0.004L, 0.05L, -0.02L},
-     {2e-6L, 9e-6L},
-     2,
-     7e-6,
-     0.004 + 0.05 * std::exp(-3.5) - 0.02 * std::exp(-7.0 / 9.0),
-     1e-16},
-    {"no component yet: the offset alone", 0, {0.25L}, {-0.5L}, {}, 2, 3.0, -0.5, 0.0},
-};
-
-// Each case through all three forms, which must give the same bits.
 TEST_F(Model, ValuesOfTheThreeForms) {
-    for (const ModelCase& c : kCases) {
-        SCOPED_TRACE(c.what);
-        testing::resetWholeWorkspace();
-        addCurve({c.time}, {0.0});
-        addCurve({c.time}, {0.0});
-        workspace.componentCount = c.components;
-        std::vector<long double> entries = c.first;
-        entries.insert(entries.end(), c.second.begin(), c.second.end());
-        for (const long double t : c.timeConstants)
-            entries.push_back(-logl(t));
-        entries.push_back(1e4L);  // a log-rate beyond the fitted ones: never read
-        for (std::size_t m = 0; m < entries.size(); ++m)
-            workspace.ParameterVector[m + 1] = workspace.trialVector[m + 1] = entries[m];
-        const long double atPoint = evaluateModelAtPoint(c.curve, 1);
-        EXPECT_NEAR(static_cast<double>(atPoint), c.expected, c.tolerance);
-        EXPECT_TRUE(sameBits(evaluateModelAt(c.curve, c.time), atPoint));
-        EXPECT_TRUE(sameBits(evaluateTrialModelAtPoint(c.curve, 1), atPoint));
-        EXPECT_EQ(testing::errorOf(checkFloatingPointFaults), testing::kNoError);
-    }
+    // At t = 0: the offset plus the amplitudes.
+    expectModelValue(3, {0.25L, 0.5L, -0.125L, 0.0625L}, {0, 0, 0, 0}, {5e-6L, 1e-4L, 3e-3L}, 1,
+                     0.0, 0.6875, 0.0);
+    // Far beyond every time constant: the offset, the exponentials
+    // underflowing silently; then two components at a time between.
+    expectModelValue(2, {0.002L, 0.05L, -0.04L}, {0, 0, 0}, {5e-6L, 3e-3L}, 1, 1e3, 0.002, 0.0);
+    expectModelValue(2, {0.002L, 0.05L, -0.04L}, {0, 0, 0}, {5e-6L, 3e-3L}, 1, 0.1,
+                     0.002 - 0.04 * std::exp(-0.1 / 3e-3), 1e-17);
+    // The start values 1 of a first Start: 1 + the sum of the exponentials.
+    expectModelValue(3, {1, 1, 1, 1}, {1, 1, 1, 1}, {5e-6L, 1e-4L, 3e-3L}, 2, 2e-5,
+                     1.0 + std::exp(-4.0) + std::exp(-0.2) + std::exp(-2e-5 / 3e-3), 1e-15);
+    // t1 typed as 10e-6 contributes A exp(-100000 t); one component.
+    expectModelValue(1, {0, 1}, {0, 0}, {10e-6L}, 1, 1e-5, std::exp(-1.0), 1e-16);
+    expectModelValue(1, {0.01L, -0.03L}, {0, 0}, {5e-6L}, 1, 3e-6, 0.01 - 0.03 * std::exp(-0.6),
+                     1e-17);
+    // Before time zero each exponential exceeds 1.
+    expectModelValue(1, {0, 1}, {0, 0}, {5e-6L}, 1, -1e-6, std::exp(0.2), 1e-15);
+    // Curve 2 reads entries 4..6 and the shared 7 and 8.
+    expectModelValue(2, {100, 200, 300}, {0.004L, 0.05L, -0.02L}, {2e-6L, 9e-6L}, 2, 7e-6,
+                     0.004 + 0.05 * std::exp(-3.5) - 0.02 * std::exp(-7.0 / 9.0), 1e-16);
+    // No component yet (before the first Start): the offset alone.
+    expectModelValue(0, {0.25L}, {-0.5L}, {}, 2, 3.0, -0.5, 0.0);
 }
 
 TEST_F(Model, TrialFormReadsTheTrialVector) {

@@ -22,86 +22,6 @@ using Rows = std::vector<std::vector<long double>>;
 
 constexpr long double kUnwritten = -123.0L;
 
-// An entry of the system as the elimination leaves it; column 0 stands for
-// the right-hand side.
-struct Entry {
-    int row;
-    int column;
-    long double value;
-};
-
-struct Solve {
-    const char* what;
-    Rows matrix;
-    std::vector<long double> rightHandSide;
-    const char* message;         // nullptr when the solve completes
-    std::vector<long double> x;  // kUnwritten: left as it was
-    std::vector<Entry> reduced;
-    long double tolerance = 0.0L;
-};
-
-const Solve kSolves[] = {
-    {"a diagonal matrix updates no row",
-     {{2, 0, 0, 0}, {0, 4, 0, 0}, {0, 0, 8, 0}, {0, 0, 0, 0.5}},
-     {1, 3, 5, 7},
-     nullptr,
-     {0.5, 0.75, 0.625, 14},
-     {{4, 4, 0.5}, {4, 0, 7}}},
-    {"a zero pivot exchanges the rows and the right-hand side",
-     {{0, 1}, {1, 0}},
-     {2, 3},
-     nullptr,
-     {3, 2},
-     {}},
-    {"a row is divided by its own leading entry, which stays",
-     {{2, 1}, {4, 3}},
-     {3, 7},
-     nullptr,
-     {1, 1},
-     {{2, 2, 0.25L}, {2, 0, 0.25L}, {2, 1, 4}}},
-    // After stage 1 the second pivot is exactly 0 (row 2 was twice row 1 in
-    // its first two columns), so rows 2 and 3 exchange columns 2 and 3 only.
-    {"an exchange moves the columns from the pivot on",
-     {{1, 2, 3}, {2, 4, 7}, {3, 1, 1}},
-     {6, 13, 5},
-     nullptr,
-     {1, 1, 1},
-     {{2, 1, 2}, {3, 1, 3}, {3, 2, 0}, {3, 3, 0.5L}},
-     1e-18L},
-    {"a small pivot is used unchanged",
-     {{1e-30L, 1}, {1, 1}},
-     {1, 2},
-     nullptr,
-     {0, 1},  // 1 - 1e30 and 2 - 1e30 round alike: x[2] = 1 and x[1] = (1 - 1) / 1e-30
-     {{1, 1, 1e-30L}, {1, 2, 1}, {2, 2, 1.0L / 1.0L - 1.0L / 1e-30L}}},
-    {"a single equation", {{4}}, {2}, nullptr, {0.5}, {}},
-    {"a zero pivot with a zero column: x[2] is written, then 2/0",
-     {{0, 1}, {0, 1}},
-     {2, 1},
-     "Floating point division by zero",
-     {kUnwritten, 1},
-     {}},
-    {"... or 0/0",
-     {{0, 1}, {0, 1}},
-     {1, 1},
-     "Invalid floating point operation",
-     {kUnwritten, 1},
-     {}},
-    {"a zero single equation", {{0}}, {1}, "Floating point division by zero", {kUnwritten}, {}},
-    {"nothing after the first faulting division is written",
-     {{1, 1, 1}, {0, 1, 1}, {0, 0, 0}},
-     {1, 1, 1},
-     "Floating point division by zero",
-     {kUnwritten, kUnwritten, kUnwritten},
-     {}},
-    {"an overflow in a stage ends the solve",
-     {{1e-4000L, 1e4000L}, {1, 1}},
-     {1, 1},
-     "Floating point overflow",
-     {kUnwritten, kUnwritten},
-     {}},
-};
-
 class LinearSolver : public testing::WorkspaceTest {
   protected:
     MatrixStore& A = workspace.normalMatrix;
@@ -126,19 +46,57 @@ class LinearSolver : public testing::WorkspaceTest {
     }
 };
 
+// An entry of the system as the elimination leaves it; column 0 stands for
+// the right-hand side.
+struct Entry {
+    int row;
+    int column;
+    long double value;
+};
+
 TEST_F(LinearSolver, SolvesAndFaultsByTheStatedElimination) {
-    for (const Solve& solve : kSolves) {
-        SCOPED_TRACE(solve.what);
-        const int size = load(solve.matrix, solve.rightHandSide);
-        EXPECT_EQ(errorOf([&] { solveByElimination(A, b, x, size); }),
-                  solve.message ? solve.message : kNoError);
+    // The solve of `rows` x = `rightHandSide` ends with `message` and leaves
+    // `expected` in x (kUnwritten: not written) and the `reduced` entries.
+    auto expectSolve = [this](const Rows& rows, const std::vector<long double>& rightHandSide,
+                              const std::string& message, const std::vector<long double>& expected,
+                              const std::vector<Entry>& reduced = {}, long double tolerance = 0) {
+        const int size = load(rows, rightHandSide);
+        EXPECT_EQ(errorOf([&] { solveByElimination(A, b, x, size); }), message);
         for (int p = 1; p <= size; ++p)
-            EXPECT_NEAR(x[p], solve.x[p - 1], solve.tolerance) << "x[" << p << "]";
+            EXPECT_NEAR(x[p], expected[p - 1], tolerance) << "x[" << p << "]";
         EXPECT_EQ(x[size + 1], kUnwritten);
-        for (const Entry& entry : solve.reduced)
+        for (const Entry& entry : reduced)
             EXPECT_EQ(entry.column == 0 ? b[entry.row] : A[entry.row][entry.column], entry.value)
                 << entry.row << "," << entry.column;
-    }
+    };
+    // A diagonal matrix: no row is updated.
+    expectSolve({{2, 0, 0, 0}, {0, 4, 0, 0}, {0, 0, 8, 0}, {0, 0, 0, 0.5}}, {1, 3, 5, 7}, kNoError,
+                {0.5, 0.75, 0.625, 14}, {{4, 4, 0.5}, {4, 0, 7}});
+    // A zero pivot exchanges the rows and the right-hand side.
+    expectSolve({{0, 1}, {1, 0}}, {2, 3}, kNoError, {3, 2});
+    // A row is divided by its own leading entry, which stays.
+    expectSolve({{2, 1}, {4, 3}}, {3, 7}, kNoError, {1, 1},
+                {{2, 2, 0.25L}, {2, 0, 0.25L}, {2, 1, 4}});
+    // After stage 1 the second pivot is exactly 0 (row 2 was twice row 1 in
+    // its first two columns): rows 2 and 3 exchange columns 2 and 3 only.
+    expectSolve({{1, 2, 3}, {2, 4, 7}, {3, 1, 1}}, {6, 13, 5}, kNoError, {1, 1, 1},
+                {{2, 1, 2}, {3, 1, 3}, {3, 2, 0}, {3, 3, 0.5L}}, 1e-18L);
+    // A small pivot is used unchanged: 1 - 1e30 and 2 - 1e30 round alike, so
+    // x[2] = 1 and x[1] = (1 - 1) / 1e-30.
+    expectSolve({{1e-30L, 1}, {1, 1}}, {1, 2}, kNoError, {0, 1},
+                {{1, 1, 1e-30L}, {1, 2, 1}, {2, 2, 1.0L / 1.0L - 1.0L / 1e-30L}});
+    expectSolve({{4}}, {2}, kNoError, {0.5});
+    // A zero pivot whose column is zero below it: no exchange, no update,
+    // and back substitution divides by it, after x[2] (2/0, 0/0, 1/0).
+    expectSolve({{0, 1}, {0, 1}}, {2, 1}, "Floating point division by zero", {kUnwritten, 1});
+    expectSolve({{0, 1}, {0, 1}}, {1, 1}, "Invalid floating point operation", {kUnwritten, 1});
+    expectSolve({{0}}, {1}, "Floating point division by zero", {kUnwritten});
+    // Nothing after the first faulting division is written; an overflow in
+    // a stage ends the solve.
+    expectSolve({{1, 1, 1}, {0, 1, 1}, {0, 0, 0}}, {1, 1, 1}, "Floating point division by zero",
+                {kUnwritten, kUnwritten, kUnwritten});
+    expectSolve({{1e-4000L, 1e4000L}, {1, 1}}, {1, 1}, "Floating point overflow",
+                {kUnwritten, kUnwritten});
 }
 
 TEST_F(LinearSolver, SolveStepUsesTheFittedParameterCount) {
@@ -214,34 +172,25 @@ TEST_F(LinearSolver, InversionOfAPositiveDefiniteMatrix) {
 // updates on e_2, e_3, ...: the same bits and the same fault as solving a
 // fresh copy against each e_i, and the columns done before a fault stay.
 TEST_F(LinearSolver, InversionEqualsThePerColumnSolves) {
-    const struct {
-        const char* what;
-        Rows matrix;
-        const char* message;
-    } cases[] = {
-        {"exchanges at stages 1 and 3, rows skipped at several stages",
-         {{0, 1, 2, 1, 3}, {2, 3, 1, 0, 1}, {0, 0, 0, 2, 1}, {4, 6, 5, 1, 2}, {1, 1, 0, 1, 4}},
-         nullptr},
-        {"e_1 solves to (1, 0); for e_2, 1e10 * x[2] = 1e10 * 1e4931 overflows",
-         {{1, 1e10L}, {0, 1e-4931L}},
-         "Floating point overflow"},
-        {"a dependent row", {{1, 2, 3}, {2, 4, 6}, {1, 0, 1}}, "Floating point division by zero"},
-        {"all zero, as after Clear", {{0, 0}, {0, 0}}, "Invalid floating point operation"},
-        {"a zero single equation", {{0}}, "Floating point division by zero"},
-        {"a zero row and column",
-         {{2, 1, 0}, {1, 2, 0}, {0, 0, 0}},
-         "Invalid floating point operation"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const int size = load(c.matrix);
-        const std::string message = c.message ? c.message : kNoError;
+    auto expectSameAsPerColumn = [this](const Rows& rows, const std::string& message) {
+        const int size = load(rows);
         EXPECT_EQ(errorOf([&] { invertNormalMatrix(size); }), message);
         const std::vector<long double> replayed = testing::leadingSquare(inverse, size);
-        load(c.matrix);
+        load(rows);
         EXPECT_EQ(errorOf([&] { testing::referenceInvert(size); }), message);
         EXPECT_EQ(testing::firstDifference(replayed, testing::leadingSquare(inverse, size)), -1);
-    }
+    };
+    // Exchanges at stages 1 and 3, rows skipped at several stages.
+    expectSameAsPerColumn(
+        {{0, 1, 2, 1, 3}, {2, 3, 1, 0, 1}, {0, 0, 0, 2, 1}, {4, 6, 5, 1, 2}, {1, 1, 0, 1, 4}},
+        kNoError);
+    // e_1 solves to (1, 0); for e_2, 1e10 * x[2] = 1e10 * 1e4931 overflows.
+    expectSameAsPerColumn({{1, 1e10L}, {0, 1e-4931L}}, "Floating point overflow");
+    // Singular: a dependent row, all zero (as after Clear), a zero row and column.
+    expectSameAsPerColumn({{1, 2, 3}, {2, 4, 6}, {1, 0, 1}}, "Floating point division by zero");
+    expectSameAsPerColumn({{0, 0}, {0, 0}}, "Invalid floating point operation");
+    expectSameAsPerColumn({{0}}, "Floating point division by zero");
+    expectSameAsPerColumn({{2, 1, 0}, {1, 2, 0}, {0, 0, 0}}, "Invalid floating point operation");
 }
 
 }  // namespace
