@@ -48,6 +48,8 @@ const Refused kRefused[] = {
     {"nosecond.txt", "1e-6 \n", invalid("")},
     {"header.txt", "time signal\n1e-6 0.5\n", invalid("time")},
     {"third.txt", "1e-6 0.5 7\n", invalid("0.5 7")},
+    {"450.txt", "1e-6 0.012\n2e-6 0.010\n4e-6 abc\n8e-6 0.001\n", invalid("abc")},
+    {"450.txt", "1e-6 0.5\n2e-6 0.4\n\n", invalid("")},
     {"point.txt", "1.5E-6 0.25\n", invalid("1.5E-6"), ','},
     {"comma.txt", "1,5E-6 0,25\n", invalid("1,5E-6")},
     {"big.txt", "1e-6 1e999\n", invalid("1e999")},

@@ -132,6 +132,16 @@ TEST_F(StartFaults, TheTextsNextToTheRefusedOnesAreAccepted) {
     volatile long double timeConstant = 1.5e-3L;  // -ln formed at run time, as Start does
     EXPECT_EQ(workspace.ParameterVector[rateIndex(2)], -logl(timeConstant));
 
+    // The largest fits: 40 traces of 6 components (289 entries), 29 of 9 (299).
+    for (const auto& [traces, components] : {std::pair{40, "6"}, std::pair{29, "9"}}) {
+        testing::resetWholeWorkspace();
+        for (int c = 1; c <= traces; ++c)
+            load("450.txt", "1e-6 0.5\n1e-5 0.25\n1e-4 0.125\n");
+        EXPECT_EQ(errorOf([&] { runStart(testing::startBoxes(components, "0"), {}); }),
+                  testing::kNoError);
+        EXPECT_EQ(workspace.fitCount, 1);
+    }
+
     // Equal non-zero times make the undamped columns of the offset, the
     // amplitude and the log-rate proportional, and two identical traces
     // with equal time constants a singular undamped system: the damped
