@@ -18,19 +18,13 @@ namespace quorvane {
 namespace {
 
 using testing::addCurve;
+using testing::addTwoNoisyTraces;
 using testing::sameBits;
 using testing::startBoxes;
 using testing::StartLog;
 
 const std::vector<long double> kTimeConstants = {5e-6L, 1e-4L, 3e-3L};
 const TimeConstantTexts kDefaultTexts = StartBoxes().timeConstants;
-
-// Two traces of a three-component decay, with a little noise so that steps
-// are accepted.
-void addTwoNoisyTraces(double noise = 1e-4) {
-    testing::addDecay({0.01L, {0.5L, -0.3L, 0.2L}, kTimeConstants, noise, 1});
-    testing::addDecay({-0.02L, {0.1L, 0.4L, -0.25L}, kTimeConstants, noise, 2});
-}
 
 // -ln(t) as Start forms it, at run time: the compiler folds logl of a
 // literal with a correctly rounded library of its own, which the run-time

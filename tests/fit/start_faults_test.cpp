@@ -166,8 +166,7 @@ TEST_F(StartFaults, TheTextsNextToTheRefusedOnesAreAccepted) {
 // the exponentials curve 2 shared with curve 1 until then must not stand in
 // for its own.
 TEST_F(StartFaults, AFaultInsideTheLoopKeepsTheLastAcceptedParameters) {
-    testing::addDecay({0.01L, {0.5L, -0.3L, 0.2L}, {5e-6L, 1e-4L, 3e-3L}, 1e-4, 1});
-    testing::addDecay({-0.02L, {0.1L, 0.4L, -0.25L}, {5e-6L, 1e-4L, 3e-3L}, 1e-4, 2});
+    testing::addTwoNoisyTraces();
     const int count = 4 * 2 + 3;
     long double lastAccepted[kMaxParameters + 1] = {};
     StartLog log;
@@ -191,8 +190,7 @@ TEST_F(StartFaults, AFaultInsideTheLoopKeepsTheLastAcceptedParameters) {
 
 // Commands given in the event pass of a running fit.
 TEST_F(StartFaults, AStartDuringAFitIsRefusedAndChangedTracesStopTheFit) {
-    testing::addDecay({0.01L, {0.5L, -0.3L, 0.2L}, {5e-6L, 1e-4L, 3e-3L}, 1e-4, 1});
-    testing::addDecay({-0.02L, {0.1L, 0.4L, -0.25L}, {5e-6L, 1e-4L, 3e-3L}, 1e-4, 2});
+    testing::addTwoNoisyTraces();
     std::string nested;
     StartHooks hooks;
     hooks.processEvents = [&] {

@@ -1,11 +1,12 @@
-// Start as the fit tests give it: the boxes from their texts, and hooks that
-// record what a Start tells its window.
+// Start as the fit tests give it: the boxes from their texts, hooks that
+// record what a Start tells its window, and traces that a fit moves.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "fit/fit_driver.h"
+#include "support/synthetic_traces.h"
 
 namespace quorvane::testing {
 
@@ -46,5 +47,12 @@ struct StartLog {
         return progress.empty() && writtenTexts.empty() && curveReplacements == 0;
     }
 };
+
+// Two traces of a three-component decay (time constants 5e-6, 1e-4, 3e-3)
+// on one axis, with a little noise so that steps are accepted.
+inline void addTwoNoisyTraces() {
+    addDecay({0.01L, {0.5L, -0.3L, 0.2L}, {5e-6L, 1e-4L, 3e-3L}, 1e-4, 1});
+    addDecay({-0.02L, {0.1L, 0.4L, -0.25L}, {5e-6L, 1e-4L, 3e-3L}, 1e-4, 2});
+}
 
 }  // namespace quorvane::testing
