@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "data/error.h"
+#include "support/expect_error.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -41,12 +42,8 @@ TEST(ReplacingFile, TheTargetChangesOnlyAtCommitAndNoTemporaryFileStays) {
 TEST(ReplacingFile, AFileInAMissingFolderCannotBeCreated) {
     const testing::TempDir folder;
     const std::string target = (folder.path() / "missing" / "fit.txt").string();
-    try {
-        ReplacingFile file(target);
-        FAIL() << "created";
-    } catch (const QuorvaneError& error) {
-        EXPECT_EQ(error.message(), "Cannot create file " + target);
-    }
+    EXPECT_EQ(testing::errorOf([&] { ReplacingFile file(target); }),
+              "Cannot create file " + target);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "data/workspace.h"
 
+#include <vector>
+
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -57,50 +59,39 @@ void fillBlocks(int layout, int curves) {
             workspace.ParameterVector[(c - 1) * (layout + 1) + k] = 10.0L * c + k;
 }
 
-TEST_F(WorkspaceLayout, RelayoutToMoreComponentsKeepsOldAndStartsNewAtOne) {
-    addCurve({0.0}, {0.0});
-    addCurve({0.0}, {0.0});
-    workspace.componentCount = 2;
-    prepareCoefficients();
-    fillBlocks(2, 2);
-    workspace.fitCount = 1;
-    workspace.normalMatrix[1][1] = 5.0L;
-    workspace.stepVector[3] = 5.0L;
+// A fit with `before` components, then a Start with `after`: each curve
+// keeps its offset and first amplitudes, new amplitudes start at 1.0, and a
+// changed layout clears the normal matrix and the step.
+TEST_F(WorkspaceLayout, RelayoutKeepsTheOffsetAndTheFirstAmplitudes) {
+    const struct {
+        int before;
+        int after;
+        std::vector<long double> blocks;
+    } cases[] = {
+        {2, 4, {11, 12, 13, 1, 1, 21, 22, 23, 1, 1}},
+        {4, 2, {11, 12, 13, 21, 22, 23}},
+        {2, 2, {11, 12, 13, 21, 22, 23}},
+    };
+    for (const auto& c : cases) {
+        testing::resetWholeWorkspace();
+        addCurve({0.0}, {0.0});
+        addCurve({0.0}, {0.0});
+        workspace.componentCount = c.before;
+        prepareCoefficients();
+        fillBlocks(c.before, 2);
+        workspace.fitCount = 1;
+        workspace.normalMatrix[1][1] = 5.0L;
+        workspace.stepVector[3] = 5.0L;
 
-    workspace.componentCount = 4;
-    prepareCoefficients();
-    EXPECT_EQ(workspace.layoutComponentCount, 4);
-    const long double expected[] = {0, 11, 12, 13, 1, 1, 21, 22, 23, 1, 1};
-    for (int m = 1; m <= 10; ++m)
-        EXPECT_EQ(workspace.ParameterVector[m], expected[m]) << m;
-    EXPECT_EQ(workspace.normalMatrix[1][1], 0.0L);
-    EXPECT_EQ(workspace.stepVector[3], 0.0L);
-}
-
-TEST_F(WorkspaceLayout, RelayoutToFewerComponentsKeepsOffsetAndFirstAmplitudes) {
-    addCurve({0.0}, {0.0});
-    addCurve({0.0}, {0.0});
-    workspace.componentCount = 4;
-    prepareCoefficients();
-    fillBlocks(4, 2);
-    workspace.fitCount = 1;
-
-    workspace.componentCount = 2;
-    prepareCoefficients();
-    const long double expected[] = {0, 11, 12, 13, 21, 22, 23};
-    for (int m = 1; m <= 6; ++m)
-        EXPECT_EQ(workspace.ParameterVector[m], expected[m]) << m;
-}
-
-TEST_F(WorkspaceLayout, SameComponentCountContinuesFromFittedValues) {
-    addCurve({0.0}, {0.0});
-    workspace.componentCount = 2;
-    prepareCoefficients();
-    fillBlocks(2, 1);
-    workspace.fitCount = 1;
-    prepareCoefficients();
-    EXPECT_EQ(workspace.ParameterVector[1], 11.0L);
-    EXPECT_EQ(workspace.ParameterVector[3], 13.0L);
+        workspace.componentCount = c.after;
+        prepareCoefficients();
+        EXPECT_EQ(workspace.layoutComponentCount, c.after);
+        for (std::size_t m = 0; m < c.blocks.size(); ++m)
+            EXPECT_EQ(workspace.ParameterVector[m + 1], c.blocks[m])
+                << c.before << " to " << c.after;
+        EXPECT_EQ(workspace.normalMatrix[1][1], c.before == c.after ? 5.0L : 0.0L);
+        EXPECT_EQ(workspace.stepVector[3], c.before == c.after ? 5.0L : 0.0L);
+    }
 }
 
 TEST_F(WorkspaceLayout, CurveLoadedAfterAFitStartsAtOne) {

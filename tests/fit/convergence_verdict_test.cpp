@@ -2,12 +2,11 @@
 // the fit or a later command reads.
 #include "fit/convergence_verdict.h"
 
-#include <cstring>
-#include <memory>
 #include <string>
 
 #include "data/floating_point.h"
 #include "fit/fit_driver.h"
+#include "start_log.h"
 #include "support/example_traces.h"
 #include "support/test_support.h"
 #include "support/workspace_image.h"
@@ -16,25 +15,13 @@ namespace quorvane {
 namespace {
 
 StartBoxes threeComponents(const char* iterations, const char* t1, const char* t2, const char* t3) {
-    StartBoxes boxes;
-    boxes.componentCount = "3";
-    boxes.iterationCount = iterations;
-    boxes.timeConstants[0] = t1;
-    boxes.timeConstants[1] = t2;
-    boxes.timeConstants[2] = t3;
-    return boxes;
+    return testing::startBoxes("3", iterations, {t1, t2, t3});
 }
 
 FitVerdict classicVerdict(const StartBoxes& boxes) {
-    FitVerdict verdict;
-    StartHooks hooks;
-    hooks.reportVerdict = [&verdict](const FitVerdict& judged) { verdict = judged; };
-    runStart(boxes, hooks);
-    return verdict;
-}
-
-bool startsWith(const std::string& text, const std::string& head) {
-    return text.compare(0, head.size(), head) == 0;
+    testing::StartLog log;
+    runStart(boxes, log.hooks());
+    return log.verdict;
 }
 
 class ConvergenceVerdict : public testing::WorkspaceTest {};
@@ -50,7 +37,7 @@ TEST_F(ConvergenceVerdict, ClassicFitOfPicosecondDataHasNotConverged) {
     testing::loadPicosecondExamples();
     const FitVerdict verdict = classicVerdict(threeComponents("50", "2", "20", "50"));
     EXPECT_FALSE(verdict.converged);
-    EXPECT_TRUE(startsWith(verdict.message, "Not converged: the sum of squares fell "))
+    EXPECT_EQ(verdict.message.rfind("Not converged: the sum of squares fell ", 0), 0u)
         << verdict.message;
     EXPECT_NE(verdict.message.find(" in the last 5 iterations and could fall about "),
               std::string::npos)
@@ -76,15 +63,13 @@ TEST_F(ConvergenceVerdict, NeitherTheStartNorTheNextOneChangesForAVerdict) {
     testing::loadExamples();
     classicVerdict(boxes);
     runStart(boxes, {});
-    const auto judged = std::make_unique<Workspace>(workspace);
+    const testing::WorkspaceImage judged;
 
     testing::resetWholeWorkspace();
     testing::loadExamples();
     runStart(boxes, {});
     runStart(boxes, {});
-    EXPECT_EQ(std::memcmp(static_cast<const void*>(judged.get()),
-                          static_cast<const void*>(&workspace), sizeof workspace),
-              0);
+    EXPECT_TRUE(judged.matches());
 }
 
 }  // namespace

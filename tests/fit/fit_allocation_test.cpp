@@ -16,7 +16,7 @@
 #include "fit/goodness_of_fit.h"
 #include "lsq/linear_solver.h"
 #include "lsq/normal_equations.h"
-#include "support/test_support.h"
+#include "support/synthetic_traces.h"
 
 namespace {
 
@@ -97,8 +97,6 @@ void operator delete[](void* memory, std::size_t, std::align_val_t) noexcept {
 namespace quorvane {
 namespace {
 
-using testing::addCurve;
-
 // Opens the counting window; close() returns the allocations inside it.
 class AllocationWindow {
   public:
@@ -112,22 +110,15 @@ class AllocationWindow {
     }
 };
 
-// Three traces of three components on a log axis from 1e-7 to 1.
+// Three noisy traces of three components on one axis from 1e-7 to 1.
 void loadTraces() {
-    const double timeConstants[] = {5e-6, 1e-4, 3e-3};
-    for (int c = 1; c <= 3; ++c) {
-        std::vector<double> times;
-        std::vector<double> values;
-        for (int i = 0; i < 400; ++i) {
-            const double t = std::pow(10.0, -7.0 + 7.0 * i / 399.0);
-            double y = 0.002 * c;
-            for (int k = 0; k < 3; ++k)
-                y += (0.03 + 0.01 * k * c) * std::exp(-t / timeConstants[k]);
-            times.push_back(t);
-            values.push_back(y + 1e-4 * ((i % 5) - 2));
-        }
-        addCurve(times, values);
-    }
+    for (unsigned c = 1; c <= 3; ++c)
+        testing::addDecay({0.002L * c,
+                           {0.03L, 0.03L + 0.01L * c, 0.03L + 0.02L * c},
+                           {5e-6L, 1e-4L, 3e-3L},
+                           1e-4,
+                           c},
+                          {400, 1e-7, 1.0});
 }
 
 class Allocations : public testing::WorkspaceTest, public ::testing::WithParamInterface<int> {

@@ -19,45 +19,32 @@
 #include "fit/goodness_of_fit.h"
 #include "lsq/linear_solver.h"
 #include "lsq/normal_equations.h"
+#include "start_log.h"
 #include "support/example_traces.h"
-#include "support/test_support.h"
+#include "support/synthetic_traces.h"
 
 namespace quorvane {
 namespace {
 
 using testing::addCurve;
 
-// A trace of 200 times spaced evenly on a log axis from 1e-7 to 1e-1:
-// offset + sum of amplitude_k exp(-t / timeConstant_k) in extended, plus
-// Gaussian noise of `sigma` (seeded), rounded to double.
-void addTrace(long double offset, const std::vector<long double>& amplitudes,
-              const std::vector<long double>& timeConstants, double sigma = 0.0,
-              unsigned seed = 1) {
-    std::mt19937 generator(seed);
-    std::normal_distribution<double> noise(0.0, sigma);
-    std::vector<double> times;
-    std::vector<double> values;
-    for (int i = 0; i < 200; ++i) {
-        const double t = std::pow(10.0, -7.0 + 6.0 * i / 199);
-        long double y = offset;
-        for (std::size_t k = 0; k < amplitudes.size(); ++k)
-            y += amplitudes[k] * extendedExp(-t / timeConstants[k]);
-        times.push_back(t);
-        values.push_back(static_cast<double>(y) + (sigma > 0.0 ? noise(generator) : 0.0));
-    }
-    addCurve(times, values);
+const std::vector<long double> kTimeConstants = {5e-6L, 3e-4L, 2e-3L};
+
+// Six noisy traces of three components on one axis of 200 times.
+void addSixTraces() {
+    for (unsigned seed = 1; seed <= 6; ++seed)
+        testing::addDecay({0.01L * seed, {0.5L, -0.3L, 0.1L}, kTimeConstants, 1e-3, seed});
 }
 
+// Start's boxes: n, the iterations and t1..tn written with 17 digits.
 StartBoxes boxes(int components, int iterations, const std::vector<double>& timeConstants) {
-    StartBoxes result;
-    result.componentCount = std::to_string(components);
-    result.iterationCount = std::to_string(iterations);
-    for (std::size_t k = 0; k < timeConstants.size(); ++k) {
+    std::vector<std::string> texts;
+    for (const double t : timeConstants) {
         char text[32];
-        std::snprintf(text, sizeof text, "%.17g", timeConstants[k]);
-        result.timeConstants[k] = text;
+        std::snprintf(text, sizeof text, "%.17g", t);
+        texts.push_back(text);
     }
-    return result;
+    return testing::startBoxes(std::to_string(components), std::to_string(iterations), texts);
 }
 
 // What a variable-projection Start reported.
@@ -69,10 +56,10 @@ struct ProjectionRun {
 
 ProjectionRun runProjection(const StartBoxes& start) {
     ProjectionRun run;
-    StartHooks hooks;
-    hooks.processEvents = [&run] { ++run.iterations; };
-    hooks.reportVerdict = [&run](const FitVerdict& verdict) { run.verdict = verdict; };
-    runStart(start, hooks, FitMethod::VariableProjection);
+    testing::StartLog log;
+    runStart(start, log.hooks(), FitMethod::VariableProjection);
+    run.iterations = log.eventPasses;
+    run.verdict = log.verdict;
     for (int k = 1; k <= workspace.componentCount; ++k)
         run.timeConstants.push_back(extendedExp(-workspace.ParameterVector[rateIndex(k)]));
     std::sort(run.timeConstants.begin(), run.timeConstants.end());
@@ -86,8 +73,8 @@ long double relativeDifference(long double a, long double b) {
 class VariableProjection : public testing::WorkspaceTest {};
 
 TEST_F(VariableProjection, CoefficientsAtFixedRatesSolveTheNormalEquations) {
-    addTrace(0.01L, {0.5L, -0.3L}, {5e-6L, 3e-4L}, 1e-3, 1);
-    addTrace(-0.02L, {0.1L, 0.4L}, {5e-6L, 3e-4L}, 1e-3, 2);
+    testing::addDecay({0.01L, {0.5L, -0.3L}, {5e-6L, 3e-4L}, 1e-3, 1});
+    testing::addDecay({-0.02L, {0.1L, 0.4L}, {5e-6L, 3e-4L}, 1e-3, 2});
     workspace.componentCount = workspace.layoutComponentCount = 2;
     const long double logRates[] = {0.0L, -logl(8e-6L), -logl(1e-4L)};
     const auto projection = std::make_unique<Projection>();
@@ -130,7 +117,7 @@ TEST_F(VariableProjection, NoiselessTracesAreRecoveredToTenDigits) {
     const long double blocks[3][4] = {
         {0.01L, 0.5L, -0.3L, 0.2L}, {-0.02L, 0.1L, 0.4L, -0.25L}, {0.0L, -0.2L, 0.3L, 0.1L}};
     for (const auto& block : blocks)
-        addTrace(block[0], {block[1], block[2], block[3]}, truth);
+        testing::addDecay({block[0], {block[1], block[2], block[3]}, truth});
     const ProjectionRun run = runProjection(boxes(3, 100, {4e-6, 1.5e-5, 1e-3}));
     for (int k = 0; k < 3; ++k)
         EXPECT_LT(relativeDifference(run.timeConstants[k], truth[k]), 1e-10) << "t" << k + 1;
@@ -145,7 +132,7 @@ TEST_F(VariableProjection, EqualTimeConstantsAreHandledAndReported) {
     // One decay fitted with two components that start equal: the basis is
     // rank-deficient at the start, and the two time constants end closer
     // than their standard errors.
-    addTrace(0.01L, {0.5L}, {5e-6L}, 1e-4);
+    testing::addDecay({0.01L, {0.5L}, {5e-6L}, 1e-4});
     ProjectionRun run;
     ASSERT_NO_THROW(run = runProjection(boxes(2, 30, {1e-5, 1e-5})));
     EXPECT_NE(run.verdict.message.find("t1 and t2 cannot be told apart by the data"),
@@ -202,8 +189,7 @@ int groupAs(const std::vector<double>& shift) {
 }
 
 TEST_F(VariableProjection, WhichCurvesShareAnAxisChangesNoBit) {
-    for (unsigned seed = 1; seed <= 6; ++seed)
-        addTrace(0.01L * seed, {0.5L, -0.3L, 0.1L}, {5e-6L, 3e-4L, 2e-3L}, 1e-3, seed);
+    addSixTraces();
     for (int c = 4; c <= 6; ++c)
         for (int i = 1; i <= workspace.pointCount[c]; ++i)
             workspace.curves[c].times[i] *= 1.5;
@@ -220,8 +206,7 @@ TEST_F(VariableProjection, WhichCurvesShareAnAxisChangesNoBit) {
 }
 
 TEST_F(VariableProjection, CurvesWrittenWithoutNoticeAreProjectedOnTheirOwnTimes) {
-    for (unsigned seed = 1; seed <= 6; ++seed)
-        addTrace(0.01L * seed, {0.5L, -0.3L, 0.1L}, {5e-6L, 3e-4L, 2e-3L}, 1e-3, seed);
+    addSixTraces();
     workspace.componentCount = 3;
     const long double logRates[] = {0.0L, -logl(6e-6L), -logl(2e-4L), -logl(3e-3L)};
     const std::vector<long double> oneAxis = projectionNumbers(logRates);
@@ -237,11 +222,10 @@ TEST_F(VariableProjection, CurvesWrittenWithoutNoticeAreProjectedOnTheirOwnTimes
     EXPECT_EQ(unannounced, announced);
 }
 
-// The traces of addTrace share one axis: its columns and its curves are
+// The traces of addSixTraces share one axis: its columns and its curves are
 // split over the threads.
 TEST_F(VariableProjection, ResultsDoNotDependOnTheThreadCount) {
-    for (unsigned seed = 1; seed <= 6; ++seed)
-        addTrace(0.01L * seed, {0.5L, -0.3L, 0.1L}, {5e-6L, 3e-4L, 2e-3L}, 1e-3, seed);
+    addSixTraces();
     std::vector<long double> results[2];
     const int threadCounts[] = {1, 3};
     for (int run = 0; run < 2; ++run) {

@@ -6,6 +6,10 @@
 #include "data/extended_exp.h"
 #include "data/time_axes.h"
 #include "data/workspace.h"
+#include "fit/goodness_of_fit.h"
+#include "lsq/normal_equations.h"
+#include "reference_normal_equations.h"
+#include "reference_sums.h"
 
 namespace quorvane::testing {
 
@@ -63,6 +67,51 @@ void loadRandomProblem(const ProblemShape& shape) {
         }
     }
     noteCurveDataChanged();
+}
+
+IterationResults runIteration(bool fromReference) {
+    const int size = fittedParameterCount();
+    IterationResults results;
+    if (fromReference) {
+        referenceBuildNormalMatrix();
+        referenceBuildGradientVector();
+    } else {
+        buildNormalMatrix();
+        buildGradientVector();
+    }
+    results.matrix = leadingSquare(workspace.normalMatrix, size);
+    results.gradient = leadingEntries(workspace.gradientVector, size);
+    if (fromReference)
+        referenceSolveByElimination(workspace.normalMatrix, workspace.gradientVector,
+                                    workspace.stepVector, size);
+    else
+        solveStep();
+    results.step = leadingEntries(workspace.stepVector, size);
+    results.reducedMatrix = leadingSquare(workspace.normalMatrix, size);
+    results.reducedGradient = leadingEntries(workspace.gradientVector, size);
+    results.trialSum =
+        fromReference ? referenceTrialSumSquaredResiduals() : trialSumSquaredResiduals();
+    results.currentSum = fromReference ? referenceSumSquaredResiduals() : sumSquaredResiduals();
+    return results;
+}
+
+std::string firstDifferenceOf(const IterationResults& actual, const IterationResults& expected) {
+    const std::pair<const char*, std::vector<long double> IterationResults::*> parts[] = {
+        {"matrix", &IterationResults::matrix},
+        {"gradient", &IterationResults::gradient},
+        {"step", &IterationResults::step},
+        {"reduced matrix", &IterationResults::reducedMatrix},
+        {"reduced gradient", &IterationResults::reducedGradient}};
+    for (const auto& [name, part] : parts) {
+        const int entry = firstDifference(actual.*part, expected.*part);
+        if (entry >= 0)
+            return std::string(name) + " entry " + std::to_string(entry);
+    }
+    if (!sameBits(actual.trialSum, expected.trialSum))
+        return "trial sum";
+    if (!sameBits(actual.currentSum, expected.currentSum))
+        return "current sum";
+    return "";
 }
 
 }  // namespace quorvane::testing

@@ -4,11 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "lsq/linear_solver.h"
+#include "support/test_support.h"
 
 namespace quorvane::testing {
 
@@ -38,12 +39,6 @@ inline void PrintTo(const ProblemShape& shape, std::ostream* out) {
 // ParameterVector entries 1..N and lambda.
 void loadRandomProblem(const ProblemShape& shape);
 
-// Bitwise identity of two extended values: the 10 significant bytes of the
-// 80-bit format (the padding bytes are not part of the value).
-inline bool sameBits(long double a, long double b) {
-    return std::memcmp(&a, &b, 10) == 0;
-}
-
 // The leading size x size square of a matrix store, row by row.
 inline std::vector<long double> leadingSquare(const MatrixStore& matrix, int size) {
     std::vector<long double> values;
@@ -65,5 +60,25 @@ inline int firstDifference(const std::vector<long double>& a, const std::vector<
             return static_cast<int>(q);
     return -1;
 }
+
+// Everything one iteration forms, in the driver's order: the system as
+// built, the step, the system as the elimination left it, the two sums.
+struct IterationResults {
+    std::vector<long double> matrix;
+    std::vector<long double> gradient;
+    std::vector<long double> step;
+    std::vector<long double> reducedMatrix;
+    std::vector<long double> reducedGradient;
+    long double trialSum = 0.0L;
+    long double currentSum = 0.0L;
+};
+
+// One iteration of the production routines (fromReference false) or of the
+// literal reference, on the workspace as it stands.
+IterationResults runIteration(bool fromReference);
+
+// The first of the results above whose bits differ ("matrix entry 7",
+// "trial sum"), or "" when all are the same.
+std::string firstDifferenceOf(const IterationResults& actual, const IterationResults& expected);
 
 }  // namespace quorvane::testing

@@ -61,6 +61,12 @@ inline std::string readFile(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Bitwise identity of two extended values: the 10 significant bytes of the
+// 80-bit format (the padding bytes are not part of the value).
+inline bool sameBits(long double a, long double b) {
+    return std::memcmp(&a, &b, 10) == 0;
+}
+
 // Puts a curve straight into the next slot (bypassing the reader).
 inline int addCurve(const std::vector<double>& times, const std::vector<double>& values) {
     const int c = ++workspace.curveCount;
