@@ -1,4 +1,4 @@
-#include "views/projection_chart.h"
+#include "chart/perspective_bar_chart.h"
 
 #include <QImage>
 #include <QTest>
@@ -11,7 +11,7 @@ class ProjectionChartTest : public QObject {
 
   private slots:
     void keepsTheDesignedView() {
-        ProjectionChart chart;
+        PerspectiveBarChart chart;
         QCOMPARE(chart.view().rotation, 333.0);
         QCOMPARE(chart.view().elevation, 320.0);
         QCOMPARE(chart.view().zoomPercent, 90.0);
@@ -22,7 +22,7 @@ class ProjectionChartTest : public QObject {
     }
 
     void keepsPointsInAscendingXEqualOnesAfterEarlierOnes() {
-        ProjectionChart chart;
+        PerspectiveBarChart chart;
         const int s = chart.addBarSeries(Qt::red);
         chart.addBar(s, 1e-3, 1);
         chart.addBar(s, 1e-5, 2);
@@ -37,7 +37,7 @@ class ProjectionChartTest : public QObject {
     }
 
     void leftAxisCoversEveryBarAndZero() {
-        ProjectionChart chart;
+        PerspectiveBarChart chart;
         chart.resize(870, 640);
         const int a = chart.addBarSeries(Qt::red);
         chart.addBar(a, 1e-5, 0.3);
@@ -51,7 +51,7 @@ class ProjectionChartTest : public QObject {
     }
 
     void barsOutsideTheLogRangeAreNotDrawn() {
-        ProjectionChart chart;
+        PerspectiveBarChart chart;
         chart.resize(870, 640);
         const int s = chart.addBarSeries(Qt::red);
         for (double x : {0.0, -1e-5, 1e-7, 2.0})
@@ -62,7 +62,7 @@ class ProjectionChartTest : public QObject {
     }
 
     void wideBarsStandSideBySide() {
-        ProjectionChart chart;
+        PerspectiveBarChart chart;
         chart.resize(870, 640);
         for (int s = 0; s < 3; ++s) {
             chart.addBarSeries(Qt::red);
@@ -74,7 +74,7 @@ class ProjectionChartTest : public QObject {
 
     // 40 series of 20000 bars merge into at most one box per pixel column.
     void denseBarsMergePerPixelColumn() {
-        ProjectionChart chart;
+        PerspectiveBarChart chart;
         chart.resize(870, 640);
         for (int s = 0; s < 40; ++s) {
             chart.addBarSeries(Qt::red);

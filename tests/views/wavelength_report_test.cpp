@@ -10,6 +10,11 @@ namespace {
 
 using testing::addCurve;
 
+struct SpectrumPoint {
+    double wavelength = 0;
+    double amplitude = 0;
+};
+
 // Records what a chart would receive.
 struct RecordedSpectra {
     std::vector<int> chartsBegun;
@@ -121,19 +126,6 @@ TEST_F(Spectra, CoefficientsBeyondTheVectorAreRefusedBeforeAnythingIsAdded) {
     RecordedSpectra recorded;
     EXPECT_THROW(buildDifferentialSpectra(titleSource(), recorded.sink()), QuorvaneError);
     EXPECT_TRUE(recorded.chartsBegun.empty());
-}
-
-TEST(SpectrumOrder, PointsStandInAscendingWavelengthEqualOnesAfterEarlierOnes) {
-    std::vector<SpectrumPoint> series;
-    insertByWavelength(series, {600, 1});
-    insertByWavelength(series, {400, 2});
-    insertByWavelength(series, {500, 3});
-    insertByWavelength(series, {500, 4});
-    ASSERT_EQ(series.size(), 4u);
-    EXPECT_EQ(series[0].wavelength, 400);
-    EXPECT_EQ(series[1].amplitude, 3);
-    EXPECT_EQ(series[2].amplitude, 4);
-    EXPECT_EQ(series[3].wavelength, 600);
 }
 
 }  // namespace
