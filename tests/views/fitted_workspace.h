@@ -1,5 +1,6 @@
-// A small fitted state for the result-view tests: curves whose data the
-// model of ParameterVector matches up to rounding to double.
+// Workspace states for the result-view tests, on top of a clean workspace
+// (support/test_support.h): curves of one point laid out for K components,
+// and a small fitted state whose data the model matches up to rounding.
 #pragma once
 
 #include <cmath>
@@ -8,12 +9,26 @@
 #include "data/time_axes.h"
 #include "data/workspace.h"
 #include "fit/model.h"
+#include "support/test_support.h"
 
 namespace quorvane::testing {
 
 inline void setLaidOutComponents(int K) {
     workspace.componentCount = K;
     workspace.layoutComponentCount = K;
+}
+
+// `curves` more curves of one point (1e-6, 0), laid out for K components;
+// with `amplitudes`, amplitude k of curve c is 10c + k (the entries inside
+// the 300 only).
+inline void loadOnePointCurves(int curves, int K, bool amplitudes = false) {
+    for (int c = 0; c < curves; ++c)
+        addCurve({1e-6}, {0.0});
+    setLaidOutComponents(K);
+    for (int c = 1; amplitudes && c <= workspace.curveCount; ++c) {
+        for (int k = 1; k <= K && amplitudeIndex(c, k) <= kMaxParameters; ++k)
+            workspace.ParameterVector[amplitudeIndex(c, k)] = 10 * c + k;
+    }
 }
 
 // Two curves of 60 points from 1e-7 to 0.1 on top of the curves already

@@ -1,16 +1,20 @@
 #include "views/residual_values.h"
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
-#include "data/error.h"
 #include "fit/model.h"
-#include "support/test_support.h"
+#include "support/expect_error.h"
+#include "views/fitted_workspace.h"
 
 namespace quorvane {
 namespace {
 
 using testing::addCurve;
+using testing::errorOf;
 
+// What a chart would receive: the curves begun and, per curve, its bars.
 struct RecordedBars {
     std::vector<int> curvesBegun;
     std::vector<std::vector<std::pair<double, double>>> bars =
@@ -29,30 +33,27 @@ class Residuals : public testing::WorkspaceTest {
     // One component of time constant 1e-4 after the blocks of the curves
     // already added.
     void setOneComponent() {
-        workspace.componentCount = 1;
-        workspace.layoutComponentCount = 1;
+        testing::setLaidOutComponents(1);
         workspace.ParameterVector[rateIndex(1)] = -logl(1e-4L);
     }
+    RecordedBars recorded;
 };
 
-TEST_F(Residuals, ThreeAboveTheModelGivesOneTenth) {
+TEST_F(Residuals, AreFormedInExtendedThenRoundedToDouble) {
     addCurve({1e-5}, {3.5});
+    addCurve({2e-5, 3e-4}, {0.25, -0.125});
     setOneComponent();
     workspace.ParameterVector[offsetIndex(1)] = 0.5L;
     workspace.ParameterVector[amplitudeIndex(1, 1)] = 0.0L;
+    // Three above the model gives one tenth.
     EXPECT_EQ(scaledResidual(1, 1), 0.1);
-}
-
-TEST_F(Residuals, AreFormedInExtendedThenRoundedToDouble) {
-    addCurve({2e-5, 3e-4}, {0.25, -0.125});
-    setOneComponent();
-    workspace.ParameterVector[offsetIndex(1)] = 0.01L;
-    workspace.ParameterVector[amplitudeIndex(1, 1)] = 0.3L;
+    workspace.ParameterVector[offsetIndex(2)] = 0.01L;
+    workspace.ParameterVector[amplitudeIndex(2, 1)] = 0.3L;
     for (int j = 1; j <= 2; ++j) {
         const long double r =
-            (static_cast<long double>(workspace.curves[1].values[j]) - evaluateModelAtPoint(1, j)) /
+            (static_cast<long double>(workspace.curves[2].values[j]) - evaluateModelAtPoint(2, j)) /
             30.0L;
-        EXPECT_EQ(scaledResidual(1, j), static_cast<double>(r));
+        EXPECT_EQ(scaledResidual(2, j), static_cast<double>(r));
     }
 }
 
@@ -61,7 +62,6 @@ TEST_F(Residuals, OneSeriesPerCurveOneBarPerPointInPointOrder) {
     addCurve({5e-6, 5e-6}, {0.0, 0.0});
     setOneComponent();
     workspace.ParameterVector[offsetIndex(2)] = 0.0L;
-    RecordedBars recorded;
     buildResidualSurface(recorded.sink());
     EXPECT_EQ(recorded.curvesBegun, (std::vector<int>{1, 2}));
     ASSERT_EQ(recorded.bars[1].size(), 3u);
@@ -75,7 +75,6 @@ TEST_F(Residuals, OneSeriesPerCurveOneBarPerPointInPointOrder) {
 
 TEST_F(Residuals, BeforeTheFirstStartTheModelIsTheOffsetAlone) {
     addCurve({1e-5, 1e-4}, {3.0, -6.0});
-    RecordedBars recorded;
     buildResidualSurface(recorded.sink());
     ASSERT_EQ(recorded.bars[1].size(), 2u);
     EXPECT_EQ(recorded.bars[1][0].second, 0.1);
@@ -89,30 +88,15 @@ TEST_F(Residuals, AFaultingPointStopsTheCommandAndKeepsTheBarsBefore) {
     addCurve({1e-5, 2e-5, -10.0, 1e-4}, {0.0, 0.0, 0.0, 0.0});
     setOneComponent();
     workspace.ParameterVector[amplitudeIndex(1, 1)] = 1.0L;
-    RecordedBars recorded;
-    try {
-        buildResidualSurface(recorded.sink());
-        ADD_FAILURE() << "no fault";
-    } catch (const QuorvaneError& error) {
-        EXPECT_EQ(error.message(), "Floating point overflow");
-    }
+    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink()); }), "Floating point overflow");
     EXPECT_EQ(recorded.bars[1].size(), 2u);
 }
 
 TEST_F(Residuals, ParametersBeyondTheVectorAreRefusedBeforeAnythingIsAdded) {
-    for (int c = 0; c < 40; ++c)
-        addCurve({1e-5}, {0.0});
-    workspace.componentCount = 9;
-    workspace.layoutComponentCount = 9;
-    RecordedBars recorded;
-    try {
-        buildResidualSurface(recorded.sink());
-        ADD_FAILURE() << "not refused";
-    } catch (const QuorvaneError& error) {
-        EXPECT_EQ(error.message(),
-                  "Residual's surface: 40 traces with 9 components need 409 parameters, "
-                  "more than the 300 a fit can hold");
-    }
+    testing::loadOnePointCurves(40, 9);
+    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink()); }),
+              "Residual's surface: 40 traces with 9 components need 409 parameters, "
+              "more than the 300 a fit can hold");
     EXPECT_TRUE(recorded.curvesBegun.empty());
 }
 
