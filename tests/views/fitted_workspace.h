@@ -1,9 +1,11 @@
 // Workspace states for the result-view tests, on top of a clean workspace
 // (support/test_support.h): curves of one point laid out for K components,
-// and a small fitted state whose data the model matches up to rounding.
+// and a small fitted state whose data the model matches up to rounding;
+// and a recorder of what the view builders hand to their charts.
 #pragma once
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "data/time_axes.h"
@@ -55,5 +57,22 @@ inline void loadTwoCurvesThreeComponents() {
     noteCurveDataChanged();
     workspace.lambda = 0.001L;
 }
+
+// What the charts would receive from a builder that reports its series
+// through a sink (views/residual_values.h, views/wavelength_report.h): the
+// series begun, by number, and each one's points (x, y).
+struct RecordedSeries {
+    std::vector<int> begun;
+    std::vector<std::vector<std::pair<double, double>>> points =
+        std::vector<std::vector<std::pair<double, double>>>(kMaxCurves + 1);
+
+    template <typename Sink>
+    Sink sink() {
+        return {[this](int series) { begun.push_back(series); },
+                [this](int series, double x, double y) {
+                    points[series].push_back({x, y});
+                }};
+    }
+};
 
 }  // namespace quorvane::testing

@@ -1,7 +1,6 @@
 #include "views/residual_values.h"
 
 #include <cmath>
-#include <utility>
 #include <vector>
 
 #include "fit/model.h"
@@ -14,20 +13,6 @@ namespace {
 using testing::addCurve;
 using testing::errorOf;
 
-// What a chart would receive: the curves begun and, per curve, its bars.
-struct RecordedBars {
-    std::vector<int> curvesBegun;
-    std::vector<std::vector<std::pair<double, double>>> bars =
-        std::vector<std::vector<std::pair<double, double>>>(41);
-
-    ResidualSink sink() {
-        return {[this](int curve) { curvesBegun.push_back(curve); },
-                [this](int curve, double t, double r) {
-                    bars[curve].push_back({t, r});
-                }};
-    }
-};
-
 class Residuals : public testing::WorkspaceTest {
   protected:
     // One component of time constant 1e-4 after the blocks of the curves
@@ -36,7 +21,7 @@ class Residuals : public testing::WorkspaceTest {
         testing::setLaidOutComponents(1);
         workspace.ParameterVector[rateIndex(1)] = -logl(1e-4L);
     }
-    RecordedBars recorded;
+    testing::RecordedSeries recorded;
 };
 
 TEST_F(Residuals, AreFormedInExtendedThenRoundedToDouble) {
@@ -62,23 +47,23 @@ TEST_F(Residuals, OneSeriesPerCurveOneBarPerPointInPointOrder) {
     addCurve({5e-6, 5e-6}, {0.0, 0.0});
     setOneComponent();
     workspace.ParameterVector[offsetIndex(2)] = 0.0L;
-    buildResidualSurface(recorded.sink());
-    EXPECT_EQ(recorded.curvesBegun, (std::vector<int>{1, 2}));
-    ASSERT_EQ(recorded.bars[1].size(), 3u);
-    EXPECT_EQ(recorded.bars[1][0].first, 3e-4);
-    EXPECT_EQ(recorded.bars[1][1].first, 1e-6);
-    EXPECT_EQ(recorded.bars[1][2].second, scaledResidual(1, 3));
+    buildResidualSurface(recorded.sink<ResidualSink>());
+    EXPECT_EQ(recorded.begun, (std::vector<int>{1, 2}));
+    ASSERT_EQ(recorded.points[1].size(), 3u);
+    EXPECT_EQ(recorded.points[1][0].first, 3e-4);
+    EXPECT_EQ(recorded.points[1][1].first, 1e-6);
+    EXPECT_EQ(recorded.points[1][2].second, scaledResidual(1, 3));
     // A model that matches its points exactly gives bars of height 0.
-    ASSERT_EQ(recorded.bars[2].size(), 2u);
-    EXPECT_EQ(recorded.bars[2][0].second, 0.0);
+    ASSERT_EQ(recorded.points[2].size(), 2u);
+    EXPECT_EQ(recorded.points[2][0].second, 0.0);
 }
 
 TEST_F(Residuals, BeforeTheFirstStartTheModelIsTheOffsetAlone) {
     addCurve({1e-5, 1e-4}, {3.0, -6.0});
-    buildResidualSurface(recorded.sink());
-    ASSERT_EQ(recorded.bars[1].size(), 2u);
-    EXPECT_EQ(recorded.bars[1][0].second, 0.1);
-    EXPECT_EQ(recorded.bars[1][1].second, -0.2);
+    buildResidualSurface(recorded.sink<ResidualSink>());
+    ASSERT_EQ(recorded.points[1].size(), 2u);
+    EXPECT_EQ(recorded.points[1][0].second, 0.1);
+    EXPECT_EQ(recorded.points[1][1].second, -0.2);
     workspace.ParameterVector[offsetIndex(1)] = 3.0L;
     EXPECT_EQ(scaledResidual(1, 1), 0.0);
 }
@@ -88,16 +73,17 @@ TEST_F(Residuals, AFaultingPointStopsTheCommandAndKeepsTheBarsBefore) {
     addCurve({1e-5, 2e-5, -10.0, 1e-4}, {0.0, 0.0, 0.0, 0.0});
     setOneComponent();
     workspace.ParameterVector[amplitudeIndex(1, 1)] = 1.0L;
-    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink()); }), "Floating point overflow");
-    EXPECT_EQ(recorded.bars[1].size(), 2u);
+    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink<ResidualSink>()); }),
+              "Floating point overflow");
+    EXPECT_EQ(recorded.points[1].size(), 2u);
 }
 
 TEST_F(Residuals, ParametersBeyondTheVectorAreRefusedBeforeAnythingIsAdded) {
     testing::loadOnePointCurves(40, 9);
-    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink()); }),
+    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink<ResidualSink>()); }),
               "Residual's surface: 40 traces with 9 components need 409 parameters, "
               "more than the 300 a fit can hold");
-    EXPECT_TRUE(recorded.curvesBegun.empty());
+    EXPECT_TRUE(recorded.begun.empty());
 }
 
 }  // namespace

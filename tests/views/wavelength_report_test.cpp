@@ -12,21 +12,6 @@ namespace {
 
 using testing::errorOf;
 
-// Records what a chart would receive: the charts begun and, per chart, its
-// points (wavelength, amplitude).
-struct RecordedSpectra {
-    std::vector<int> chartsBegun;
-    std::vector<std::vector<std::pair<double, double>>> points =
-        std::vector<std::vector<std::pair<double, double>>>(10);
-
-    SpectraSink sink() {
-        return {[this](int chart) { chartsBegun.push_back(chart); },
-                [this](int chart, double x, double y) {
-                    points[chart].push_back({x, y});
-                }};
-    }
-};
-
 class Spectra : public testing::WorkspaceTest {
   protected:
     // Curves with the given titles, laid out for K components; amplitude k of
@@ -36,11 +21,11 @@ class Spectra : public testing::WorkspaceTest {
         testing::loadOnePointCurves(static_cast<int>(titles.size()), K, true);
         return errorOf([this] {
             buildDifferentialSpectra([this](int curve) { return titles.at(curve - 1); },
-                                     recorded.sink());
+                                     recorded.sink<SpectraSink>());
         });
     }
     std::vector<std::string> titles;
-    RecordedSpectra recorded;
+    testing::RecordedSeries recorded;
 };
 
 TEST(Wavelength, IsReadFromTheFirstThreeCharacters) {
@@ -59,7 +44,7 @@ TEST(Wavelength, IsReadFromTheFirstThreeCharacters) {
 
 TEST_F(Spectra, ThreeComponentsFillChartsOneToThreeInLoadOrder) {
     EXPECT_EQ(build({"400.txt", "450.txt", "500.txt"}, 3), testing::kNoError);
-    EXPECT_EQ(recorded.chartsBegun, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(recorded.begun, (std::vector<int>{1, 2, 3}));
     for (int k = 1; k <= 3; ++k) {
         ASSERT_EQ(recorded.points[k].size(), 3u);
         for (int c = 1; c <= 3; ++c)
@@ -70,19 +55,19 @@ TEST_F(Spectra, ThreeComponentsFillChartsOneToThreeInLoadOrder) {
 
 TEST_F(Spectra, BeforeTheFirstStartOnlyChartOneIsFilledWithZeros) {
     EXPECT_EQ(build({"600.txt", "400.txt"}, 0), testing::kNoError);
-    EXPECT_EQ(recorded.chartsBegun, std::vector<int>{1});
+    EXPECT_EQ(recorded.begun, std::vector<int>{1});
     EXPECT_EQ(recorded.points[1], (std::vector<std::pair<double, double>>{{600, 0}, {400, 0}}));
 }
 
 TEST_F(Spectra, WithoutCurvesEachFilledChartGetsAnEmptySeries) {
     EXPECT_EQ(build({}, 2), testing::kNoError);
-    EXPECT_EQ(recorded.chartsBegun, (std::vector<int>{1, 2}));
+    EXPECT_EQ(recorded.begun, (std::vector<int>{1, 2}));
     EXPECT_TRUE(recorded.points[1].empty());
 }
 
 TEST_F(Spectra, ABadTitleStopsWhereItIsReadAndKeepsWhatWasAdded) {
     EXPECT_EQ(build({"400.txt", "abc.txt"}, 2), "'abc' is not a valid floating point value");
-    EXPECT_EQ(recorded.chartsBegun, std::vector<int>{1});
+    EXPECT_EQ(recorded.begun, std::vector<int>{1});
     EXPECT_EQ(recorded.points[1], (std::vector<std::pair<double, double>>{{400, 11}}));
 }
 
@@ -90,7 +75,7 @@ TEST_F(Spectra, CoefficientsBeyondTheVectorAreRefusedBeforeAnythingIsAdded) {
     EXPECT_EQ(build(std::vector<std::string>(40, "500.txt"), 9),
               "Differential spectra: 40 traces with 9 components have more coefficients than the "
               "300 a fit can hold");
-    EXPECT_TRUE(recorded.chartsBegun.empty());
+    EXPECT_TRUE(recorded.begun.empty());
 }
 
 }  // namespace
