@@ -10,8 +10,9 @@
 // highest), so 40 x 20000 bars cost at most one box per column and colour.
 //
 // Faces: of each box's front, top, bottom and two sides (the back is not
-// drawn), those that turn towards the eye; the boxes' faces are drawn far to near by the distance
-// of the box's centre from the eye, boxes at equal distance in layout order.
+// drawn), those that turn towards the eye. The boxes' faces are drawn far to
+// near by the distance of the box's centre from the eye, boxes at equal
+// distance in layout order.
 #pragma once
 
 #include <QColor>
