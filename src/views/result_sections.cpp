@@ -1,8 +1,8 @@
 #include "views/result_sections.h"
 
-#include <algorithm>
-#include <numeric>
+#include <utility>
 
+#include "data/ascending_sequence.h"
 #include "data/number_format.h"
 #include "views/covariance_report.h"
 #include "views/parameter_report.h"
@@ -57,22 +57,20 @@ SpectraTable buildSpectraTable(const std::vector<std::string>& titles) {
     };
     buildDifferentialSpectra([&titles](int curve) { return titles.at(curve - 1); }, sink);
 
-    // The charts keep their points in ascending wavelength, an equal
-    // wavelength after the earlier points: a stable order of the curves.
-    std::vector<std::size_t> order(wavelengths.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&wavelengths](std::size_t a, std::size_t b) {
-        return wavelengths[a] < wavelengths[b];
-    });
-
-    SpectraTable table;
-    table.componentCount = static_cast<int>(amplitudes.size());
-    for (const std::size_t curve : order) {
-        SpectraTable::Row& row = table.rows.emplace_back();
+    // The rows in the order the charts keep their points: ascending
+    // wavelength, an equal wavelength after the earlier curves.
+    AscendingSequence<SpectraTable::Row, &SpectraTable::Row::wavelength> rows;
+    for (std::size_t curve = 0; curve < wavelengths.size(); ++curve) {
+        SpectraTable::Row row;
         row.wavelength = wavelengths[curve];
         for (const std::vector<double>& chart : amplitudes)
             row.amplitudes.push_back(chart[curve]);
+        rows.add(std::move(row));
     }
+
+    SpectraTable table;
+    table.componentCount = static_cast<int>(amplitudes.size());
+    table.rows = rows.items();
     return table;
 }
 

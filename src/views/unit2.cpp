@@ -4,12 +4,8 @@
 
 namespace quorvane {
 
-TForm2::TForm2(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("Parametrs"));
-    setFixedSize(373, 350);
-    move(297, 159);
+TForm2::TForm2(QWidget* parent) : QWidget(parent, fixedWindowFlags()) {
+    designFixedWindow(*this, QStringLiteral("Parametrs"), {373, 350}, {297, 159});
     setFont(msSansSerif(11));
 
     Memo1 = new QPlainTextEdit(this);

@@ -21,12 +21,8 @@ constexpr int kRowHeight = 24;
 
 }  // namespace
 
-TForm3::TForm3(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("Var-Cov Matrix"));
-    setFixedSize(767, 258);
-    move(285, 233);
+TForm3::TForm3(QWidget* parent) : QWidget(parent, fixedWindowFlags()) {
+    designFixedWindow(*this, QStringLiteral("Var-Cov Matrix"), {767, 258}, {285, 233});
     setFont(msSansSerif(11));
 
     StringGrid1 = new QTableWidget(kValueCells, kValueCells, this);

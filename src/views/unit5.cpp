@@ -55,12 +55,8 @@ void designSpectrumChart(Chart& chart, int k) {
 
 }  // namespace
 
-TForm5::TForm5(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
-    setWindowTitle(QStringLiteral("Differential spectra"));
-    setFixedSize(959, 726);
-    move(237, 130);
+TForm5::TForm5(QWidget* parent) : QWidget(parent, fixedWindowFlags()) {
+    designFixedWindow(*this, QStringLiteral("Differential spectra"), {959, 726}, {237, 130});
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, desktopColour());

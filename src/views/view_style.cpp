@@ -26,4 +26,15 @@ QColor desktopColour() {
     return QColor(0, 128, 128);
 }
 
+Qt::WindowFlags fixedWindowFlags() {
+    return Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+}
+
+void designFixedWindow(QWidget& window, const QString& caption, QSize clientSize, QPoint position) {
+    window.setWindowTitle(caption);
+    window.setFixedSize(clientSize);
+    window.move(position);
+}
+
 }  // namespace quorvane

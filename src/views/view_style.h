@@ -4,6 +4,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QWidget>
 
 namespace quorvane {
 
@@ -17,5 +21,12 @@ QFont arial(int pixelHeight);
 // The system desktop colour of the designs. Qt has no such palette role; the
 // classic desktop teal stands in for it.
 QColor desktopColour();
+
+// The flags of a result window with a single border that cannot be resized:
+// system menu and minimise button, no maximise.
+Qt::WindowFlags fixedWindowFlags();
+
+// Caption, client size (fixed) and first position of such a window.
+void designFixedWindow(QWidget& window, const QString& caption, QSize clientSize, QPoint position);
 
 }  // namespace quorvane

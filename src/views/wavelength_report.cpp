@@ -52,11 +52,4 @@ void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink
     }
 }
 
-void insertByWavelength(std::vector<SpectrumPoint>& series, SpectrumPoint point) {
-    const auto position =
-        std::upper_bound(series.begin(), series.end(), point.wavelength,
-                         [](double x, const SpectrumPoint& p) { return x < p.wavelength; });
-    series.insert(position, point);
-}
-
 }  // namespace quorvane

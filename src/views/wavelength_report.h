@@ -18,7 +18,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace quorvane {
 
@@ -44,13 +43,5 @@ int filledSpectraCharts();
 // added; a title that is not a number throws where it is read; an amplitude
 // too large for a double throws "Floating point overflow" at its point.
 void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink& sink);
-
-// Points of one series in the order a chart keeps them: ascending wavelength,
-// a point with an equal wavelength after the earlier ones.
-struct SpectrumPoint {
-    double wavelength = 0;
-    double amplitude = 0;
-};
-void insertByWavelength(std::vector<SpectrumPoint>& series, SpectrumPoint point);
 
 }  // namespace quorvane

@@ -1,32 +1,22 @@
 #include "views/covariance_report.h"
 
 #include <cmath>
+#include <utility>
 
-#include "data/error.h"
 #include "data/number_format.h"
 #include "fit/model.h"
-#include "support/test_support.h"
+#include "support/expect_error.h"
 #include "views/fitted_workspace.h"
 
 namespace quorvane {
 namespace {
 
 using testing::addCurve;
+using testing::errorOf;
+using testing::loadTwoCurvesThreeComponents;
+using testing::setLaidOutComponents;
 
-class Covariance : public testing::WorkspaceTest {
-  protected:
-    void setComponents(int K) { testing::setLaidOutComponents(K); }
-    void loadTwoCurvesThreeComponents() { testing::loadTwoCurvesThreeComponents(); }
-};
-
-std::string failureMessage(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const QuorvaneError& error) {
-        return error.message();
-    }
-    return "no error";
-}
+using Covariance = testing::WorkspaceTest;
 
 TEST_F(Covariance, TwoCurvesThreeComponentsShowTheLogRateBlockAtNineToEleven) {
     loadTwoCurvesThreeComponents();
@@ -41,6 +31,8 @@ TEST_F(Covariance, TwoCurvesThreeComponentsShowTheLogRateBlockAtNineToEleven) {
         EXPECT_GT(workspace.covarianceMatrix[8 + a][8 + a], 0.0L);
         EXPECT_NE(block.cell(a, a).front(), '-');
     }
+    // Given twice, the same cells.
+    EXPECT_EQ(computeCovarianceBlock().cells, block.cells);
     // The 11 x 11 square is the inverse of the undamped matrix.
     for (int i = 1; i <= 11; ++i) {
         for (int k = 1; k <= 11; ++k) {
@@ -52,25 +44,16 @@ TEST_F(Covariance, TwoCurvesThreeComponentsShowTheLogRateBlockAtNineToEleven) {
     }
 }
 
-TEST_F(Covariance, GivenTwiceGivesTheSameCells) {
-    loadTwoCurvesThreeComponents();
-    const CovarianceBlock first = computeCovarianceBlock();
-    const CovarianceBlock second = computeCovarianceBlock();
-    EXPECT_EQ(first.cells, second.cells);
-}
-
-TEST_F(Covariance, NoCurvesAndNoFitYieldNoCell) {
+TEST_F(Covariance, WithoutAFitThereIsNoCell) {
     workspace.lambda = 0.5L;
-    const CovarianceBlock block = computeCovarianceBlock();
-    EXPECT_EQ(block.size, 0);
-    EXPECT_TRUE(block.cells.empty());
+    const CovarianceBlock none = computeCovarianceBlock();
+    EXPECT_EQ(none.size, 0);
+    EXPECT_TRUE(none.cells.empty());
     EXPECT_EQ(workspace.lambda, 0.0L);
-}
-
-TEST_F(Covariance, CurvesBeforeTheFirstStartYieldNoCell) {
+    // Curves before the first Start (K = 0): the square of the two offsets
+    // is inverted, nothing is shown.
     addCurve({1e-6, 1e-5}, {0.1, 0.2});
     addCurve({1e-6}, {0.3});
-    // K = 0: the square of the two offsets is inverted, nothing is shown.
     EXPECT_EQ(computeCovarianceBlock().size, 0);
     EXPECT_EQ(workspace.covarianceMatrix[1][1], 0.5L);
     EXPECT_EQ(workspace.covarianceMatrix[2][2], 1.0L);
@@ -78,31 +61,30 @@ TEST_F(Covariance, CurvesBeforeTheFirstStartYieldNoCell) {
 
 TEST_F(Covariance, AfterClearTheZeroMatrixFailsWithTheFloatingPointMessage) {
     // Clear keeps K but no curve: N' = K and every entry is 0.
-    setComponents(1);
-    EXPECT_EQ(failureMessage([] { computeCovarianceBlock(); }), "Floating point division by zero");
-    EXPECT_EQ(workspace.lambda, 0.0L);
-    setComponents(2);
-    EXPECT_EQ(failureMessage([] { computeCovarianceBlock(); }), "Invalid floating point operation");
-    setComponents(9);
-    EXPECT_EQ(failureMessage([] { computeCovarianceBlock(); }), "Invalid floating point operation");
+    for (const auto& [K, message] : {std::pair{1, "Floating point division by zero"},
+                                     {2, "Invalid floating point operation"},
+                                     {9, "Invalid floating point operation"}}) {
+        setLaidOutComponents(K);
+        workspace.lambda = 0.5L;
+        EXPECT_EQ(errorOf([] { computeCovarianceBlock(); }), message) << K;
+        EXPECT_EQ(workspace.lambda, 0.0L);
+    }
 }
 
 TEST_F(Covariance, ACurveWithoutPointsMakesTheMatrixSingular) {
     addCurve({}, {});
     addCurve({1e-6, 1e-5, 1e-4}, {0.1, 0.05, 0.01});
-    setComponents(1);
+    setLaidOutComponents(1);
     workspace.ParameterVector[rateIndex(1)] = -logl(1e-5L);
-    EXPECT_EQ(failureMessage([] { computeCovarianceBlock(); }), "Invalid floating point operation");
+    EXPECT_EQ(errorOf([] { computeCovarianceBlock(); }), "Invalid floating point operation");
 }
 
 TEST_F(Covariance, MoreThanThreeHundredParametersAreRefusedBeforeAnythingChanges) {
-    for (int c = 0; c < 40; ++c)
-        addCurve({1e-6}, {0.0});
-    setComponents(9);
+    testing::loadOnePointCurves(40, 9);
     workspace.lambda = 0.001L;
     workspace.normalMatrix[1][1] = 5.0L;
     workspace.covarianceMatrix[1][1] = 7.0L;
-    EXPECT_EQ(failureMessage([] { computeCovarianceBlock(); }),
+    EXPECT_EQ(errorOf([] { computeCovarianceBlock(); }),
               "Var-Cov Matrix: 40 traces with 9 components need 409 parameters, more than the "
               "300 a fit can hold");
     EXPECT_EQ(workspace.lambda, 0.001L);

@@ -1,19 +1,36 @@
-// A small fitted state for the result-view tests: curves whose data the
-// model of ParameterVector matches up to rounding to double.
+// Workspace states for the result-view tests, on top of a clean workspace
+// (support/test_support.h): curves of one point laid out for K components,
+// and a small fitted state whose data the model matches up to rounding;
+// and a recorder of what the view builders hand to their charts.
 #pragma once
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "data/time_axes.h"
 #include "data/workspace.h"
 #include "fit/model.h"
+#include "support/test_support.h"
 
 namespace quorvane::testing {
 
 inline void setLaidOutComponents(int K) {
     workspace.componentCount = K;
     workspace.layoutComponentCount = K;
+}
+
+// `curves` more curves of one point (1e-6, 0), laid out for K components;
+// with `amplitudes`, amplitude k of curve c is 10c + k (the entries inside
+// the 300 only).
+inline void loadOnePointCurves(int curves, int K, bool amplitudes = false) {
+    for (int c = 0; c < curves; ++c)
+        addCurve({1e-6}, {0.0});
+    setLaidOutComponents(K);
+    for (int c = 1; amplitudes && c <= workspace.curveCount; ++c) {
+        for (int k = 1; k <= K && amplitudeIndex(c, k) <= kMaxParameters; ++k)
+            workspace.ParameterVector[amplitudeIndex(c, k)] = 10 * c + k;
+    }
 }
 
 // Two curves of 60 points from 1e-7 to 0.1 on top of the curves already
@@ -40,5 +57,22 @@ inline void loadTwoCurvesThreeComponents() {
     noteCurveDataChanged();
     workspace.lambda = 0.001L;
 }
+
+// What the charts would receive from a builder that reports its series
+// through a sink (views/residual_values.h, views/wavelength_report.h): the
+// series begun, by number, and each one's points (x, y).
+struct RecordedSeries {
+    std::vector<int> begun;
+    std::vector<std::vector<std::pair<double, double>>> points =
+        std::vector<std::vector<std::pair<double, double>>>(kMaxCurves + 1);
+
+    template <typename Sink>
+    Sink sink() {
+        return {[this](int series) { begun.push_back(series); },
+                [this](int series, double x, double y) {
+                    points[series].push_back({x, y});
+                }};
+    }
+};
 
 }  // namespace quorvane::testing

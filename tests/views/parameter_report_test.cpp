@@ -1,22 +1,16 @@
 #include "views/parameter_report.h"
 
-#include "support/test_support.h"
+#include <algorithm>
+#include <iterator>
+
+#include "views/fitted_workspace.h"
 
 namespace quorvane {
 namespace {
 
-using testing::addCurve;
+using testing::loadOnePointCurves;
 
-class ParameterReport : public testing::WorkspaceTest {
-  protected:
-    // `curves` curves of one point each, laid out for K components.
-    void loadCurves(int curves, int K) {
-        for (int c = 0; c < curves; ++c)
-            addCurve({1e-6}, {0.0});
-        workspace.componentCount = K;
-        workspace.layoutComponentCount = K;
-    }
-};
+using ParameterReport = testing::WorkspaceTest;
 
 int colourEvents(const std::vector<ReportItem>& items) {
     int count = 0;
@@ -25,19 +19,21 @@ int colourEvents(const std::vector<ReportItem>& items) {
     return count;
 }
 
-TEST_F(ParameterReport, WithoutCurvesOnlyTheFirstHeader) {
+TEST_F(ParameterReport, OneHeaderAndOffsetLinePerCurveWithoutAFit) {
     workspace.layoutComponentCount = 4;
     const auto items = buildParameterReport();
     EXPECT_EQ(reportLines(items), std::vector<std::string>{"Serie1"});
     EXPECT_EQ(colourEvents(items), 0);
+    // Before the first Start each curve is one offset line.
+    loadOnePointCurves(2, 0);
+    const std::vector<std::string> expected = {"Serie1", "Y0   0.00000", "Serie2", "Y0   0.00000"};
+    EXPECT_EQ(reportLines(buildParameterReport()), expected);
 }
 
 TEST_F(ParameterReport, OneCurveThreeComponentsHasFiveLinesAndNoColourChange) {
-    loadCurves(1, 3);
-    workspace.ParameterVector[1] = 0.002L;
-    workspace.ParameterVector[2] = 123.456789L;
-    workspace.ParameterVector[3] = -0.5L;
-    workspace.ParameterVector[4] = 0.000012345L;
+    loadOnePointCurves(1, 3);
+    const long double entries[] = {0.002L, 123.456789L, -0.5L, 0.000012345L};
+    std::copy(std::begin(entries), std::end(entries), workspace.ParameterVector + 1);
     const auto items = buildParameterReport();
     const std::vector<std::string> expected = {"Serie1", "Y0   0.00200", "A1   123.45680",
                                                "A2   -0.50000", "A3   0.00001"};
@@ -46,7 +42,7 @@ TEST_F(ParameterReport, OneCurveThreeComponentsHasFiveLinesAndNoColourChange) {
 }
 
 TEST_F(ParameterReport, HeadersBetweenCurvesAreColouredBlueThenBlack) {
-    loadCurves(2, 2);
+    loadOnePointCurves(2, 2);
     for (int m = 1; m <= 6; ++m)
         workspace.ParameterVector[m] = m;
     const auto items = buildParameterReport();
@@ -63,7 +59,7 @@ TEST_F(ParameterReport, HeadersBetweenCurvesAreColouredBlueThenBlack) {
 }
 
 TEST_F(ParameterReport, TwentyNineCurvesNineComponentsFillThreeHundredNineteenLines) {
-    loadCurves(29, 9);
+    loadOnePointCurves(29, 9);
     workspace.ParameterVector[290] = 7.25L;  // A9 of curve 29, the last entry of the blocks
     const auto lines = reportLines(buildParameterReport());
     ASSERT_EQ(lines.size(), 319u);
@@ -73,16 +69,10 @@ TEST_F(ParameterReport, TwentyNineCurvesNineComponentsFillThreeHundredNineteenLi
     EXPECT_EQ(colourEvents(buildParameterReport()), 2 * 28);
 }
 
-TEST_F(ParameterReport, BeforeTheFirstStartEachCurveIsOneOffsetLine) {
-    loadCurves(2, 0);
-    const std::vector<std::string> expected = {"Serie1", "Y0   0.00000", "Serie2", "Y0   0.00000"};
-    EXPECT_EQ(reportLines(buildParameterReport()), expected);
-}
-
 TEST_F(ParameterReport, CurvesBeyondTheVectorAreNamedNotRead) {
     // 40 traces after a 9-component fit: 40 * 10 entries would be needed,
     // 30 blocks fit into the 300.
-    loadCurves(40, 9);
+    loadOnePointCurves(40, 9);
     workspace.ParameterVector[300] = -1.5L;
     const auto items = buildParameterReport();
     const auto lines = reportLines(items);
@@ -93,13 +83,11 @@ TEST_F(ParameterReport, CurvesBeyondTheVectorAreNamedNotRead) {
               "Serie31 to Serie40 were loaded after the fit and have no coefficients yet");
     EXPECT_EQ(items.back().kind, ReportItem::Kind::Line);
     EXPECT_EQ(items[items.size() - 2].text, "A9   -1.50000");
-}
-
-TEST_F(ParameterReport, OneCurveBeyondTheVectorIsNamedAlone) {
-    loadCurves(31, 9);
-    const auto lines = reportLines(buildParameterReport());
-    ASSERT_EQ(lines.size(), 30u * 11 + 1);
-    EXPECT_EQ(lines.back(), "Serie31 was loaded after the fit and has no coefficients yet");
+    // One curve beyond is named alone.
+    testing::resetWholeWorkspace();
+    loadOnePointCurves(31, 9);
+    EXPECT_EQ(reportLines(buildParameterReport()).back(),
+              "Serie31 was loaded after the fit and has no coefficients yet");
 }
 
 }  // namespace

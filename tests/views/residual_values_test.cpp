@@ -1,58 +1,44 @@
 #include "views/residual_values.h"
 
 #include <cmath>
+#include <vector>
 
-#include "data/error.h"
 #include "fit/model.h"
-#include "support/test_support.h"
+#include "support/expect_error.h"
+#include "views/fitted_workspace.h"
 
 namespace quorvane {
 namespace {
 
 using testing::addCurve;
-
-struct RecordedBars {
-    std::vector<int> curvesBegun;
-    std::vector<std::vector<std::pair<double, double>>> bars =
-        std::vector<std::vector<std::pair<double, double>>>(41);
-
-    ResidualSink sink() {
-        return {[this](int curve) { curvesBegun.push_back(curve); },
-                [this](int curve, double t, double r) {
-                    bars[curve].push_back({t, r});
-                }};
-    }
-};
+using testing::errorOf;
 
 class Residuals : public testing::WorkspaceTest {
   protected:
     // One component of time constant 1e-4 after the blocks of the curves
     // already added.
     void setOneComponent() {
-        workspace.componentCount = 1;
-        workspace.layoutComponentCount = 1;
+        testing::setLaidOutComponents(1);
         workspace.ParameterVector[rateIndex(1)] = -logl(1e-4L);
     }
+    testing::RecordedSeries recorded;
 };
 
-TEST_F(Residuals, ThreeAboveTheModelGivesOneTenth) {
+TEST_F(Residuals, AreFormedInExtendedThenRoundedToDouble) {
     addCurve({1e-5}, {3.5});
+    addCurve({2e-5, 3e-4}, {0.25, -0.125});
     setOneComponent();
     workspace.ParameterVector[offsetIndex(1)] = 0.5L;
     workspace.ParameterVector[amplitudeIndex(1, 1)] = 0.0L;
+    // Three above the model gives one tenth.
     EXPECT_EQ(scaledResidual(1, 1), 0.1);
-}
-
-TEST_F(Residuals, AreFormedInExtendedThenRoundedToDouble) {
-    addCurve({2e-5, 3e-4}, {0.25, -0.125});
-    setOneComponent();
-    workspace.ParameterVector[offsetIndex(1)] = 0.01L;
-    workspace.ParameterVector[amplitudeIndex(1, 1)] = 0.3L;
+    workspace.ParameterVector[offsetIndex(2)] = 0.01L;
+    workspace.ParameterVector[amplitudeIndex(2, 1)] = 0.3L;
     for (int j = 1; j <= 2; ++j) {
         const long double r =
-            (static_cast<long double>(workspace.curves[1].values[j]) - evaluateModelAtPoint(1, j)) /
+            (static_cast<long double>(workspace.curves[2].values[j]) - evaluateModelAtPoint(2, j)) /
             30.0L;
-        EXPECT_EQ(scaledResidual(1, j), static_cast<double>(r));
+        EXPECT_EQ(scaledResidual(2, j), static_cast<double>(r));
     }
 }
 
@@ -61,25 +47,23 @@ TEST_F(Residuals, OneSeriesPerCurveOneBarPerPointInPointOrder) {
     addCurve({5e-6, 5e-6}, {0.0, 0.0});
     setOneComponent();
     workspace.ParameterVector[offsetIndex(2)] = 0.0L;
-    RecordedBars recorded;
-    buildResidualSurface(recorded.sink());
-    EXPECT_EQ(recorded.curvesBegun, (std::vector<int>{1, 2}));
-    ASSERT_EQ(recorded.bars[1].size(), 3u);
-    EXPECT_EQ(recorded.bars[1][0].first, 3e-4);
-    EXPECT_EQ(recorded.bars[1][1].first, 1e-6);
-    EXPECT_EQ(recorded.bars[1][2].second, scaledResidual(1, 3));
+    buildResidualSurface(recorded.sink<ResidualSink>());
+    EXPECT_EQ(recorded.begun, (std::vector<int>{1, 2}));
+    ASSERT_EQ(recorded.points[1].size(), 3u);
+    EXPECT_EQ(recorded.points[1][0].first, 3e-4);
+    EXPECT_EQ(recorded.points[1][1].first, 1e-6);
+    EXPECT_EQ(recorded.points[1][2].second, scaledResidual(1, 3));
     // A model that matches its points exactly gives bars of height 0.
-    ASSERT_EQ(recorded.bars[2].size(), 2u);
-    EXPECT_EQ(recorded.bars[2][0].second, 0.0);
+    ASSERT_EQ(recorded.points[2].size(), 2u);
+    EXPECT_EQ(recorded.points[2][0].second, 0.0);
 }
 
 TEST_F(Residuals, BeforeTheFirstStartTheModelIsTheOffsetAlone) {
     addCurve({1e-5, 1e-4}, {3.0, -6.0});
-    RecordedBars recorded;
-    buildResidualSurface(recorded.sink());
-    ASSERT_EQ(recorded.bars[1].size(), 2u);
-    EXPECT_EQ(recorded.bars[1][0].second, 0.1);
-    EXPECT_EQ(recorded.bars[1][1].second, -0.2);
+    buildResidualSurface(recorded.sink<ResidualSink>());
+    ASSERT_EQ(recorded.points[1].size(), 2u);
+    EXPECT_EQ(recorded.points[1][0].second, 0.1);
+    EXPECT_EQ(recorded.points[1][1].second, -0.2);
     workspace.ParameterVector[offsetIndex(1)] = 3.0L;
     EXPECT_EQ(scaledResidual(1, 1), 0.0);
 }
@@ -89,31 +73,17 @@ TEST_F(Residuals, AFaultingPointStopsTheCommandAndKeepsTheBarsBefore) {
     addCurve({1e-5, 2e-5, -10.0, 1e-4}, {0.0, 0.0, 0.0, 0.0});
     setOneComponent();
     workspace.ParameterVector[amplitudeIndex(1, 1)] = 1.0L;
-    RecordedBars recorded;
-    try {
-        buildResidualSurface(recorded.sink());
-        ADD_FAILURE() << "no fault";
-    } catch (const QuorvaneError& error) {
-        EXPECT_EQ(error.message(), "Floating point overflow");
-    }
-    EXPECT_EQ(recorded.bars[1].size(), 2u);
+    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink<ResidualSink>()); }),
+              "Floating point overflow");
+    EXPECT_EQ(recorded.points[1].size(), 2u);
 }
 
 TEST_F(Residuals, ParametersBeyondTheVectorAreRefusedBeforeAnythingIsAdded) {
-    for (int c = 0; c < 40; ++c)
-        addCurve({1e-5}, {0.0});
-    workspace.componentCount = 9;
-    workspace.layoutComponentCount = 9;
-    RecordedBars recorded;
-    try {
-        buildResidualSurface(recorded.sink());
-        ADD_FAILURE() << "not refused";
-    } catch (const QuorvaneError& error) {
-        EXPECT_EQ(error.message(),
-                  "Residual's surface: 40 traces with 9 components need 409 parameters, "
-                  "more than the 300 a fit can hold");
-    }
-    EXPECT_TRUE(recorded.curvesBegun.empty());
+    testing::loadOnePointCurves(40, 9);
+    EXPECT_EQ(errorOf([&] { buildResidualSurface(recorded.sink<ResidualSink>()); }),
+              "Residual's surface: 40 traces with 9 components need 409 parameters, "
+              "more than the 300 a fit can hold");
+    EXPECT_TRUE(recorded.begun.empty());
 }
 
 }  // namespace

@@ -3,14 +3,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <sstream>
 
-#include "data/error.h"
 #include "data/number_format.h"
 #include "data/time_axes.h"
 #include "fit/model.h"
 #include "lsq/normal_equations.h"
-#include "support/test_support.h"
+#include "support/expect_error.h"
 #include "support/workspace_image.h"
 #include "views/fitted_workspace.h"
 
@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testing::errorOf;
 using testing::readFile;
 
 std::vector<std::string> split(const std::string& text, char separator) {
@@ -36,15 +37,6 @@ double readBack(const std::string& text) {
     return value;
 }
 
-std::string saveFailure(const std::string& name, const std::vector<std::string>& titles) {
-    try {
-        saveResults(name, titles);
-    } catch (const QuorvaneError& error) {
-        return error.message();
-    }
-    return "saved";
-}
-
 class ResultFiles : public testing::WorkspaceTest {
   protected:
     // The two-curve fit after a completed Start: the last iteration's
@@ -58,6 +50,10 @@ class ResultFiles : public testing::WorkspaceTest {
         workspace.covarianceMatrix[9][9] = 42.0L;
     }
     std::string path(const std::string& name) const { return (folder.path() / name).string(); }
+    // Saves as "fit" with the titles below: the error's message, or kNoError.
+    std::string save() {
+        return errorOf([this] { saveResults(path("fit"), titles); });
+    }
 
     // Curve 2 is loaded first by wavelength; curve 1's title needs quotes.
     const std::vector<std::string> titles = {"500,b.txt", "450.txt"};
@@ -141,28 +137,24 @@ TEST_F(ResultFiles, AnInverseThatCannotBeFormedIsReportedInItsSection) {
 
 TEST_F(ResultFiles, NothingIsWrittenBeforeAFitOrForTracesLoadedAfterIt) {
     testing::loadTwoCurvesThreeComponents();
-    EXPECT_EQ(saveFailure(path("fit"), titles), "There are no results to save: press Start first");
+    EXPECT_EQ(save(), "There are no results to save: press Start first");
     workspace.fitCount = 1;
     workspace.laidOutCurveCount = 1;
-    EXPECT_EQ(saveFailure(path("fit"), titles),
-              "Traces were loaded after the last fit: press Start again before saving");
+    EXPECT_EQ(save(), "Traces were loaded after the last fit: press Start again before saving");
     EXPECT_TRUE(fs::is_empty(folder.path()));
 }
 
 TEST_F(ResultFiles, AFailedSaveLeavesTheEarlierFilesWholeAndNoTemporaryFile) {
     fittedState();
-    saveResults(path("fit"), titles);
+    ASSERT_EQ(save(), testing::kNoError);
     const std::string earlierReport = readFile(path("fit.txt"));
     fs::remove(path("fit-curves.csv"));
     fs::create_directory(path("fit-curves.csv"));
     workspace.ParameterVector[1] = 0.5L;  // a second save would write other numbers
 
-    EXPECT_EQ(saveFailure(path("fit"), titles), "Cannot create file " + path("fit-curves.csv"));
+    EXPECT_EQ(save(), "Cannot create file " + path("fit-curves.csv"));
     EXPECT_EQ(readFile(path("fit.txt")), earlierReport);
-    int entries = 0;
-    for ([[maybe_unused]] const fs::directory_entry& entry : fs::directory_iterator(folder.path()))
-        ++entries;
-    EXPECT_EQ(entries, 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 3);
 }
 
 }  // namespace

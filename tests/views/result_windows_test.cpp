@@ -1,47 +1,35 @@
-// The windows Form2 to Form4: what their commands write into them.
+// The result windows Form2 to Form5: their designs, and what their commands
+// put into them beyond the contents that the report builders' tests check.
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <string>
+#include <vector>
 
-#include "data/error.h"
-#include "data/floating_point.h"
+#include "chart/chart.h"
 #include "data/number_format.h"
-#include "data/number_text.h"
+#include "support/expect_error.h"
 #include "views/fitted_workspace.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
+#include "views/unit5.h"
 
 namespace quorvane {
 
 namespace {
 
-void resetWholeWorkspace() {
-    std::memset(static_cast<void*>(&workspace), 0, sizeof workspace);
-    setDecimalSeparator('.');
-    clearFloatingPointFaults();
-}
+using testing::errorOf;
 
-// `curves` curves of one point each.
-void loadCurves(int curves) {
-    for (int c = 1; c <= curves; ++c) {
-        workspace.curves[c].times[1] = 1e-6;
-        workspace.pointCount[c] = 1;
-    }
-    workspace.curveCount = curves;
-}
-
-QString failureMessage(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const QuorvaneError& error) {
-        return QString::fromStdString(error.message());
-    }
-    return QStringLiteral("no error");
-}
+// Stands in for the main window: the data series titles in curve order.
+class FakeMainWindow : public MainWindowLink {
+  public:
+    std::vector<std::string> titles;
+    std::string dataSeriesTitle(int curve) const override { return titles.at(curve - 1); }
+};
 
 QColor memoColour(const TForm2& form) {
     return form.Memo1->palette().color(QPalette::Text);
@@ -53,11 +41,9 @@ class ResultWindowsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void init() { resetWholeWorkspace(); }
+    void init() { testing::resetWholeWorkspace(); }
 
-    // Form2 ------------------------------------------------------------
-
-    void parametersStartsWithMemo1AndShowsOnlySerie1WithoutCurves() {
+    void parametersReplaceMemo1AndFollowTheReportsColours() {
         TForm2 form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Parametrs"));
         QCOMPARE(form.Memo1->toPlainText(), QStringLiteral("Memo1"));
@@ -66,46 +52,34 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(form.Memo1->toPlainText(), QStringLiteral("Serie1"));
         QVERIFY(form.isVisible());
         QVERIFY(!form.Memo1->isReadOnly());
-    }
 
-    void parametersOneCurveKeepsTheColourTwoCurvesEndBlack() {
-        TForm2 form;
+        // One curve: no colour event, the text keeps the box's colour.
         QPalette palette = form.Memo1->palette();
         palette.setColor(QPalette::Text, Qt::green);
         form.Memo1->setPalette(palette);
-        loadCurves(1);
-        testing::setLaidOutComponents(3);
+        testing::loadOnePointCurves(1, 3);
         workspace.ParameterVector[2] = 123.456789L;
         form.showParameterReport();
         QCOMPARE(
             form.Memo1->toPlainText(),
             QStringLiteral("Serie1\nY0   0.00000\nA1   123.45680\nA2   0.00000\nA3   0.00000"));
         QCOMPARE(memoColour(form), QColor(Qt::green));
-        loadCurves(2);
+        // Two curves end black; given again, the report replaces the text.
+        testing::loadOnePointCurves(1, 3);
         form.showParameterReport();
+        const QString twoCurves = form.Memo1->toPlainText();
         QCOMPARE(form.Memo1->document()->blockCount(), 10);
         QCOMPARE(memoColour(form), QColor(Qt::black));
+        form.showParameterReport();
+        QCOMPARE(form.Memo1->toPlainText(), twoCurves);
     }
 
-    void parametersTwentyNineCurvesNineComponentsAndGivenTwice() {
-        TForm2 form;
-        loadCurves(29);
-        testing::setLaidOutComponents(9);
-        form.showParameterReport();
-        QCOMPARE(form.Memo1->document()->blockCount(), 319);
-        const QString first = form.Memo1->toPlainText();
-        QVERIFY(first.contains(QStringLiteral("\nSerie29\n")));
-        form.showParameterReport();
-        QCOMPARE(form.Memo1->toPlainText(), first);
-    }
-
-    // Form3 ------------------------------------------------------------
-
-    void covarianceWithoutCurvesWritesTheHeadersOnly() {
+    void covarianceWritesTheHeadersAndTheBlockAndKeepsOlderCells() {
         TForm3 form;
         QCOMPARE(form.StringGrid1->columnCount() + 1, 10);
         QCOMPARE(form.StringGrid1->rowCount() + 1, 10);
         QCOMPARE(form.cellText(1, 0), QString());
+        // No curves, no fit: the headers only.
         form.showCovariance();
         QVERIFY(form.isVisible());
         for (int k = 1; k <= 9; ++k) {
@@ -114,18 +88,7 @@ class ResultWindowsTest : public QObject {
         }
         QCOMPARE(form.cellText(0, 0), QString());
         QCOMPARE(form.cellText(1, 1), QString());
-    }
 
-    void covarianceBeforeTheFirstStartWritesTheHeadersOnly() {
-        TForm3 form;
-        loadCurves(2);
-        form.showCovariance();
-        QCOMPARE(form.cellText(9, 0), QStringLiteral("t9"));
-        QCOMPARE(form.cellText(1, 1), QString());
-    }
-
-    void covarianceShowsTheLogRateBlockAndKeepsOlderCells() {
-        TForm3 form;
         testing::loadTwoCurvesThreeComponents();
         form.showCovariance();
         for (int a = 1; a <= 3; ++a)
@@ -138,11 +101,8 @@ class ResultWindowsTest : public QObject {
 
         // The same curves with one component: only cell (1, 1) is rewritten.
         testing::setLaidOutComponents(1);
-        workspace.ParameterVector[1] = 0.001L;
-        workspace.ParameterVector[2] = 0.05L;
-        workspace.ParameterVector[3] = -0.002L;
-        workspace.ParameterVector[4] = -0.04L;
-        workspace.ParameterVector[5] = -logl(1e-5L);
+        const long double oneComponent[] = {0.001L, 0.05L, -0.002L, -0.04L, -logl(1e-5L)};
+        std::copy(std::begin(oneComponent), std::end(oneComponent), workspace.ParameterVector + 1);
         form.showCovariance();
         QCOMPARE(form.cellText(1, 1),
                  QString::fromStdString(formatFixed6(workspace.covarianceMatrix[5][5])));
@@ -160,13 +120,13 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(form.StringGrid1->horizontalHeader()->sectionSize(0), 75);
         // Amplitudes a thousand times larger: variances a million times
         // smaller, the text fits and needs no tip.
-        for (int m : {2, 3, 4, 6, 7, 8})
-            workspace.ParameterVector[m] *= 1000;
-        form.showCovariance();
-        QVERIFY(form.StringGrid1->item(0, 0)->toolTip().isEmpty());
-        for (int m : {2, 3, 4, 6, 7, 8})
-            workspace.ParameterVector[m] /= 1000;
-        form.showCovariance();
+        for (const bool larger : {true, false}) {
+            for (int m : {2, 3, 4, 6, 7, 8})
+                workspace.ParameterVector[m] = larger ? workspace.ParameterVector[m] * 1000
+                                                      : workspace.ParameterVector[m] / 1000;
+            form.showCovariance();
+            QCOMPARE(form.StringGrid1->item(0, 0)->toolTip().isEmpty(), larger);
+        }
 
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QWidget* cells = form.StringGrid1->viewport();
@@ -185,42 +145,37 @@ class ResultWindowsTest : public QObject {
                                                            form.cellText(2, 2));
     }
 
-    void covarianceFailureAfterClearWritesNothingAndDoesNotShow() {
+    void covarianceFailureWritesNothingAndDoesNotShow() {
         TForm3 form;
         testing::setLaidOutComponents(1);
-        QCOMPARE(failureMessage([&] { form.showCovariance(); }),
-                 QStringLiteral("Floating point division by zero"));
-        testing::setLaidOutComponents(2);
-        QCOMPARE(failureMessage([&] { form.showCovariance(); }),
-                 QStringLiteral("Invalid floating point operation"));
+        QCOMPARE(errorOf([&] { form.showCovariance(); }),
+                 std::string("Floating point division by zero"));
         QCOMPARE(form.cellText(1, 0), QString());
         QVERIFY(!form.isVisible());
     }
 
-    // Form4 ------------------------------------------------------------
-
-    void residualsWithoutCurvesAddNoSeries() {
+    void residualSurfaceAddsOneRedSeriesPerCurveAtEveryUse() {
         TForm4 form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Residual's surface"));
+        const PerspectiveBarChart& chart = *form.Chart1;
+        QCOMPARE(chart.title(), QStringLiteral("TChart"));
+        const PerspectiveViewSettings& view = chart.view();
+        QCOMPARE((QVector<double>{view.rotation, view.elevation, view.zoomPercent,
+                                  view.horizontalOffset, view.verticalOffset, view.depthPercent}),
+                 (QVector<double>{333, 320, 90, -44, -16, 75}));
+        QCOMPARE(chart.bottomAxisMinimum(), 3e-7);
+        QCOMPARE(chart.bottomAxisMaximum(), 1.0);
         form.showResidualSurface();
         QVERIFY(form.isVisible());
-        QCOMPARE(form.Chart1->seriesCount(), 0);
-    }
+        QCOMPARE(chart.seriesCount(), 0);
 
-    void residualsAddOneRedSeriesPerCurveAndASecondUseDoublesThem() {
-        TForm4 form;
-        loadCurves(2);
-        workspace.curves[1].times[2] = 1e-4;
-        workspace.curves[1].times[3] = 1e-5;
-        workspace.curves[1].values[1] = 3.0;
-        workspace.curves[1].values[2] = -0.3;
-        workspace.pointCount[1] = 3;
-        workspace.curves[2].values[1] = 3.5;
-        workspace.componentCount = 1;
-        workspace.layoutComponentCount = 1;
+        testing::addCurve({1e-6, 1e-4, 1e-5}, {3.0, -0.3, 0.0});
+        testing::addCurve({1e-6}, {3.5});
+        testing::setLaidOutComponents(1);
         workspace.ParameterVector[3] = 0.5L;  // offset of curve 2; no amplitudes
         form.showResidualSurface();
-        QCOMPARE(form.Chart1->seriesCount(), 2);
-        const auto& first = form.Chart1->series(0);
+        QCOMPARE(chart.seriesCount(), 2);
+        const PerspectiveBarSeries& first = chart.series(0);
         QCOMPARE(first.colour(), QColor(255, 0, 0));
         QCOMPARE(first.pointCount(), 3);
         // Ascending time: 1e-6 (3.0), 1e-5 (0.0), 1e-4 (-0.3).
@@ -228,10 +183,90 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(first.points()[1].x, 1e-5);
         QCOMPARE(first.points()[1].y, 0.0);
         QCOMPARE(first.points()[2].y, -0.3 / 30);
-        QCOMPARE(form.Chart1->series(1).points()[0].y, 0.1);
+        QCOMPARE(chart.series(1).points()[0].y, 0.1);
         form.showResidualSurface();
-        QCOMPARE(form.Chart1->seriesCount(), 4);
-        QCOMPARE(form.Chart1->series(3).pointCount(), 1);
+        QCOMPARE(chart.seriesCount(), 4);
+        QCOMPARE(chart.series(3).pointCount(), 1);
+    }
+
+    void nineSpectrumChartsAsDesigned() {
+        TForm5 form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Differential spectra"));
+        const char* const bottomTitles[9] = {"Wavelength, nm",  "Wavelengt,nm",   "Wavelengt,nm",
+                                             "Wavelengt, nm",   "Wavelength, nm", "Wavelength, nm",
+                                             "Wavelength, nm ", "Wavelength, nm", "Wavelength, nm"};
+        for (int k = 1; k <= 9; ++k) {
+            Chart* chart = form.chart(k);
+            QCOMPARE(chart->geometry(),
+                     QRect(8 + 320 * ((k - 1) % 3), 16 + 240 * ((k - 1) / 3), 300, 220));
+            QCOMPARE(chart->title(), QStringLiteral("t%1").arg(k));
+            const AxisDesign& bottom = chart->axisDesign(AxisPosition::Bottom);
+            QCOMPARE(bottom.title, QString::fromLatin1(bottomTitles[k - 1]));
+            const AxisDesign& top = chart->axisDesign(AxisPosition::Top);
+            QVERIFY(top.visible);
+            for (const AxisDesign* fixed : {&bottom, &top}) {
+                QVERIFY(!fixed->automatic);
+                QCOMPARE(fixed->minimum, 380.0);
+                QCOMPARE(fixed->maximum, 700.0);
+            }
+            QVERIFY(chart->axisDesign(AxisPosition::Left).automatic);
+            QCOMPARE(chart->seriesCount(), 0);
+        }
+    }
+
+    void spectraStandInAscendingWavelengthOneRedLinePerFilledChart() {
+        TForm5 form;
+        FakeMainWindow window;
+        form.setMainWindow(&window);
+        window.titles = {"600.txt", "400.txt", "500.txt"};
+        testing::loadOnePointCurves(3, 3, true);
+        form.showDifferentialSpectra();
+        QVERIFY(form.isVisible());
+        for (int k = 1; k <= 3; ++k) {
+            Chart* chart = form.chart(k);
+            QVERIFY(!chart->legendVisible());
+            QCOMPARE(chart->seriesCount(), 1);
+            const ChartSeries* series = chart->series(0);
+            QCOMPARE(series->kind(), SeriesKind::Line);
+            QCOMPARE(series->colour(), QColor(255, 0, 0));
+            QCOMPARE(series->pointCount(), 3);
+            // 400 is curve 2, 500 curve 3, 600 curve 1.
+            const int curveAt[3] = {2, 3, 1};
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(series->point(i).x, 400.0 + 100 * i);
+                QCOMPARE(series->point(i).y, 10.0 * curveAt[i] + k);
+            }
+        }
+        for (int k = 4; k <= 9; ++k) {
+            QCOMPARE(form.chart(k)->seriesCount(), 0);
+            QVERIFY(form.chart(k)->legendVisible());
+        }
+        form.showDifferentialSpectra();
+        QCOMPARE(form.chart(1)->seriesCount(), 2);
+        QCOMPARE(form.chart(4)->seriesCount(), 0);
+    }
+
+    void spectraWithoutCurvesAndAfterANonNumericTitle() {
+        FakeMainWindow window;
+        TForm5 empty;
+        empty.setMainWindow(&window);
+        empty.showDifferentialSpectra();
+        QCOMPARE(empty.chart(1)->seriesCount(), 1);
+        QCOMPARE(empty.chart(1)->series(0)->pointCount(), 0);
+        QCOMPARE(empty.chart(2)->seriesCount(), 0);
+
+        // The failure leaves what was added before it; the window stays hidden.
+        TForm5 form;
+        form.setMainWindow(&window);
+        window.titles = {"400.txt", "abc.txt"};
+        testing::loadOnePointCurves(2, 2, true);
+        QCOMPARE(errorOf([&] { form.showDifferentialSpectra(); }),
+                 std::string("'abc' is not a valid floating point value"));
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.chart(1)->seriesCount(), 1);
+        QCOMPARE(form.chart(1)->series(0)->pointCount(), 1);
+        QCOMPARE(form.chart(1)->series(0)->point(0).x, 400.0);
+        QCOMPARE(form.chart(2)->seriesCount(), 0);
     }
 };
 

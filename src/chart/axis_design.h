@@ -1,0 +1,47 @@
+// The design of one chart axis: scale, range, labels, ticks and grid, as a
+// window sets it and Chart applies it (chart_axes.cpp).
+#pragma once
+
+#include <QColor>
+#include <QPen>
+#include <QString>
+#include <functional>
+
+namespace quorvane {
+
+// One axis' design. With `automatic` the range follows the data of every
+// series; otherwise it is fixed at minimum..maximum.
+struct AxisDesign {
+    bool visible = true;
+    bool logarithmic = false;
+    bool automatic = true;
+    double minimum = 0;
+    double maximum = 1;
+    // Text of a value label, given the spacing of the labels near it (0
+    // when it has none, as at the powers of ten of a logarithmic axis);
+    // empty: the component's default number text. Ticks: log_axis_ticker.h
+    // for a logarithmic axis, the component's placement for a linear one.
+    using LabelText = std::function<QString(double value, double resolution)>;
+    LabelText labelText;
+    bool labelsVisible = true;
+    QString title;
+    QColor axisColour = Qt::black;
+    QColor tickColour = Qt::black;
+    int tickLengthOutside = 4;
+    int tickLengthInside = 0;
+    // Minor ticks between two labelled ticks (8 on a logarithmic axis puts
+    // them at 2..9 times each power of ten).
+    int minorTickCount = 0;
+    int minorTickLengthOutside = 2;
+    int minorTickLengthInside = 0;
+    bool gridVisible = true;
+    QPen gridPen = QPen(QColor(160, 160, 160), 0, Qt::DotLine);
+    bool minorGridVisible = false;
+    QPen minorGridPen = QPen(QColor(160, 160, 160), 0, Qt::DotLine);
+    // Approximate number of labelled ticks on a linear axis.
+    int labelCountHint = 6;
+};
+
+enum class AxisPosition { Bottom, Left, Top, Right };
+
+}  // namespace quorvane

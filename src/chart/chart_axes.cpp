@@ -1,0 +1,170 @@
+// The axes of a Chart: applying an axis' design, the automatic ranges and
+// the visible ranges under zoom.
+#include <qcustomplot.h>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "chart/chart.h"
+#include "chart/chart_interaction.h"
+#include "chart/log_axis_ticker.h"
+
+namespace quorvane {
+
+namespace {
+
+// Ticks of a linear axis: the component's placement, the design's label
+// text (given the tick step as the resolution).
+class LinearAxisTicker : public QCPAxisTicker {
+  public:
+    explicit LinearAxisTicker(AxisDesign::LabelText labelText) : labelText_(std::move(labelText)) {}
+
+  protected:
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override {
+        step_ = tickStep;
+        return QCPAxisTicker::createTickVector(tickStep, range);
+    }
+    QString getTickLabel(double tick, const QLocale& locale, QChar formatChar,
+                         int precision) override {
+        if (labelText_)
+            return labelText_(tick, step_);
+        return QCPAxisTicker::getTickLabel(tick, locale, formatChar, precision);
+    }
+
+  private:
+    AxisDesign::LabelText labelText_;
+    double step_ = 0;
+};
+
+// Room left beyond the data on each side of an automatic axis, as a
+// fraction of the data's span (of its decades on a logarithmic axis).
+constexpr double kAutomaticMargin = 0.05;
+
+}  // namespace
+
+Chart::AxisState& Chart::state(AxisPosition axis) {
+    return axes_[static_cast<int>(axis)];
+}
+
+const Chart::AxisState& Chart::state(AxisPosition axis) const {
+    return axes_[static_cast<int>(axis)];
+}
+
+const AxisDesign& Chart::axisDesign(AxisPosition axis) const {
+    return state(axis).design;
+}
+
+void Chart::setAxisDesign(AxisPosition axis, const AxisDesign& design) {
+    AxisState& target = state(axis);
+    target.design = design;
+    applyAxisDesign(target);
+    scheduleRedraw();
+}
+
+void Chart::applyAxisDesign(AxisState& target) {
+    const AxisDesign& design = target.design;
+    QCPAxis* axis = target.axis;
+    axis->setVisible(design.visible);
+    axis->setScaleType(design.logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+    if (design.logarithmic) {
+        auto ticker = QSharedPointer<LogAxisTicker>::create(*axis, design.labelText);
+        ticker->setLogBase(10);
+        ticker->setSubTickCount(design.minorTickCount);
+        ticker->setTickCount(10);
+        axis->setTicker(ticker);
+    } else {
+        auto ticker = QSharedPointer<LinearAxisTicker>::create(design.labelText);
+        ticker->setTickCount(design.labelCountHint);
+        axis->setTicker(ticker);
+    }
+    // Plain label texts: the component's typeset powers would replace an
+    // "e" in a label by a superscript.
+    if (design.labelText)
+        axis->setNumberFormat(QStringLiteral("g"));
+    axis->setTickLabels(design.labelsVisible);
+    axis->setLabel(design.title);
+    axis->setBasePen(QPen(design.axisColour, 0));
+    axis->setTickPen(QPen(design.tickColour, 0));
+    axis->setSubTickPen(QPen(design.tickColour, 0));
+    axis->setTickLength(design.tickLengthInside, design.tickLengthOutside);
+    axis->setSubTickLength(design.minorTickLengthInside, design.minorTickLengthOutside);
+    axis->setSubTicks(design.minorTickCount > 0);
+    axis->grid()->setVisible(design.gridVisible);
+    axis->grid()->setPen(design.gridPen);
+    axis->grid()->setZeroLinePen(design.gridPen);
+    axis->grid()->setSubGridVisible(design.minorGridVisible);
+    axis->grid()->setSubGridPen(design.minorGridPen);
+    if (!design.automatic || series_.empty())
+        axis->setRange(design.minimum, design.maximum);
+}
+
+double Chart::axisMinimum(AxisPosition axis) const {
+    return state(axis).axis->range().lower;
+}
+
+double Chart::axisMaximum(AxisPosition axis) const {
+    return state(axis).axis->range().upper;
+}
+
+void Chart::zoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
+                   double leftMaximum) {
+    interaction_->zoomTo(bottomMinimum, bottomMaximum, leftMinimum, leftMaximum);
+}
+
+void Chart::setZoomAnimationSteps(int steps) {
+    interaction_->setAnimationSteps(steps);
+}
+
+void Chart::restoreRanges() {
+    interaction_->reset();
+    for (AxisState& axis : axes_)
+        axis.axis->setRange(axis.design.minimum, axis.design.maximum);
+    fitAutomaticAxes();
+    scheduleRedraw();
+}
+
+void Chart::fitAutomaticAxes() {
+    for (AxisPosition position : {AxisPosition::Bottom, AxisPosition::Left}) {
+        AxisState& axis = state(position);
+        if (!axis.design.automatic)
+            continue;
+        const bool horizontal = position == AxisPosition::Bottom;
+        double lowest = std::numeric_limits<double>::infinity();
+        double highest = -std::numeric_limits<double>::infinity();
+        for (const auto& entry : series_) {
+            for (const ChartSeries::Point& point : entry->points_.items()) {
+                const double value = horizontal ? point.x : point.y;
+                if (!std::isfinite(value) || (axis.design.logarithmic && value <= 0))
+                    continue;
+                lowest = std::min(lowest, value);
+                highest = std::max(highest, value);
+            }
+            if (!horizontal && entry->kind_ == SeriesKind::Bar && !entry->points_.empty()) {
+                lowest = std::min(lowest, 0.0);
+                highest = std::max(highest, 0.0);
+            }
+        }
+        if (!(lowest <= highest)) {
+            axis.axis->setRange(axis.design.minimum, axis.design.maximum);
+            continue;
+        }
+        if (lowest == highest) {
+            const double spread = lowest == 0 ? 1 : std::fabs(lowest) * 0.1;
+            lowest -= spread;
+            highest += spread;
+        }
+        // The extreme points stand inside the plot frame, not on it.
+        if (axis.design.logarithmic) {
+            const double factor = std::pow(highest / lowest, kAutomaticMargin);
+            lowest /= factor;
+            highest *= factor;
+        } else {
+            const double margin = (highest - lowest) * kAutomaticMargin;
+            lowest -= margin;
+            highest += margin;
+        }
+        axis.axis->setRange(lowest, highest);
+    }
+}
+
+}  // namespace quorvane
