@@ -15,6 +15,7 @@
 #include "data/number_text.h"
 #include "data/workspace.h"
 #include "fit/goodness_of_fit.h"
+#include "ui/fit_method_setting.h"
 #include "ui/start_up.h"
 #include "ui/unit1.h"
 

@@ -24,6 +24,7 @@
 #include "data/version.h"
 #include "data/workspace.h"
 #include "ui/start_up.h"
+#include "fit/fit_driver.h"
 #include "ui/unit1.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
@@ -448,7 +449,7 @@ class MainWindowTest : public QObject {
                 enabled["Spectra"] = form1->Differentialspectra1->isEnabled();
                 enabled["Print"] = form1->Print1->isEnabled();
                 enabled["Export"] = form1->Export1->isEnabled();
-                QVERIFY(form1->fitRunning());
+                QVERIFY(startInProgress());
                 form1->Exit1Click();
                 QCOMPARE(terminations, 0);
                 QCOMPARE(form1->windowTitle(),
@@ -502,7 +503,7 @@ class MainWindowTest : public QObject {
         QVERIFY(form1->Open1->isEnabled());
         QVERIFY(form1->clear1->isEnabled());
         QVERIFY(form1->VarCov1->isEnabled());
-        QVERIFY(!form1->fitRunning());
+        QVERIFY(!startInProgress());
     }
 
     void toolsCommandsShowTheirWindowsAndReportErrorsInTheBox() {
