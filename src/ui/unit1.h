@@ -68,8 +68,9 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     Q_OBJECT
 
   public:
-    // How the window talks to the user outside itself. The defaults show the
-    // real modal dialogs; tests replace them so that nothing blocks.
+    // How the window talks to the user outside itself. A window starts with
+    // the real modal dialogs (main_window_dialogs.h); tests replace them so
+    // that nothing blocks.
     struct UserInteraction {
         // The trace files chosen in the Open dialog, in the order to open
         // them; empty when the user cancelled.
