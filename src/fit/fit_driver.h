@@ -82,8 +82,10 @@ TimeConstantTexts timeConstantTexts();
 // overflow.
 int startProgressPosition(int iteration, int iterationCount);
 
-// True while runStart runs (also inside its processEvents hook): the window
-// can refuse commands that would change the traces under a running fit.
+// True while runStart runs (also inside its processEvents hook), the one
+// record that a fit is running: runStart refuses a Start given meanwhile, and
+// the main window keeps the commands that would change the traces under the
+// fit off and holds back Exit until the fit has ended.
 bool startInProgress();
 
 // The 80 times of a fitted curve, 1-based: for decade d = 1..8 with

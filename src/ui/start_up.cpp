@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include "ui/fit_method_setting.h"
 #include "ui/unit1.h"
 #include "views/unit2.h"
 #include "views/unit3.h"

@@ -5,23 +5,31 @@
 // line and by drag and drop onto the window, each list opened as by one Open
 // of several files.
 //
+// The class is defined in several files, one job each: main_window_controls
+// (the boxes, labels, Start button and the chart's design), main_window_menus
+// (the actions and menus), main_window_files (the File commands and drops),
+// unit1 (the fit, Clear, Exit, the Tools commands and the one error path);
+// the real dialogs are in main_window_dialogs and the remembered fit method in
+// fit_method_setting.
+//
 // Every command runs through one error path: a QuorvaneError (or any other
 // exception) ends the command where it happens and is shown in one modal
 // error box captioned with the application title; the program goes on.
 //
-// While a fit runs (Start lets pending events run once per iteration), the
-// commands that would change the workspace under the running loop - Start,
-// Open (and drops), Clear and Var-Cov Matrix - and Save and Save as..., which
-// would save a fit half done, are disabled and come back when the fit ends
-// or fails. Exit, or closing the window, during a fit ends the program
-// once that fit has finished; meanwhile the caption says so.
+// While a fit runs (Start lets pending events run once per iteration, and
+// startInProgress() is true), the commands that would change the workspace
+// under the running loop - Start, Open (and drops), Clear and Var-Cov Matrix
+// - and Save and Save as..., which would save a fit half done, are disabled
+// and come back when the fit ends or fails. Exit, or closing the window,
+// during a fit ends the program once that fit has finished; meanwhile the
+// caption says so.
 //
 // The Tools menu ends, after a separator, with the two exclusive fit methods
 // "Classic Levenberg-Marquardt" (checked at first) and "Variable
-// projection"; a choice the user makes is remembered (QSettings, see
-// rememberedFitMethod) and restored at the next start-up. After every
-// completed Start the verdict on the fit is shown on the row of Label1, to
-// its right (Label1 keeps its designed text).
+// projection"; a choice the user makes is remembered (fit_method_setting.h)
+// and restored at the next start-up. After every completed Start the verdict
+// on the fit is shown on the row of Label1, to its right (Label1 keeps its
+// designed text).
 #pragma once
 
 #include <QMainWindow>
@@ -47,6 +55,7 @@ namespace quorvane {
 
 class Chart;
 class ChartSeries;
+struct StartBoxes;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -59,8 +68,9 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     Q_OBJECT
 
   public:
-    // How the window talks to the user outside itself. The defaults show the
-    // real modal dialogs; tests replace them so that nothing blocks.
+    // How the window talks to the user outside itself. A window starts with
+    // the real modal dialogs (main_window_dialogs.h); tests replace them so
+    // that nothing blocks.
     struct UserInteraction {
         // The trace files chosen in the Open dialog, in the order to open
         // them; empty when the user cancelled.
@@ -106,8 +116,6 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // The name File > Save writes to: the last one chosen in Save as...
     // that was saved; empty before.
     const QString& resultsFile() const { return resultsFile_; }
-
-    bool fitRunning() const { return fitRunning_; }
 
     // The method the Tools menu has checked, and checking one (without
     // remembering it).
@@ -184,25 +192,34 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // main_window_controls.cpp
     void createControls();
-    void createActions();
-    void createMenus();
-    void createFitMethodItems();
+    void designChart();
+    // The texts of the eleven boxes Start reads, in the order of StartBoxes.
+    StartBoxes startBoxTexts() const;
+    // The nine time-constant boxes in the order t1..t9.
+    std::vector<QLineEdit*> timeConstantBoxes() const;
     // Shows `message` right of Label1, up to the column of boxes, in two
     // lines where it needs them.
     void showVerdict(const QString& message);
-    void designChart();
-    // The nine time-constant boxes in the order t1..t9.
-    std::vector<QLineEdit*> timeConstantBoxes() const;
+
+    // main_window_menus.cpp
+    void createActions();
+    void createMenus();
+
+    // main_window_files.cpp
+    void saveResultsTo(const QString& path);
+
+    // unit1.cpp
     // Runs `command`; an exception ends it and is shown in the error box.
     void runCommand(const std::function<void()>& command);
     void showError(const QString& text, const QString& detail);
-    void setFitRunning(bool running);
+    // Start, Open, Save, Save as..., Clear and Var-Cov Matrix on or off.
+    void setFitCommandsEnabled(bool enabled);
     // Exit given during a fit: the program ends when the fit has finished,
     // and the window's caption says so.
     void requestExitAfterFit();
     void replaceFittedCurves();
-    void saveResultsTo(const QString& path);
 
     UserInteraction interaction_;
     TForm2* form2_ = nullptr;
@@ -214,11 +231,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // The series the last completed Start added, freed by the next Start.
     std::vector<ChartSeries*> fittedCurveSeries_;
     QString resultsFile_;
-    bool fitRunning_ = false;
     bool exitRequested_ = false;
 };
-
-// The method stored by the default rememberFitMethod; Classic when none is.
-FitMethod rememberedFitMethod();
 
 }  // namespace quorvane

@@ -41,17 +41,10 @@ int main(int argc, char* argv[]) {
     const char* iterations = std::getenv("QUORVANE_SHOT_ITERATIONS");
 
     QTimer::singleShot(200, &form1, [&] {
-        for (const QString& trace : traces) {
-            form1.userInteraction().chooseTraceFiles = [trace](quorvane::TForm1&) {
-                return QStringList{trace};
-            };
-            form1.Open1Click();
-        }
+        form1.openTraceFiles(traces);
         form1.Edit10->setText(QStringLiteral("3"));
+        // t1..t3 keep their initial texts 10e-6, 100e-6 and 2e-3.
         form1.Edit2->setText(QString::fromLatin1(iterations ? iterations : "100"));
-        form1.Edit4->setText(QStringLiteral("10e-6"));
-        form1.Edit5->setText(QStringLiteral("100e-6"));
-        form1.Edit6->setText(QStringLiteral("2e-3"));
         form1.Button1Click();
         QTimer::singleShot(300, &form1, [&] {
             form1.grab().save(output, "PNG");

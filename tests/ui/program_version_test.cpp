@@ -5,39 +5,33 @@
 #include <sys/wait.h>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace quorvane {
 namespace {
 
-struct VersionAnswer {
-    int exitCode = -1;
-    std::string out;
-};
-
-// Runs `program --version` with no display in its environment.
-VersionAnswer askForVersion(const std::string& program) {
+// Runs `program --version` with no display in its environment: its exit
+// status and what it printed.
+std::pair<int, std::string> askForVersion(const std::string& program) {
     const std::string command =
         "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" + program + "' --version";
-    VersionAnswer answer;
+    std::string out;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
-        return answer;
+        return {-1, out};
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        answer.out += buffer;
+        out += buffer;
     const int status = pclose(pipe);
-    answer.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return answer;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
 TEST(ProgramVersion, BothProgramsPrintTheProjectVersion) {
     const std::string version = QUORVANE_PROJECT_VERSION;
-    const VersionAnswer fit = askForVersion(QUORVANE_FIT_PATH);
-    EXPECT_EQ(fit.exitCode, 0);
-    EXPECT_EQ(fit.out, "quorvane-fit " + version + "\n");
-    const VersionAnswer desktop = askForVersion(QUORVANE_DESKTOP_PATH);
-    EXPECT_EQ(desktop.exitCode, 0);
-    EXPECT_EQ(desktop.out, "quorvane " + version + "\n");
+    EXPECT_EQ(askForVersion(QUORVANE_FIT_PATH),
+              std::make_pair(0, "quorvane-fit " + version + "\n"));
+    EXPECT_EQ(askForVersion(QUORVANE_DESKTOP_PATH),
+              std::make_pair(0, "quorvane " + version + "\n"));
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "ui/main_window_dialogs.h"
+
+#include <QCollator>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <algorithm>
+
+#include "chart/chart.h"
+#include "ui/fit_method_setting.h"
+
+namespace quorvane {
+
+namespace {
+
+// The files selected, in the order of their names as a file manager lists
+// them (numbers by value), whatever order the selection was made in.
+QStringList chooseTraceFilesInDialog(TForm1& owner) {
+    QFileDialog dialog(&owner, QStringLiteral("Open"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    // Shown as "TXT File (*.TXT)", listing the files that end in ".txt".
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(QStringLiteral("TXT File (*.TXT) (*.txt)"));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    QStringList files = dialog.selectedFiles();
+    QCollator byName;
+    byName.setNumericMode(true);
+    std::stable_sort(files.begin(), files.end(), [&byName](const QString& a, const QString& b) {
+        return byName.compare(QFileInfo(a).fileName(), QFileInfo(b).fileName()) < 0;
+    });
+    return files;
+}
+
+QString chooseResultsFileInDialog(TForm1& owner) {
+    QFileDialog dialog(&owner, QStringLiteral("Save as"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("Text File (*.txt)"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void showErrorBox(TForm1& owner, const QString& text, const QString& detail) {
+    QMessageBox box(QMessageBox::Critical, kApplicationTitle, text, QMessageBox::Ok, &owner);
+    if (!detail.isEmpty())
+        box.setInformativeText(detail);
+    box.exec();
+}
+
+}  // namespace
+
+TForm1::UserInteraction dialogUserInteraction() {
+    TForm1::UserInteraction interaction;
+    interaction.chooseTraceFiles = chooseTraceFilesInDialog;
+    interaction.chooseExportFile = [](TForm1& owner) { return chooseExportFileInDialog(&owner); };
+    interaction.chooseResultsFile = chooseResultsFileInDialog;
+    interaction.showError = showErrorBox;
+    interaction.showPrintPreview = [](TForm1& owner) { owner.Chart1->printPreview(&owner); };
+    interaction.showAbout = [](TForm1& owner, const QString& text) {
+        QMessageBox::about(&owner, QStringLiteral("About Quorvane"), text);
+    };
+    interaction.terminate = [] { QCoreApplication::quit(); };
+    interaction.rememberFitMethod = rememberFitMethod;
+    return interaction;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,109 @@
+// The main window as the window tests drive it: created on a zero-filled
+// workspace with Form2..Form5 as start-up creates them, its dialogs, error
+// box, print preview, about box and the end of the program answered by the
+// fixture, which logs every call, so that nothing waits for a person. Trace
+// files and the user's settings live in a fresh folder per test.
+//
+// A QtTest class derives from QObject and this fixture, and calls
+// createWindow() from its init() slot and destroyWindow() from cleanup().
+#pragma once
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "support/test_support.h"
+#include "ui/start_up.h"
+#include "ui/unit1.h"
+
+namespace quorvane::testing {
+
+class MainWindowFixture {
+  protected:
+    void createWindow() {
+        resetWholeWorkspace();
+        folder = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder->path());
+        errors.clear();
+        details.clear();
+        calls.clear();
+        tracesChosen.clear();
+        exportChosen = {};
+        resultsChosen.clear();
+
+        form1 = std::make_unique<TForm1>();
+        createResultWindows(*form1);
+        TForm1::UserInteraction& seams = form1->userInteraction();
+        seams.chooseTraceFiles = [this](TForm1&) { return log("open dialog", tracesChosen); };
+        seams.chooseExportFile = [this](TForm1&) { return log("export dialog", exportChosen); };
+        seams.chooseResultsFile = [this](TForm1&) { return log("save as dialog", resultsChosen); };
+        seams.showError = [this](TForm1&, const QString& text, const QString& detail) {
+            calls << QStringLiteral("error box");
+            errors << text;
+            details << detail;
+        };
+        seams.showPrintPreview = [this](TForm1&) { calls << QStringLiteral("print preview"); };
+        seams.showAbout = [this](TForm1&, const QString& text) {
+            calls << QStringLiteral("about box");
+            aboutText = text;
+        };
+        seams.terminate = [this] { calls << QStringLiteral("end"); };
+    }
+
+    void destroyWindow() {
+        form1.reset();
+        folder.reset();
+        setDecimalSeparator('.');
+    }
+
+    QString path(const QString& name) const { return folder->filePath(name); }
+
+    QString writeTrace(const QString& name, const QByteArray& content) {
+        QFile file(path(name));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        file.write(content);
+        return file.fileName();
+    }
+
+    // File > Open through its menu item, the dialog choosing `paths` (none:
+    // cancelled).
+    void open(const QStringList& paths) {
+        tracesChosen = paths;
+        form1->Open1->trigger();
+    }
+
+    // Start clicked with these texts in Edit10 and Edit2.
+    void start(const QString& components, const QString& iterations) {
+        form1->Edit10->setText(components);
+        form1->Edit2->setText(iterations);
+        form1->Button1->click();
+    }
+
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<QTemporaryDir> folder;
+    // The error boxes shown: their texts and details.
+    QStringList errors;
+    QStringList details;
+    // Every answered call in order: "open dialog", "export dialog", "save as
+    // dialog", "error box", "print preview", "about box", "end".
+    QStringList calls;
+    QString aboutText;
+    // What the next dialogs answer.
+    QStringList tracesChosen;
+    ExportChoice exportChosen;
+    QString resultsChosen;
+
+  private:
+    template <typename Answer>
+    Answer log(const char* call, const Answer& answer) {
+        calls << QString::fromLatin1(call);
+        return answer;
+    }
+};
+
+}  // namespace quorvane::testing
