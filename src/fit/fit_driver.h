@@ -44,15 +44,18 @@
 
 #include "fit/convergence_verdict.h"
 #include "fit/fit_method.h"
+#include "fit/response_boxes.h"
 
 namespace quorvane {
 
-// Texts of the boxes read by Start: component count, iteration count, t1..t9.
+// Texts of the boxes read by Start: component count, iteration count, t1..t9,
+// and the instrument-response dialog's (off by default).
 struct StartBoxes {
     std::string componentCount = "4";
     std::string iterationCount = "50";
     std::array<std::string, 9> timeConstants = {"10e-6", "100e-6", "2e-3",  "20e-3", "8e-3",
                                                 "2e-3",  "8e-3",   "40e-3", "10e-6"};
+    ResponseBoxes response;
 };
 
 using TimeConstantTexts = std::array<std::string, 9>;
