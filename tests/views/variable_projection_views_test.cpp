@@ -37,7 +37,7 @@ Views openViews() {
 }
 
 TEST(VariableProjectionViews, ShowWhatTheClassicMethodShowsAtTheSameParameters) {
-    StartBoxes boxes{"3", "30", {"10e-6", "100e-6", "2e-3", "1", "1", "1", "1", "1", "1"}};
+    StartBoxes boxes{"3", "30", {"10e-6", "100e-6", "2e-3", "1", "1", "1", "1", "1", "1"}, {}};
     testing::resetWholeWorkspace();
     testing::loadExamples();
     runStart(boxes, {}, FitMethod::VariableProjection);
