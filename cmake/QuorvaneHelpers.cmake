@@ -21,6 +21,12 @@
 #   main; with QT it is a QtTest program run under the offscreen platform.
 #   QUORVANE_SOURCE_DIR in its environment names the source tree.
 #
+# quorvane_add_tool(<name> SOURCES <file>... [LIBS <lib>...])
+#   A program beside the tests that is not one (the documentation's pictures,
+#   the exhaustive check of the exponential), seeing what a test sees. Built
+#   by default so that it keeps building, except in a sanitized tree, which
+#   would only build it again without running it.
+#
 # quorvane_add_fuzz_target(<name> [LIBS <lib>...])
 #   The libFuzzer program fuzz/<name>.cpp, linked with the shared syntax
 #   reference of fuzz/ and LIBS (quorvane_data if none are given), and built
@@ -86,6 +92,17 @@ function(quorvane_add_test name)
         target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
         set_tests_properties(${name} PROPERTIES
             ENVIRONMENT "QUORVANE_SOURCE_DIR=${QUORVANE_ROOT}")
+    endif()
+endfunction()
+
+function(quorvane_add_tool name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_include_directories(${name} PRIVATE ${QUORVANE_ROOT}/src ${QUORVANE_GENERATED_ROOT}
+                                               ${QUORVANE_ROOT}/tests)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    if(QUORVANE_SANITIZE)
+        set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL ON)
     endif()
 endfunction()
 
