@@ -16,6 +16,10 @@ shift $(($# > 0 ? 1 : 0))
 
 scripts/deps.sh clang-14 libclang-rt-14-dev
 
+# A tree of the former stand-alone fuzz project (source fuzz/) is made anew.
+if grep -qs '^CMAKE_HOME_DIRECTORY:INTERNAL=.*/fuzz$' build/fuzz/CMakeCache.txt; then
+    rm -rf build/fuzz
+fi
 cmake -S . -B build/fuzz -DQUORVANE_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 "$@" >/dev/null
 cmake --build build/fuzz --target quorvane_fuzz_targets -j"$(nproc)"
 # The targets fuzz/CMakeLists.txt defines, one name a line.
