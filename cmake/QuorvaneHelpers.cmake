@@ -76,31 +76,33 @@ function(quorvane_add_library name)
     endif()
 endfunction()
 
-function(quorvane_add_test name)
-    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_include_directories(${name} PRIVATE ${QUORVANE_ROOT}/src ${QUORVANE_GENERATED_ROOT}
-                                               ${QUORVANE_ROOT}/tests)
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
-    add_test(NAME ${name} COMMAND ${name})
-    if(ARG_QT)
-        target_link_libraries(${name} PRIVATE Qt6::Test)
-        set_target_properties(${name} PROPERTIES AUTOMOC ON)
-        set_tests_properties(${name} PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUORVANE_SOURCE_DIR=${QUORVANE_ROOT}")
-    else()
-        target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
-        set_tests_properties(${name} PROPERTIES
-            ENVIRONMENT "QUORVANE_SOURCE_DIR=${QUORVANE_ROOT}")
-    endif()
-endfunction()
-
-function(quorvane_add_tool name)
+# A program of tests/ that sees every layer, the generated headers and the
+# test support.
+function(quorvane_test_side_program name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_include_directories(${name} PRIVATE ${QUORVANE_ROOT}/src ${QUORVANE_GENERATED_ROOT}
                                                ${QUORVANE_ROOT}/tests)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+endfunction()
+
+function(quorvane_add_test name)
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+    quorvane_test_side_program(${name} SOURCES ${ARG_SOURCES} LIBS ${ARG_LIBS})
+    add_test(NAME ${name} COMMAND ${name})
+    set(environment "QUORVANE_SOURCE_DIR=${QUORVANE_ROOT}")
+    if(ARG_QT)
+        target_link_libraries(${name} PRIVATE Qt6::Test)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+        list(APPEND environment "QT_QPA_PLATFORM=offscreen")
+    else()
+        target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main)
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}")
+endfunction()
+
+function(quorvane_add_tool name)
+    quorvane_test_side_program(${name} ${ARGN})
     if(QUORVANE_SANITIZE)
         set_target_properties(${name} PROPERTIES EXCLUDE_FROM_ALL ON)
     endif()
