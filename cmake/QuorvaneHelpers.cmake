@@ -8,18 +8,21 @@
 #   <build>/layers/<name>, holds links to src/<folder> and to the folders of
 #   the Quorvane libraries it links, directly or through them, and to nothing
 #   else: a source can include its own layer and the layers below it, and an
-#   include of a layer above fails to compile. A library can only link one
-#   defined before it, so the libraries are defined bottom up (data, lsq, fit,
-#   ...) and the links cannot point upwards either. The root is PUBLIC (it
-#   holds nothing above the library, so nothing above a consumer); the links
-#   are PRIVATE unless the library's headers need what the linked library
-#   brings (Qt's and QCustomPlot's headers). QT runs moc on the sources.
+#   include of a layer above fails to compile (in a header, when a source of
+#   the header's own layer includes it, as each source includes its own header
+#   first). Linking a Quorvane library not defined yet is a configuration
+#   error, so the libraries are defined bottom up (data, lsq, fit, ...) and
+#   no link points upwards either. The root is PUBLIC (it holds nothing above
+#   the library, so nothing above a consumer); the links are PRIVATE unless
+#   the library's headers need what the linked library brings (Qt's and
+#   QCustomPlot's headers). QT runs moc on the sources.
 #
 # quorvane_add_test(<name> SOURCES <file>... [LIBS <lib>...] [QT])
 #   One test executable registered with CTest; it may include every layer
-#   (src/ and the generated headers) and the test support (tests/). Without QT it links GoogleTest's
-#   main; with QT it is a QtTest program run under the offscreen platform.
-#   QUORVANE_SOURCE_DIR in its environment names the source tree.
+#   (src/ and the generated headers) and the test support (tests/). Without
+#   QT it links GoogleTest's main; with QT it is a QtTest program run under
+#   the offscreen platform. QUORVANE_SOURCE_DIR in its environment names the
+#   source tree.
 #
 # quorvane_add_tool(<name> SOURCES <file>... [LIBS <lib>...])
 #   A program beside the tests that is not one (the documentation's pictures,
