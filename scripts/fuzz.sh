@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets of fuzz/ with clang (AddressSanitizer and
-# UndefinedBehaviorSanitizer on) and runs each, one after the other, for
-# SECONDS seconds (default 60) on a scratch copy of its committed seed corpus
-# in build/fuzz/corpus (the committed corpus is never written). Prints each
-# target's final executions and coverage; fails when a target finds a fault,
-# keeping the input that shows it in build/fuzz/artifacts and the whole
-# output in build/fuzz/logs.
-# Usage: scripts/fuzz.sh [SECONDS]
+# Builds the libFuzzer targets of fuzz/ with clang in build/fuzz (the main
+# project with QUORVANE_FUZZ: the libraries they link instrumented, with
+# AddressSanitizer and UndefinedBehaviorSanitizer on) and runs each, one after
+# the other, for SECONDS seconds (default 60) on a scratch copy of its
+# committed seed corpus in build/fuzz/corpus (the committed corpus is never
+# written). Prints each target's final executions and coverage; fails when a
+# target finds a fault, keeping the input that shows it in
+# build/fuzz/artifacts and the whole output in build/fuzz/logs.
+# Usage: scripts/fuzz.sh [SECONDS] [extra CMake options, e.g. -DQUORVANE_WERROR=ON]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
-targets=(trace_reader_fuzz number_text_fuzz number_format_fuzz)
+shift $(($# > 0 ? 1 : 0))
 
 scripts/deps.sh clang-14 libclang-rt-14-dev
 
-cmake -S fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-cmake --build build/fuzz -j"$(nproc)"
+# A tree of the former stand-alone fuzz project (source fuzz/) is made anew.
+if grep -qs '^CMAKE_HOME_DIRECTORY:INTERNAL=.*/fuzz$' build/fuzz/CMakeCache.txt; then
+    rm -rf build/fuzz
+fi
+cmake -S . -B build/fuzz -DQUORVANE_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++-14 "$@" >/dev/null
+cmake --build build/fuzz --target quorvane_fuzz_targets -j"$(nproc)"
+# The targets fuzz/CMakeLists.txt defines, one name a line.
+mapfile -t targets <build/fuzz/fuzz/targets.txt
 
 mkdir -p build/fuzz/artifacts build/fuzz/logs
 status=0
@@ -27,7 +34,7 @@ for target in "${targets[@]}"; do
     mkdir -p "$corpus"
     cp fuzz/corpus/"$target"/* "$corpus"/
     echo "== $target: ${seconds} s"
-    if ! build/fuzz/"$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+    if ! build/fuzz/fuzz/"$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/"$target"- \
         "$corpus" >"$log" 2>&1; then
         status=1

@@ -10,7 +10,11 @@
 #include "data/exp_paths.h"
 #include "data/exp_table.h"
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma"))), apply_to = function)
+#else
 #pragma GCC target("avx2,fma")
+#endif
 
 #include "data/exp_block.h"
 
@@ -79,3 +83,7 @@ FloatingPointFaults exponentialBlockAvx2(const long double* arguments, long doub
 }
 
 }  // namespace quorvane
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif

@@ -10,7 +10,11 @@
 #include "data/exp_paths.h"
 #include "data/exp_table.h"
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,fma"))), apply_to = function)
+#else
 #pragma GCC target("avx512f,fma")
+#endif
 
 #include "data/exp_block.h"
 
@@ -80,3 +84,7 @@ FloatingPointFaults exponentialBlockAvx512(const long double* arguments, long do
 }
 
 }  // namespace quorvane
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
