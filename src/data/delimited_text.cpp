@@ -79,9 +79,8 @@ struct Layout {
 
 // Line `index` and the line after it are a header and a row with separator
 // `separator`.
-std::optional<Layout> headerAndRowAt(const std::vector<std::string_view>& lines,
-                                     std::size_t index, char separator,
-                                     std::vector<std::string_view>& header,
+std::optional<Layout> headerAndRowAt(const std::vector<std::string_view>& lines, std::size_t index,
+                                     char separator, std::vector<std::string_view>& header,
                                      std::vector<std::string_view>& row) {
     const bool decimalComma = separator != ',';
     if (separator != ' ' && lines[index].find(separator) == std::string_view::npos)
@@ -113,9 +112,9 @@ std::optional<Layout> findLayout(const std::vector<std::string_view>& lines) {
 }
 
 QuorvaneError emptyCell(const std::string& title, int line, std::size_t column) {
-    return lineError(title, line,
-                     "empty cell in column " + std::to_string(column + 1) + " of line " +
-                         std::to_string(line));
+    return lineError(
+        title, line,
+        "empty cell in column " + std::to_string(column + 1) + " of line " + std::to_string(line));
 }
 
 // The first cell of `cells` from `from` on that is not a number, as its error.
@@ -194,7 +193,8 @@ void checkTitleLines(const std::vector<std::string_view>& lines, const Layout& l
         if (!kindsOf(cells, 1, file.decimalComma).allNumbers)
             throw firstBadCell(file.title, line, cells, file.decimalComma, 1);
         throw lineError(file.title, line,
-                        "line " + std::to_string(line) + " holds numbers above the header at line " +
+                        "line " + std::to_string(line) +
+                            " holds numbers above the header at line " +
                             std::to_string(layout.header + 1));
     }
 }

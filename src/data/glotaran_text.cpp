@@ -19,15 +19,6 @@ bool isBlank(char ch) {
     return ch == ' ' || ch == '\t';
 }
 
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& ch : result) {
-        if (ch >= 'A' && ch <= 'Z')
-            ch = static_cast<char>(ch - 'A' + 'a');
-    }
-    return result;
-}
-
 // The words of a line, in lower case, split at runs of blanks and tabs.
 std::vector<std::string> wordsOf(std::string_view line) {
     std::vector<std::string> words;
@@ -39,7 +30,7 @@ std::vector<std::string> wordsOf(std::string_view line) {
         while (i < line.size() && !isBlank(line[i]))
             ++i;
         if (i > start)
-            words.push_back(lowered(line.substr(start, i - start)));
+            words.push_back(lowerCase(line.substr(start, i - start)));
     }
     return words;
 }
@@ -71,7 +62,8 @@ std::int64_t intervalCount(const std::vector<std::string_view>& lines, const std
         count = count * 10 + (ch - '0');
     }
     if (count < 1 || count > kMaxIntervals)
-        throw lineError(title, kIntervalLine, "Intervalnr must be a whole number from 1 to 1000000000");
+        throw lineError(title, kIntervalLine,
+                        "Intervalnr must be a whole number from 1 to 1000000000");
     return count;
 }
 
@@ -133,8 +125,8 @@ void readGlotaran(const std::vector<std::string_view>& lines, MatrixFile& file) 
                             std::to_string(file.across.size()) + " values follow line 4");
     }
     if (file.down.empty())
-        throw lineError(file.title, lastLine, "the axis has no rows after it (line " +
-                                                  std::to_string(lastLine) + ")");
+        throw lineError(file.title, lastLine,
+                        "the axis has no rows after it (line " + std::to_string(lastLine) + ")");
     if (position != 0) {
         throw lineError(file.title, rowStartLine,
                         "the last row, from line " + std::to_string(rowStartLine) + ", has " +

@@ -39,16 +39,19 @@ QuorvaneError badNumber(const std::string& title, int line, std::string_view tex
                          "File " + title + ", line " + std::to_string(line) + ".");
 }
 
-bool mentionsWavenumbers(std::string_view text) {
+std::string lowerCase(std::string_view text) {
     std::string lowered(text);
     for (char& ch : lowered) {
         if (ch >= 'A' && ch <= 'Z')
             ch = static_cast<char>(ch - 'A' + 'a');
     }
-    for (const char* marker :
-         {"cm-1", "cm^-1", "cm^(-1)", "cm\xE2\x88\x92"
-                                      "1",
-          "1/cm", "wavenumber"}) {
+    return lowered;
+}
+
+bool mentionsWavenumbers(std::string_view text) {
+    const std::string lowered = lowerCase(text);
+    // "\u2212" is the minus sign of typeset units (cm−1).
+    for (const char* marker : {"cm-1", "cm^-1", "cm^(-1)", "cm\u22121", "1/cm", "wavenumber"}) {
         if (lowered.find(marker) != std::string::npos)
             return true;
     }

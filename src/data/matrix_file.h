@@ -72,8 +72,8 @@ struct MatrixFile {
     char separator = ',';  // ',', ';', '\t', or ' ' for runs of blanks and tabs
     bool decimalComma = false;
     WavelengthUnit unit = WavelengthUnit::Nanometre;
-    int headerLine = 0;  // the header row (delimited) or the Intervalnr line (Glotaran)
-    int endLine = 0;     // the line that ended the matrix; 0 when the file ended it
+    int headerLine = 0;          // the header row (delimited) or the Intervalnr line (Glotaran)
+    int endLine = 0;             // the line that ended the matrix; 0 when the file ended it
     std::vector<double> across;  // the axis of the header (the explicit axis)
     std::vector<int> acrossLines;
     std::vector<double> down;  // the first value of each row

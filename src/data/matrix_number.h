@@ -20,10 +20,10 @@
 namespace quorvane {
 
 enum class CellKind {
-    Number,    // a value of the syntax above
-    Empty,     // nothing but blanks
-    Invalid,   // looks like a number but is none: nan, inf, a value too large
-    Text,      // anything else (a label, a unit, a date, a malformed number)
+    Number,   // a value of the syntax above
+    Empty,    // nothing but blanks
+    Invalid,  // looks like a number but is none: nan, inf, a value too large
+    Text,     // anything else (a label, a unit, a date, a malformed number)
 };
 
 struct Cell {

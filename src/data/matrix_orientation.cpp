@@ -48,12 +48,12 @@ void checkDistinct(const std::vector<double>& axis, const std::vector<int>& line
     }
     if (second == axis.size())
         return;
-    const std::string where = lines[first] == lines[second]
-                                  ? "twice on line " + std::to_string(lines[second])
-                                  : "on lines " + std::to_string(lines[first]) + " and " +
-                                        std::to_string(lines[second]);
-    throw matrix_text::lineError(title, lines[second],
-                    "wavelength " + formatGeneral15(axis[second]) + " is given " + where);
+    const std::string where =
+        lines[first] == lines[second]
+            ? "twice on line " + std::to_string(lines[second])
+            : "on lines " + std::to_string(lines[first]) + " and " + std::to_string(lines[second]);
+    throw matrix_text::lineError(
+        title, lines[second], "wavelength " + formatGeneral15(axis[second]) + " is given " + where);
 }
 
 void checkMonotonic(const std::vector<double>& axis, const std::vector<int>& lines,
@@ -64,11 +64,11 @@ void checkMonotonic(const std::vector<double>& axis, const std::vector<int>& lin
     for (std::size_t i = 1; i < axis.size(); ++i) {
         const bool inOrder = increasing ? axis[i] > axis[i - 1] : axis[i] < axis[i - 1];
         if (!inOrder) {
-            throw matrix_text::lineError(title, lines[i],
-                            std::string("the ") + name +
-                                " are not strictly increasing or decreasing: " +
-                                formatGeneral15(axis[i]) + " on line " + std::to_string(lines[i]) +
-                                " follows " + formatGeneral15(axis[i - 1]));
+            throw matrix_text::lineError(
+                title, lines[i],
+                std::string("the ") + name + " are not strictly increasing or decreasing: " +
+                    formatGeneral15(axis[i]) + " on line " + std::to_string(lines[i]) +
+                    " follows " + formatGeneral15(axis[i - 1]));
         }
     }
 }
@@ -98,18 +98,21 @@ OrientationDecision decideOrientation(const MatrixFile& file) {
     if (acrossNonPositive && !downNonPositive)
         return {true, Orientation::TimesAcross, "the first row has a value <= 0"};
     if (acrossNonPositive && downNonPositive)
-        return {false, Orientation::TimesDown, "both the first row and the first column have a value <= 0"};
+        return {false, Orientation::TimesDown,
+                "both the first row and the first column have a value <= 0"};
 
     const WavelengthRange range = wavelengthRange(file.unit);
     const bool acrossWithin = within(file.across, range);
     const bool downWithin = within(file.down, range);
     if (acrossWithin && !downWithin) {
         return {true, Orientation::TimesDown,
-                std::string("the first row lies within ") + range.text + " and the first column does not"};
+                std::string("the first row lies within ") + range.text +
+                    " and the first column does not"};
     }
     if (downWithin && !acrossWithin) {
         return {true, Orientation::TimesAcross,
-                std::string("the first column lies within ") + range.text + " and the first row does not"};
+                std::string("the first column lies within ") + range.text +
+                    " and the first row does not"};
     }
     return {false, Orientation::TimesDown,
             std::string("no axis has a value <= 0, and ") +
@@ -143,7 +146,8 @@ Measurement orientMatrix(const MatrixFile& file, Orientation orientation) {
     checkDistinct(matrix.wavelengths, wavelengthLines, file.title);
     checkMonotonic(matrix.wavelengths, wavelengthLines, file.title, "wavelengths");
     checkMonotonic(matrix.times, timeLines, file.title, "times");
-    matrix.values = timesDown ? file.cells : transposed(file.cells, file.rowCount(), file.columnCount());
+    matrix.values =
+        timesDown ? file.cells : transposed(file.cells, file.rowCount(), file.columnCount());
     return measurement;
 }
 

@@ -72,10 +72,9 @@ void applyTimeWindow(const Measurement& measurement, const TraceChoice& choice, 
                               "no time lies within the time window " + rangeText(window));
     }
     if (plan.timeCount > static_cast<std::size_t>(kMaxPoints)) {
-        throw choiceError(measurement, std::to_string(plan.timeCount) +
-                                           " times remain, a trace holds at most " +
-                                           std::to_string(kMaxPoints) +
-                                           " points: choose a time window");
+        throw choiceError(measurement,
+                          std::to_string(plan.timeCount) + " times remain, a trace holds at most " +
+                              std::to_string(kMaxPoints) + " points: choose a time window");
     }
 }
 
@@ -87,9 +86,9 @@ std::vector<std::size_t> remainingColumns(const Measurement& measurement,
         const double wavelength = wavelengths[c];
         if (choice.wavelengths && !contains(ordered(*choice.wavelengths), wavelength))
             continue;
-        const bool excluded =
-            std::any_of(choice.excluded.begin(), choice.excluded.end(),
-                        [&](const ValueRange& band) { return contains(ordered(band), wavelength); });
+        const bool excluded = std::any_of(
+            choice.excluded.begin(), choice.excluded.end(),
+            [&](const ValueRange& band) { return contains(ordered(band), wavelength); });
         if (!excluded)
             columns.push_back(c);
     }
@@ -114,8 +113,8 @@ std::vector<PlannedTrace> binnedTraces(const std::vector<std::size_t>& columns, 
 }
 
 std::vector<PlannedTrace> groupColumns(const Measurement& measurement,
-                                       const std::vector<std::size_t>& columns,
-                                       TracePlan& plan, const TraceChoice& choice) {
+                                       const std::vector<std::size_t>& columns, TracePlan& plan,
+                                       const TraceChoice& choice) {
     const std::vector<double>& wavelengths = measurement.matrix.wavelengths;
     const auto [lowest, highest] = std::minmax_element(
         columns.begin(), columns.end(),
@@ -132,8 +131,7 @@ std::vector<PlannedTrace> groupColumns(const Measurement& measurement,
             return binnedTraces(columns, [&](std::size_t c) {
                 if (high == low)
                     return 0.0;
-                return std::min(std::floor((wavelengths[c] - low) / (high - low) * bins),
-                                bins - 1);
+                return std::min(std::floor((wavelengths[c] - low) / (high - low) * bins), bins - 1);
             });
         }
         case TraceGrouping::EveryKth: {
@@ -191,7 +189,8 @@ TracePlan planTraces(const Measurement& measurement, const TraceChoice& choice, 
         long double sum = 0;
         for (const std::size_t column : trace.columns)
             sum += measurement.matrix.wavelengths[column];
-        trace.wavelength = static_cast<double>(sum / static_cast<long double>(trace.columns.size()));
+        trace.wavelength =
+            static_cast<double>(sum / static_cast<long double>(trace.columns.size()));
     }
     return plan;
 }

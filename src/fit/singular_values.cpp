@@ -14,14 +14,18 @@ namespace {
 
 using RowMajorMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>;
 
-// The index of the entry of largest magnitude, the first on a tie.
+// Entries this close to the largest magnitude (relative) count as a tie, so
+// that rounding in the decomposition cannot choose among entries that are
+// equal in exact arithmetic.
+constexpr double kTieTolerance = 1e-8;
+
+// The first entry whose magnitude ties with the largest.
 Eigen::Index largestEntry(const Eigen::VectorXd& vector) {
-    Eigen::Index best = 0;
-    for (Eigen::Index i = 1; i < vector.size(); ++i) {
-        if (std::abs(vector[i]) > std::abs(vector[best]))
-            best = i;
-    }
-    return best;
+    const double largest = vector.cwiseAbs().maxCoeff();
+    Eigen::Index first = 0;
+    while (first + 1 < vector.size() && std::abs(vector[first]) < largest * (1 - kTieTolerance))
+        ++first;
+    return first;
 }
 
 std::vector<double> toVector(const Eigen::VectorXd& vector) {

@@ -11,7 +11,9 @@
 //
 // Signs: a pair (u_k, v_k) may be negated together without changing A. For
 // reproducible results each pair is turned so that the entry of u_k with
-// the largest magnitude (the first such entry on a tie) is positive.
+// the largest magnitude is positive; entries within a relative 1e-8 of the
+// largest magnitude count as tied, and the first of them decides (so that
+// rounding cannot pick among entries equal in exact arithmetic).
 #pragma once
 
 #include <cstddef>

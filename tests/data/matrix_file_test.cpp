@@ -13,7 +13,6 @@ namespace quorvane {
 namespace {
 
 using testing::errorWithDetailOf;
-using testing::kNoError;
 
 Measurement readAndOrient(const std::string& text, Orientation orientation = Orientation::Auto) {
     const std::optional<MatrixFile> file = parseMatrixText(text, "/data/m.csv");
@@ -42,37 +41,88 @@ const WavelengthUnit kNm = WavelengthUnit::Nanometre;
 const std::vector<LayoutCase> kLayouts = {
     {"csv, times down, empty corner",
      ",400,450.5,500\n-0.5,0.001,0.002,0.003\n0,0.011,-0.012,0.013\n1.5e2,1e-3,2E-3,3e-03\n",
-     kDelimited, kDown, kNm, {-0.5, 0, 150}, {400, 450.5, 500},
+     kDelimited,
+     kDown,
+     kNm,
+     {-0.5, 0, 150},
+     {400, 450.5, 500},
      {0.001, 0.002, 0.003, 0.011, -0.012, 0.013, 1e-3, 2e-3, 3e-3}},
     {"csv, times across, descending wavelengths",
-     "Wavelength (nm) / Time (ps),-1,0,2.5,10\n410,1,2,3,4\n400,5,6,7,8\n", kDelimited, kAcross,
-     kNm, {-1, 0, 2.5, 10}, {410, 400}, {1, 5, 2, 6, 3, 7, 4, 8}},
+     "Wavelength (nm) / Time (ps),-1,0,2.5,10\n410,1,2,3,4\n400,5,6,7,8\n",
+     kDelimited,
+     kAcross,
+     kNm,
+     {-1, 0, 2.5, 10},
+     {410, 400},
+     {1, 5, 2, 6, 3, 7, 4, 8}},
     {"semicolon, decimal comma, titles, trailing metadata",
      "Transient absorption, sample 3\nPump 400 nm; 1 mW\n;450,5;460,5\n0,1;1,25;-2,5e-3\n"
      "0,2;3;4\nExposure;100 ms\nAverages;500;2\n",
-     kDelimited, kDown, kNm, {0.1, 0.2}, {450.5, 460.5}, {1.25, -2.5e-3, 3, 4}},
+     kDelimited,
+     kDown,
+     kNm,
+     {0.1, 0.2},
+     {450.5, 460.5},
+     {1.25, -2.5e-3, 3, 4}},
     {"tab, byte-order mark, CRLF, trailing tab",
-     "\xEF\xBB\xBFtime\t500\t600\t\r\n-1\t1\t2\t\r\n1\t3\t4\t\r\n", kDelimited, kDown, kNm,
-     {-1, 1}, {500, 600}, {1, 2, 3, 4}},
+     "\xEF\xBB\xBFtime\t500\t600\t\r\n-1\t1\t2\t\r\n1\t3\t4\t\r\n",
+     kDelimited,
+     kDown,
+     kNm,
+     {-1, 1},
+     {500, 600},
+     {1, 2, 3, 4}},
     {"blanks, no corner, Fortran numbers",
      "Streak camera export\n        500.0      510.0      520.0\n"
      "   -1.00000000E+00   9.99999978E-03   1.0D-02   -3.5E-04\n"
      "    2.00000000E+00   1.00000000E+00   2.5E+00   3.0E+00\n",
-     kDelimited, kDown, kNm, {-1, 2}, {500, 510, 520}, {9.99999978E-03, 1e-2, -3.5e-4, 1, 2.5, 3}},
-    {"blanks with a decimal comma", "0 400 450\n-1,5 0,25 0,5\n2 1 2\n", kDelimited, kDown, kNm,
-     {-1.5, 2}, {400, 450}, {0.25, 0.5, 1, 2}},
+     kDelimited,
+     kDown,
+     kNm,
+     {-1, 2},
+     {500, 510, 520},
+     {9.99999978E-03, 1e-2, -3.5e-4, 1, 2.5, 3}},
+    {"blanks with a decimal comma",
+     "0 400 450\n-1,5 0,25 0,5\n2 1 2\n",
+     kDelimited,
+     kDown,
+     kNm,
+     {-1.5, 2},
+     {400, 450},
+     {0.25, 0.5, 1, 2}},
     {"Glotaran, wavelength explicit, wrapped",
      "Sample TA run\n\n  WAVELENGTH   Explicit\nintervalnr\t3\n 400 450\n 500\n"
      "-1.0E+00 1.0E-03 2.0E-03\n 3.0E-03\n 2.0 4.0 5.0 6.0\n",
-     MatrixFormat::GlotaranWavelengthExplicit, kDown, kNm, {-1, 2}, {400, 450, 500},
+     MatrixFormat::GlotaranWavelengthExplicit,
+     kDown,
+     kNm,
+     {-1, 2},
+     {400, 450, 500},
      {1e-3, 2e-3, 3e-3, 4, 5, 6}},
     {"Glotaran, time explicit",
      "title\ncomment\nTime explicit\nIntervalnr 2\n0 1.5\n400 1 2\n500 3 4\n",
-     MatrixFormat::GlotaranTimeExplicit, kAcross, kNm, {0, 1.5}, {400, 500}, {1, 3, 2, 4}},
-    {"positive axes, the wavelengths within 150..3000", "t,400,700\n0.5,1,2\n5000,3,4\n",
-     kDelimited, kDown, kNm, {0.5, 5000}, {400, 700}, {1, 2, 3, 4}},
-    {"wavenumbers", "Wavenumber / cm-1\n,15000,16000\n0.1,1,2\n1,3,4\n", kDelimited, kDown,
-     WavelengthUnit::Wavenumber, {0.1, 1}, {15000, 16000}, {1, 2, 3, 4}},
+     MatrixFormat::GlotaranTimeExplicit,
+     kAcross,
+     kNm,
+     {0, 1.5},
+     {400, 500},
+     {1, 3, 2, 4}},
+    {"positive axes, the wavelengths within 150..3000",
+     "t,400,700\n0.5,1,2\n5000,3,4\n",
+     kDelimited,
+     kDown,
+     kNm,
+     {0.5, 5000},
+     {400, 700},
+     {1, 2, 3, 4}},
+    {"wavenumbers",
+     "Wavenumber / cm-1\n,15000,16000\n0.1,1,2\n1,3,4\n",
+     kDelimited,
+     kDown,
+     WavelengthUnit::Wavenumber,
+     {0.1, 1},
+     {15000, 16000},
+     {1, 2, 3, 4}},
 };
 
 TEST(MatrixFile, ReadsEveryLayoutValueForValue) {
@@ -90,9 +140,9 @@ TEST(MatrixFile, ReadsEveryLayoutValueForValue) {
 }
 
 TEST(MatrixFile, TraceFilesAreNoMatrices) {
-    for (const char* text : {"1e-6 0.012\n2e-6 0.010\n4e-6 0.007\n", "time signal\n1e-6 0.5\n",
-                             "1e-6 0.5", "1,5E-6 0,25\n2,5E-6 0,20\n", "", "1e-6\t0.5\n",
-                             "1e-6 0.5\n2e-6 0.4 7\n"}) {
+    for (const char* text :
+         {"1e-6 0.012\n2e-6 0.010\n4e-6 0.007\n", "time signal\n1e-6 0.5\n", "1e-6 0.5",
+          "1,5E-6 0,25\n2,5E-6 0,20\n", "", "1e-6\t0.5\n", "1e-6 0.5\n2e-6 0.4 7\n"}) {
         EXPECT_FALSE(parseMatrixText(text, "450.txt").has_value()) << text;
     }
 }
@@ -101,8 +151,7 @@ TEST(MatrixFile, ReadsFromTheFileSystem) {
     const testing::TempDir dir;
     const std::string path = dir.write("run.csv", kLayouts[0].text);
     EXPECT_EQ(readMatrixFile(path)->cells, parseMatrixText(kLayouts[0].text, path)->cells);
-    EXPECT_EQ(errorWithDetailOf([&] { readMatrixFile(path + ".missing"); }),
-              "File not found | ");
+    EXPECT_EQ(errorWithDetailOf([&] { readMatrixFile(path + ".missing"); }), "File not found | ");
 }
 
 struct BadCase {
@@ -135,8 +184,9 @@ TEST(MatrixFile, RefusesBadInputNamingTheLine) {
         {"t,-1,0\n400,1,2\n500,3,4\n400,5,6\n",
          refused + "wavelength 400 is given on lines 2 and 4 | " + file + "4."},
         {",400,500,450\n-1,1,2,3\n",
-         refused + "the wavelengths are not strictly increasing or decreasing: 450 on line 1 "
-                   "follows 500 | " +
+         refused +
+             "the wavelengths are not strictly increasing or decreasing: 450 on line 1 "
+             "follows 500 | " +
              file + "1."},
         {"t\n\nTime explicit\nIntervals 3\n",
          refused + "line 4 must read Intervalnr followed by the number of values | " + file + "4."},
