@@ -11,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
-targets=(trace_reader_fuzz number_text_fuzz number_format_fuzz)
+targets=(trace_reader_fuzz number_text_fuzz number_format_fuzz matrix_reader_fuzz)
 
 scripts/deps.sh clang-14 libclang-rt-14-dev
 

@@ -65,14 +65,8 @@ std::unique_ptr<Measurement> windowed(const Measurement& measurement, const Trac
     return result;
 }
 
-}  // namespace
-
-int loadMatrixTraces(const Measurement& measurement, const TracePlan& plan) {
-    checkPlan(measurement, plan);
-    // Everything that may fail (the copy's memory) comes before the first
-    // write to the workspace.
-    std::unique_ptr<Measurement> kept = windowed(measurement, plan);
-
+// Writes the planned curves; nothing here can fail.
+int writeCurves(const Measurement& measurement, const TracePlan& plan) {
     const int first = workspace.curveCount + 1;
     const auto points = static_cast<int>(plan.timeCount);
     const double* times = &measurement.matrix.times[plan.firstTime];
@@ -86,6 +80,36 @@ int loadMatrixTraces(const Measurement& measurement, const TracePlan& plan) {
     }
     workspace.curveCount = first - 1 + static_cast<int>(plan.traces.size());
     noteCurveDataChanged();
+    return first;
+}
+
+}  // namespace
+
+int loadMatrixTraces(const Measurement& measurement, const TracePlan& plan) {
+    checkPlan(measurement, plan);
+    // Everything that may fail (the copy's memory) comes before the first
+    // write to the workspace.
+    std::unique_ptr<Measurement> kept = windowed(measurement, plan);
+    const int first = writeCurves(measurement, plan);
+    keptMeasurement() = std::move(kept);
+    return first;
+}
+
+int loadMatrixTraces(Measurement&& measurement, const TracePlan& plan) {
+    checkPlan(measurement, plan);
+    auto kept = std::make_unique<Measurement>();
+    const int first = writeCurves(measurement, plan);
+    // Cut to the time window in place: erasing moves doubles, allocates
+    // nothing and cannot fail.
+    KineticMatrix& matrix = measurement.matrix;
+    const auto firstTime = static_cast<std::ptrdiff_t>(plan.firstTime);
+    const auto endTime = firstTime + static_cast<std::ptrdiff_t>(plan.timeCount);
+    const auto width = static_cast<std::ptrdiff_t>(matrix.wavelengthCount());
+    matrix.values.erase(matrix.values.begin() + endTime * width, matrix.values.end());
+    matrix.values.erase(matrix.values.begin(), matrix.values.begin() + firstTime * width);
+    matrix.times.erase(matrix.times.begin() + endTime, matrix.times.end());
+    matrix.times.erase(matrix.times.begin(), matrix.times.begin() + firstTime);
+    *kept = std::move(measurement);
     keptMeasurement() = std::move(kept);
     return first;
 }

@@ -25,6 +25,8 @@ namespace quorvane {
 // plan does not fit the workspace (more traces than the room left, more
 // than 20000 points, no trace) or was made for another measurement.
 int loadMatrixTraces(const Measurement& measurement, const TracePlan& plan);
+// The same, keeping the measurement itself instead of a copy.
+int loadMatrixTraces(Measurement&& measurement, const TracePlan& plan);
 
 // The loaded measurement, or nullptr when there is none.
 const Measurement* loadedMeasurement();

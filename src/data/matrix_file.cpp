@@ -1,5 +1,7 @@
 #include "data/matrix_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -72,8 +74,15 @@ class ReadFile {
     ReadFile(const ReadFile&) = delete;
     ReadFile& operator=(const ReadFile&) = delete;
 
+    // The whole content: one read of the size the file has, then whatever
+    // more it turns out to hold (a pipe, a file that grew).
     std::string readAll() {
+        struct stat status {};
         std::string content;
+        if (fstat(fileno(file_), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+            content.resize(static_cast<std::size_t>(status.st_size));
+        const std::size_t filled = std::fread(content.data(), 1, content.size(), file_);
+        content.resize(filled);
         char buffer[1 << 16];
         std::size_t got;
         while ((got = std::fread(buffer, 1, sizeof buffer, file_)) > 0)

@@ -72,17 +72,22 @@ bool isUnderflow(std::string_view digits) {
     return position + exponent < 0;
 }
 
-// Checks "digits[.digits][e[sign]digits]" with at least one mantissa digit,
-// after a decimal comma became a point and a Fortran D an e.
-bool checkSyntax(std::string_view text) {
+// Checks "digits[mark digits][exponent [sign] digits]" with at least one
+// mantissa digit; the mark is the point, or the comma with a decimal comma,
+// the exponent letter e, E, d or D. Says whether the text must be rewritten
+// (comma to point, D to e) before std::from_chars can read it.
+bool checkSyntax(std::string_view text, bool decimalComma, bool& rewrite) {
     std::size_t i = 0;
     bool mantissaDigit = false;
-    bool point = false;
+    bool mark = false;
+    rewrite = false;
     for (; i < text.size(); ++i) {
-        if (isDigit(text[i])) {
+        const char ch = text[i];
+        if (isDigit(ch)) {
             mantissaDigit = true;
-        } else if (text[i] == '.' && !point) {
-            point = true;
+        } else if (!mark && (ch == '.' || (ch == ',' && decimalComma))) {
+            mark = true;
+            rewrite = ch == ',';
         } else {
             break;
         }
@@ -91,8 +96,10 @@ bool checkSyntax(std::string_view text) {
         return false;
     if (i == text.size())
         return true;
-    if (text[i] != 'e' && text[i] != 'E')
+    const char letter = lower(text[i]);
+    if (letter != 'e' && letter != 'd')
         return false;
+    rewrite = rewrite || letter == 'd';
     ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         ++i;
@@ -135,22 +142,22 @@ Cell readCell(std::string_view text, bool decimalComma) {
     if (isNonFiniteWord(body))
         return {CellKind::Invalid, 0};
 
+    bool rewrite = false;
+    if (!checkSyntax(body, decimalComma, rewrite))
+        return {CellKind::Text, 0};
     // A decimal comma or a Fortran D exponent is rewritten into a copy that
     // std::from_chars reads; the common case converts in place.
     std::string rewritten;
-    if ((decimalComma && body.find(',') != std::string_view::npos) ||
-        body.find_first_of("dD") != std::string_view::npos) {
+    if (rewrite) {
         rewritten.assign(body);
         for (char& ch : rewritten) {
-            if (ch == ',' && decimalComma)
+            if (ch == ',')
                 ch = '.';
             else if (ch == 'd' || ch == 'D')
                 ch = 'e';
         }
         body = rewritten;
     }
-    if (!checkSyntax(body))
-        return {CellKind::Text, 0};
 
     double value = 0;
     const auto [end, error] =

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "data/matrix_text.h"
 #include "data/number_format.h"
@@ -119,7 +120,7 @@ OrientationDecision decideOrientation(const MatrixFile& file) {
                 (acrossWithin ? "both axes lie" : "neither axis lies") + " within " + range.text};
 }
 
-Measurement orientMatrix(const MatrixFile& file, Orientation orientation) {
+Measurement orientMatrix(MatrixFile file, Orientation orientation) {
     const OrientationDecision decision = decideOrientation(file);
     if (orientation == Orientation::Auto || file.format != MatrixFormat::Delimited) {
         if (!decision.decided) {
@@ -141,13 +142,13 @@ Measurement orientMatrix(const MatrixFile& file, Orientation orientation) {
     const std::vector<int>& timeLines = timesDown ? file.downLines : file.acrossLines;
     const std::vector<int>& wavelengthLines = timesDown ? file.acrossLines : file.downLines;
     KineticMatrix& matrix = measurement.matrix;
-    matrix.times = timesDown ? file.down : file.across;
-    matrix.wavelengths = timesDown ? file.across : file.down;
-    checkDistinct(matrix.wavelengths, wavelengthLines, file.title);
-    checkMonotonic(matrix.wavelengths, wavelengthLines, file.title, "wavelengths");
-    checkMonotonic(matrix.times, timeLines, file.title, "times");
-    matrix.values =
-        timesDown ? file.cells : transposed(file.cells, file.rowCount(), file.columnCount());
+    checkDistinct(timesDown ? file.across : file.down, wavelengthLines, file.title);
+    checkMonotonic(timesDown ? file.across : file.down, wavelengthLines, file.title, "wavelengths");
+    checkMonotonic(timesDown ? file.down : file.across, timeLines, file.title, "times");
+    matrix.values = timesDown ? std::move(file.cells)
+                              : transposed(file.cells, file.rowCount(), file.columnCount());
+    matrix.times = std::move(timesDown ? file.down : file.across);
+    matrix.wavelengths = std::move(timesDown ? file.across : file.down);
     return measurement;
 }
 

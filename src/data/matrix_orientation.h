@@ -49,7 +49,9 @@ class UndecidedOrientation : public QuorvaneError {
 
 // The measurement of the file with the given orientation (Auto: the rule's).
 // Throws UndecidedOrientation, or QuorvaneError for the axis checks above.
-Measurement orientMatrix(const MatrixFile& file, Orientation orientation);
+// The grid is taken by value: a file read once and oriented once moves its
+// numbers into the measurement instead of copying them.
+Measurement orientMatrix(MatrixFile file, Orientation orientation);
 
 // "auto", "times-down", "times-across", and back (no value for other text).
 const char* orientationName(Orientation orientation);

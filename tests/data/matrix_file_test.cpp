@@ -283,6 +283,7 @@ TEST(MatrixNumber, ReadsCellsCorrectlyRounded) {
         {"-1e-400", false, CellKind::Number, -0.0},
         {"\"2.5\"", false, CellKind::Number, 2.5},
         {"1,5", true, CellKind::Number, 1.5},
+        {"-2,5d-3", true, CellKind::Number, -2.5e-3},
         {"1,5", false, CellKind::Text, 0},
         {"1.5,3", true, CellKind::Text, 0},
         {"1e", false, CellKind::Text, 0},

@@ -183,7 +183,7 @@ TEST_F(MatrixTraces, LoadsBinnedTracesOnOneSharedAxis) {
     TraceChoice choice = grouped(TraceGrouping::BinCount, 1, 0, 4);
     choice.times = ValueRange{0, 2};
     const TracePlan planned = plan(choice);
-    EXPECT_EQ(loadMatrixTraces(measurement_, planned), 2);
+    EXPECT_EQ(loadMatrixTraces(Measurement(measurement_), planned), 2);  // kept itself
 
     ASSERT_EQ(workspace.curveCount, 5);
     // Rows 1..3 of the window; the bins hold columns {0,1}, {2}, {3}, {4,5}.
@@ -207,6 +207,10 @@ TEST_F(MatrixTraces, LoadsBinnedTracesOnOneSharedAxis) {
     EXPECT_EQ(kept->matrix.wavelengths, kWavelengths);
     EXPECT_EQ(kept->matrix.values.front(), cellValue(1, 0));
     EXPECT_EQ(kept->matrix.values.back(), cellValue(3, 5));
+    const KineticMatrix keptItself = kept->matrix;
+    loadMatrixTraces(measurement_, planned);  // kept as a copy
+    EXPECT_EQ(loadedMeasurement()->matrix.times, keptItself.times);
+    EXPECT_EQ(loadedMeasurement()->matrix.values, keptItself.values);
     clearLoadedMeasurement();
     EXPECT_EQ(loadedMeasurement(), nullptr);
 }
