@@ -139,9 +139,10 @@ QuorvaneError raggedRow(const std::string& title, int line, std::size_t cells,
 }
 
 // No layout was found: refuses a header-like line (an axis of numbers after
-// a first cell that is text or empty) with what stops it, or says that the
-// text is no matrix. A line of numbers alone cannot be told from a stray
-// line of a trace file and is left to the trace reader.
+// a first cell that is text or empty, two values at least with blanks) with
+// what stops it, or says that the text is no matrix. A line of numbers alone,
+// or two blank-separated cells, cannot be told from a stray line of a trace
+// file and is left to the trace reader.
 void refuseLoneHeader(const std::vector<std::string_view>& lines, const std::string& title) {
     std::vector<std::string_view> header;
     std::vector<std::string_view> next;
@@ -155,7 +156,8 @@ void refuseLoneHeader(const std::vector<std::string_view>& lines, const std::str
                 separator == ' ' && !lines[index].empty() && isBlank(lines[index][0]);
             if (emptyCorner)
                 header.insert(header.begin(), std::string_view());
-            if (header.size() < 2 || isNumber(header[0], decimalComma) ||
+            const std::size_t shortest = separator == ' ' ? 3 : 2;
+            if (header.size() < shortest || isNumber(header[0], decimalComma) ||
                 !kindsOf(header, 1, decimalComma).allNumbers)
                 continue;
             const int line = static_cast<int>(index) + 1;
@@ -215,8 +217,11 @@ bool readDelimited(const std::vector<std::string_view>& lines, MatrixFile& file)
 
     std::vector<std::string_view> cells;
     splitCells(lines[layout.header], layout.separator, cells);
-    if (layout.rowLength == 2 && layout.corner && isNumber(cells[0], file.decimalComma))
-        return false;  // two columns of numbers: a trace file
+    // Two blank-separated columns are the trace file's layout; two columns of
+    // numbers with any separator are no matrix either.
+    if (layout.rowLength == 2 &&
+        (layout.separator == ' ' || (layout.corner && isNumber(cells[0], file.decimalComma))))
+        return false;
     checkTitleLines(lines, layout, file);
     if (layout.corner && mentionsWavenumbers(cells[0]))
         file.unit = WavelengthUnit::Wavenumber;

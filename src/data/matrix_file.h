@@ -33,8 +33,11 @@
 //     that is no row (empty, its first cell text, or a different length with
 //     text in it, such as instrument metadata) ends the matrix; no row of the
 //     header's length may follow it.
-//   - A file whose header has a single axis value and a number as its first
-//     cell is two columns of numbers: a trace file, not a matrix.
+//   - Rows of two cells separated by blanks are the layout of a trace file,
+//     and two columns of numbers (a number as the header's first cell) with
+//     any separator are no matrix either: such a file is left to the trace
+//     reader. A one-wavelength matrix needs a comma, semicolon or tab and a
+//     header whose first cell is empty or text.
 //
 // Wavelength unit: cm^-1 when a title line, the header's first cell (or, in a
 // Glotaran file, line 1 or 2) mentions "cm-1", "cm^-1", "cm^(-1)", "cm−1",

@@ -115,6 +115,14 @@ const std::vector<LayoutCase> kLayouts = {
      {0.5, 5000},
      {400, 700},
      {1, 2, 3, 4}},
+    {"one wavelength",
+     "time,500\n-1,0.5\n0,0.4\n",
+     kDelimited,
+     kDown,
+     kNm,
+     {-1, 0},
+     {500},
+     {0.5, 0.4}},
     {"wavenumbers",
      "Wavenumber / cm-1\n,15000,16000\n0.1,1,2\n1,3,4\n",
      kDelimited,
@@ -140,9 +148,9 @@ TEST(MatrixFile, ReadsEveryLayoutValueForValue) {
 }
 
 TEST(MatrixFile, TraceFilesAreNoMatrices) {
-    for (const char* text :
-         {"1e-6 0.012\n2e-6 0.010\n4e-6 0.007\n", "time signal\n1e-6 0.5\n", "1e-6 0.5",
-          "1,5E-6 0,25\n2,5E-6 0,20\n", "", "1e-6\t0.5\n", "1e-6 0.5\n2e-6 0.4 7\n"}) {
+    for (const char* text : {"1e-6 0.012\n2e-6 0.010\n4e-6 0.007\n", "time signal\n1e-6 0.5\n",
+                             "1e-6 0.5", "1,5E-6 0,25\n2,5E-6 0,20\n", "", "1e-6\t0.5\n",
+                             "1e-6 0.5\n2e-6 0.4 7\n", "x 0.5\n1e-6 0.4\n", "t 1 2\n"}) {
         EXPECT_FALSE(parseMatrixText(text, "450.txt").has_value()) << text;
     }
 }
