@@ -32,18 +32,23 @@ double cellValue(std::size_t t, std::size_t w) {
 // The measurement as a semicolon file with decimal commas, read as a user
 // would read it.
 Measurement fixtureMeasurement(const testing::TempDir& dir) {
+    // A whole number n written "n,0": the decimal comma of a semicolon file.
+    const auto cell = [](double value) {
+        std::string text = ";";
+        text += std::to_string(static_cast<int>(value));
+        return text + ",0";
+    };
     std::string text = "Run 7\n";
     for (const double w : kWavelengths)
-        text += ";" + std::to_string(static_cast<int>(w)) + ",0";
-    text += "\n";
+        text += cell(w);
     for (std::size_t t = 0; t < kTimes.size(); ++t) {
-        text += std::to_string(static_cast<int>(kTimes[t])) + ",0";
-        for (std::size_t w = 0; w < kWavelengths.size(); ++w)
-            text += ";" + std::to_string(static_cast<int>(cellValue(t, w))) + ",000";
         text += "\n";
+        text += cell(kTimes[t]).substr(1);
+        for (std::size_t w = 0; w < kWavelengths.size(); ++w)
+            text += cell(cellValue(t, w));
     }
-    const std::string path = dir.write("run.csv", text + "Operator;A. N. Other\n");
-    return orientMatrix(*readMatrixFile(path), Orientation::Auto);
+    text += "\nOperator;A. N. Other\n";
+    return orientMatrix(*readMatrixFile(dir.write("run.csv", text)), Orientation::Auto);
 }
 
 class MatrixTraces : public testing::WorkspaceTest {
