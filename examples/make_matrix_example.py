@@ -24,12 +24,14 @@ File format: a header row whose first cell is a label and whose other cells
 are the wavelengths, then one row per delay: the delay and the 301 signals,
 comma separated, numbers with 6 significant digits, LF line ends.
 
-Standard library only; the output is the same on every run.
+Standard library only (and the helpers of make_examples.py beside it); the output is the same on every run.
 """
 
 import math
 import os
 import random
+
+from make_examples import band
 
 WAVELENGTHS = [400 + w for w in range(301)]
 TIME_CONSTANTS = (1.5, 25.0, 400.0)
@@ -40,11 +42,6 @@ LAST_LOG_DELAY = 2000.0
 SCATTER_CENTRE = 525.0
 NOISE_SIGMA = 2e-4
 SEED = 525
-
-
-def band(wavelength, centre, width):
-    """A Gaussian band of height 1 centred at `centre` nm."""
-    return math.exp(-(((wavelength - centre) / width) ** 2))
 
 
 def spectra(wavelength):

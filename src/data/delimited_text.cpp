@@ -23,16 +23,7 @@ bool isBlank(char ch) {
 void splitCells(std::string_view line, char separator, std::vector<std::string_view>& cells) {
     cells.clear();
     if (separator == ' ') {
-        std::size_t i = 0;
-        while (i < line.size()) {
-            while (i < line.size() && isBlank(line[i]))
-                ++i;
-            const std::size_t start = i;
-            while (i < line.size() && !isBlank(line[i]))
-                ++i;
-            if (i > start)
-                cells.push_back(line.substr(start, i - start));
-        }
+        splitAtBlanks(line, cells);
         return;
     }
     std::size_t start = 0;

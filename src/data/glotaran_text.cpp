@@ -15,23 +15,13 @@ constexpr int kIntervalLine = 4;
 // Larger counts cannot be told from junk; no measurement comes near them.
 constexpr std::int64_t kMaxIntervals = 1'000'000'000;
 
-bool isBlank(char ch) {
-    return ch == ' ' || ch == '\t';
-}
-
-// The words of a line, in lower case, split at runs of blanks and tabs.
+// The words of a line, in lower case.
 std::vector<std::string> wordsOf(std::string_view line) {
+    std::vector<std::string_view> pieces;
+    splitAtBlanks(line, pieces);
     std::vector<std::string> words;
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && isBlank(line[i]))
-            ++i;
-        const std::size_t start = i;
-        while (i < line.size() && !isBlank(line[i]))
-            ++i;
-        if (i > start)
-            words.push_back(lowerCase(line.substr(start, i - start)));
-    }
+    for (const std::string_view piece : pieces)
+        words.push_back(lowerCase(piece));
     return words;
 }
 
@@ -88,19 +78,12 @@ void readGlotaran(const std::vector<std::string_view>& lines, MatrixFile& file) 
     std::int64_t position = 0;  // index in the stream after the axis, within a row
     int rowStartLine = 0;
     int lastLine = kIntervalLine;
+    std::vector<std::string_view> tokens;
     for (std::size_t index = kIntervalLine; index < lines.size(); ++index) {
         const std::string_view line = lines[index];
         const int lineNumber = static_cast<int>(index) + 1;
-        std::size_t i = 0;
-        while (i < line.size()) {
-            while (i < line.size() && isBlank(line[i]))
-                ++i;
-            const std::size_t start = i;
-            while (i < line.size() && !isBlank(line[i]))
-                ++i;
-            if (i == start)
-                break;
-            const std::string_view token = line.substr(start, i - start);
+        splitAtBlanks(line, tokens);
+        for (const std::string_view token : tokens) {
             const Cell cell = readCell(token, file.decimalComma);
             if (cell.kind != CellKind::Number)
                 throw badNumber(file.title, lineNumber, token);

@@ -41,6 +41,21 @@ QuorvaneError badNumber(const std::string& title, int line, std::string_view tex
                          "File " + title + ", line " + std::to_string(line) + ".");
 }
 
+void splitAtBlanks(std::string_view line, std::vector<std::string_view>& words) {
+    const auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
+    words.clear();
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < line.size() && !isBlank(line[i]))
+            ++i;
+        if (i > start)
+            words.push_back(line.substr(start, i - start));
+    }
+}
+
 std::string lowerCase(std::string_view text) {
     std::string lowered(text);
     for (char& ch : lowered) {

@@ -21,6 +21,9 @@ QuorvaneError lineError(const std::string& title, int line, const std::string& w
 // "'<text>' is not a valid floating point value" with the same detail.
 QuorvaneError badNumber(const std::string& title, int line, std::string_view text);
 
+// The words of a line: the runs between blanks and tabs.
+void splitAtBlanks(std::string_view line, std::vector<std::string_view>& words);
+
 // The text with A..Z in lower case.
 std::string lowerCase(std::string_view text);
 
