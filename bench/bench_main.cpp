@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     quorvane::bench::registerExponentialBenchmarks();
     quorvane::bench::registerCovarianceBenchmarks();
     quorvane::bench::registerTraceLoadingBenchmarks();
+    quorvane::bench::registerMatrixLoadingBenchmarks();
     quorvane::bench::registerVariableProjectionBenchmarks();
     quorvane::bench::registerBatchRunBenchmarks();
     quorvane::bench::SummaryReporter reporter;

@@ -7,6 +7,7 @@ void registerFitIterationBenchmarks();
 void registerExponentialBenchmarks();
 void registerCovarianceBenchmarks();
 void registerTraceLoadingBenchmarks();
+void registerMatrixLoadingBenchmarks();
 void registerVariableProjectionBenchmarks();
 void registerBatchRunBenchmarks();
 

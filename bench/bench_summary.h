@@ -36,6 +36,7 @@ inline constexpr const char* kCovarianceShort = "covariance_command/N286_40x500"
 inline constexpr const char* kCovarianceCapacity = "covariance_command/N286_40x20000";
 inline constexpr const char* kInversion = "invert_normal_matrix/N286";
 inline constexpr const char* kLoadTrace = "load_trace/20000_lines";
+inline constexpr const char* kLoadMatrix = "load_matrix/1000x1000_csv_to_40_bins";
 inline constexpr const char* kProjectionOneThread =
     "varpro_iteration/capacity_40x20000_n6_one_axis/threads:1";
 inline constexpr const char* kProjectionAllThreads =

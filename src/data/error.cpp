@@ -1,5 +1,6 @@
 #include "data/error.h"
 
+#include <cerrno>
 #include <utility>
 
 namespace quorvane {
@@ -20,6 +21,19 @@ QuorvaneError invalidFloatError(const std::string& text) {
 
 QuorvaneError invalidIntegerError(const std::string& text) {
     return QuorvaneError("'" + text + "' is not a valid integer value");
+}
+
+QuorvaneError fileSystemError(int errorNumber) {
+    switch (errorNumber) {
+        case ENOENT:
+            return QuorvaneError("File not found");
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            return QuorvaneError("File access denied");
+        default:
+            return QuorvaneError("I/O error " + std::to_string(errorNumber));
+    }
 }
 
 }  // namespace quorvane

@@ -46,4 +46,8 @@ decltype(auto) withErrorDetail(const std::string& detail, Step&& step) {
 QuorvaneError invalidFloatError(const std::string& text);
 QuorvaneError invalidIntegerError(const std::string& text);
 
+// The error of a file that cannot be opened or read, from its errno:
+// "File not found", "File access denied" or "I/O error %d".
+QuorvaneError fileSystemError(int errorNumber);
+
 }  // namespace quorvane

@@ -8,6 +8,7 @@
 #include "data/error.h"
 #include "data/number_text.h"
 #include "data/time_axes.h"
+#include "data/trace_wavelength.h"
 #include "data/workspace.h"
 
 namespace quorvane {
@@ -21,25 +22,12 @@ constexpr std::size_t kMaxLineLength = std::size_t{1} << 24;
 
 class LineTooLong {};
 
-QuorvaneError fileError(int errorNumber) {
-    switch (errorNumber) {
-        case ENOENT:
-            return QuorvaneError("File not found");
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-            return QuorvaneError("File access denied");
-        default:
-            return QuorvaneError("I/O error " + std::to_string(errorNumber));
-    }
-}
-
 // Owns the open file; closes it on every path out of the load.
 class TextFile {
   public:
     explicit TextFile(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
         if (file_ == nullptr)
-            throw fileError(errno);
+            throw fileSystemError(errno);
     }
     ~TextFile() { std::fclose(file_); }
     TextFile(const TextFile&) = delete;
@@ -70,7 +58,7 @@ class TextFile {
   private:
     void checkReadError() {
         if (std::ferror(file_))
-            throw fileError(errno);
+            throw fileSystemError(errno);
     }
 
     std::FILE* file_;
@@ -144,6 +132,7 @@ int loadTraceFile(const std::string& path) {
     std::memcpy(&workspace.curves[curve].times[1], &scratch.times[1], sizeof(double) * points);
     std::memcpy(&workspace.curves[curve].values[1], &scratch.values[1], sizeof(double) * points);
     workspace.pointCount[curve] = points;
+    workspace.wavelength[curve] = wavelengthOfTraceTitle(title);
     workspace.curveCount = curve;
     noteCurveDataChanged();
     return curve;

@@ -10,7 +10,8 @@
 //
 // A load is all or nothing: the file is parsed completely into scratch
 // storage first; only a file that is read without error enters the
-// workspace (curveCount + 1, the slot's times, values and pointCount).
+// workspace (curveCount + 1, the slot's times, values and pointCount, and
+// its wavelength from the file's name, trace_wavelength.h).
 // A refused or failed file leaves the workspace exactly as it was.
 #pragma once
 

@@ -56,6 +56,11 @@ struct Workspace {
     // layoutComponentCount, that is the curveCount of the last Start. Curves
     // loaded after it get start values instead of whatever stood there.
     std::int32_t laidOutCurveCount;
+    // The probe wavelength of curve c, in the unit of its source: from a
+    // matrix file its column (or the mean of its bin), from a trace file the
+    // number its name begins with (trace_wavelength.h), NaN when the name
+    // begins with none. Written with the curve's data, never cleared.
+    double wavelength[kMaxCurves + 1];
 };
 
 // The single instance; zero-initialised static storage.
