@@ -68,14 +68,17 @@ struct ErfcxValue {
 
 // erfcx(x) for 0 <= x < kErfcxHugeArgument (x = -0 included).
 inline ErfcxValue erfcxOfNonNegative(long double x) {
-    // The piece comes from x rounded to double: where that crosses a piece's
-    // end, the neighbour's polynomial holds as well 2^-53 x beyond its own.
-    const double rounded = static_cast<double>(x);
-    if (rounded < static_cast<double>(kErfcxTailStart)) {
+    if (x < kErfcxTailStart) {
+        // The piece comes from x rounded to double: where that crosses a
+        // piece's end, the neighbour's polynomial holds as well 2^-53 x
+        // beyond its own (the last one up to 16).
+        const double rounded = static_cast<double>(x);
         const auto bits = std::bit_cast<std::uint64_t>(rounded);
-        const int exponent = static_cast<int>(bits >> 52) - 1023;
+        const int exponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;  // -0 too
         int index = 0;
-        if (exponent >= kErfcxFirstBinade) {
+        if (rounded >= static_cast<double>(kErfcxTailStart)) {
+            index = kErfcxPieceCount - 1;
+        } else if (exponent >= kErfcxFirstBinade) {
             const ErfcxBinade& binade = kErfcxBinades[exponent - kErfcxFirstBinade];
             const auto piece =
                 static_cast<int>((bits >> (52 - binade.bits)) & ((1u << binade.bits) - 1));

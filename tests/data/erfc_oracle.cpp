@@ -1,0 +1,289 @@
+#include "data/erfc_oracle.h"
+
+// mpfr.h declares its intmax_t conversions only after <cstdint>.
+#include <cstdint>
+
+#include <mpfr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "data/erfcx_table.h"
+#include "data/exp_paths.h"
+
+namespace quorvane::testing {
+
+namespace {
+
+constexpr mpfr_prec_t kPrecision = 128;
+// Nodes k 2^-kNodeExponent, k = 0, 1, ...
+constexpr int kNodeExponent = 6;
+constexpr long double kTaylorEnd = 17.5L;
+constexpr long double kAsymptoticFrom = 0x1p12L;
+
+// An MPFR number of kPrecision bits (or another), cleared on scope exit.
+class Number {
+  public:
+    explicit Number(mpfr_prec_t precision = kPrecision) { mpfr_init2(value_, precision); }
+    ~Number() { mpfr_clear(value_); }
+    Number(const Number&) = delete;
+    Number& operator=(const Number&) = delete;
+    Number(Number&& other) noexcept {
+        mpfr_init2(value_, mpfr_get_prec(other.value_));
+        mpfr_swap(value_, other.value_);
+    }
+    mpfr_ptr get() { return value_; }
+    mpfr_srcptr get() const { return value_; }
+
+  private:
+    mpfr_t value_;
+};
+
+// The Taylor coefficients of erfcx about x_k = k 2^-kNodeExponent.
+class TaylorNodes {
+  public:
+    TaylorNodes() {
+        const int count = static_cast<int>(std::ldexp(kTaylorEnd, kNodeExponent)) + 1;
+        nodes_.resize(count);
+        Number twoOverSqrtPi, node, term, bound;
+        mpfr_const_pi(twoOverSqrtPi.get(), MPFR_RNDN);
+        mpfr_rec_sqrt(twoOverSqrtPi.get(), twoOverSqrtPi.get(), MPFR_RNDN);
+        mpfr_mul_2ui(twoOverSqrtPi.get(), twoOverSqrtPi.get(), 1, MPFR_RNDN);
+        for (int k = 0; k < count; ++k) {
+            std::vector<Number>& c = nodes_[k];
+            mpfr_set_si_2exp(node.get(), k, -kNodeExponent, MPFR_RNDN);
+            c.emplace_back();
+            mpfr_erfc(c[0].get(), node.get(), MPFR_RNDN);
+            mpfr_sqr(term.get(), node.get(), MPFR_RNDN);
+            mpfr_exp(term.get(), term.get(), MPFR_RNDN);
+            mpfr_mul(c[0].get(), c[0].get(), term.get(), MPFR_RNDN);
+            c.emplace_back();
+            mpfr_mul(c[1].get(), c[0].get(), node.get(), MPFR_RNDN);
+            mpfr_mul_2ui(c[1].get(), c[1].get(), 1, MPFR_RNDN);
+            mpfr_sub(c[1].get(), c[1].get(), twoOverSqrtPi.get(), MPFR_RNDN);
+            // Terms up to |d| = half a node step below 2^-110 of c_0.
+            mpfr_mul_2si(bound.get(), c[0].get(), -110, MPFR_RNDN);
+            for (int n = 1;; ++n) {
+                mpfr_mul_2si(term.get(), c[n].get(), -(kNodeExponent + 1) * n, MPFR_RNDN);
+                if (n > 4 && mpfr_cmpabs(term.get(), bound.get()) < 0)
+                    break;
+                c.emplace_back();
+                mpfr_mul(c[n + 1].get(), c[n].get(), node.get(), MPFR_RNDN);
+                mpfr_add(c[n + 1].get(), c[n + 1].get(), c[n - 1].get(), MPFR_RNDN);
+                mpfr_mul_2ui(c[n + 1].get(), c[n + 1].get(), 1, MPFR_RNDN);
+                mpfr_div_ui(c[n + 1].get(), c[n + 1].get(), n + 1, MPFR_RNDN);
+            }
+        }
+    }
+
+    // erfcx(x) for 0 <= x < kTaylorEnd.
+    void erfcx(mpfr_srcptr x, mpfr_ptr result) const {
+        Number scaled;
+        mpfr_mul_2ui(scaled.get(), x, kNodeExponent, MPFR_RNDN);
+        const long k = mpfr_get_si(scaled.get(), MPFR_RNDN);
+        Number d;
+        mpfr_set_si_2exp(d.get(), k, -kNodeExponent, MPFR_RNDN);
+        mpfr_sub(d.get(), x, d.get(), MPFR_RNDN);  // exact
+        const std::vector<Number>& c = nodes_[k];
+        mpfr_set(result, c.back().get(), MPFR_RNDN);
+        for (std::size_t n = c.size() - 1; n-- > 0;) {
+            mpfr_mul(result, result, d.get(), MPFR_RNDN);
+            mpfr_add(result, result, c[n].get(), MPFR_RNDN);
+        }
+    }
+
+  private:
+    std::vector<std::vector<Number>> nodes_;
+};
+
+const TaylorNodes& taylorNodes() {
+    static const TaylorNodes nodes;
+    return nodes;
+}
+
+// erfcx(x) for x >= 0 (finite).
+void erfcxOfNonNegative(mpfr_srcptr x, mpfr_ptr result) {
+    if (mpfr_cmp_ld(x, kTaylorEnd) < 0) {
+        taylorNodes().erfcx(x, result);
+    } else if (mpfr_cmp_ld(x, kAsymptoticFrom) < 0) {
+        Number square;
+        mpfr_erfc(result, x, MPFR_RNDN);
+        mpfr_sqr(square.get(), x, MPFR_RNDN);
+        mpfr_exp(square.get(), square.get(), MPFR_RNDN);
+        mpfr_mul(result, result, square.get(), MPFR_RNDN);
+    } else {
+        // 1/(x sqrt(pi)) (1 - v/2 + 3v^2/4 - ... - 945v^5/32), v = 1/x^2 <= 2^-24:
+        // the first term left out is below 2^-136.
+        Number v, series, factor;
+        mpfr_sqr(v.get(), x, MPFR_RNDN);
+        mpfr_ui_div(v.get(), 1, v.get(), MPFR_RNDN);
+        mpfr_set_d(series.get(), -945.0 / 32, MPFR_RNDN);
+        for (const double coefficient : {105.0 / 16, -15.0 / 8, 0.75, -0.5, 1.0}) {
+            mpfr_mul(series.get(), series.get(), v.get(), MPFR_RNDN);
+            mpfr_add_d(series.get(), series.get(), coefficient, MPFR_RNDN);
+        }
+        mpfr_const_pi(factor.get(), MPFR_RNDN);
+        mpfr_sqrt(factor.get(), factor.get(), MPFR_RNDN);
+        mpfr_mul(factor.get(), factor.get(), x, MPFR_RNDN);
+        mpfr_div(result, series.get(), factor.get(), MPFR_RNDN);
+    }
+}
+
+// erfc(x) and erfcx(x) for a finite x.
+void exactValues(long double argument, mpfr_ptr erfc, mpfr_ptr erfcx) {
+    Number x(64), magnitude(64), square, exponential;
+    mpfr_set_ld(x.get(), argument, MPFR_RNDN);
+    mpfr_abs(magnitude.get(), x.get(), MPFR_RNDN);
+    erfcxOfNonNegative(magnitude.get(), erfcx);
+    mpfr_sqr(square.get(), x.get(), MPFR_RNDN);  // exact at 128 bits
+    mpfr_neg(exponential.get(), square.get(), MPFR_RNDN);
+    mpfr_exp(exponential.get(), exponential.get(), MPFR_RNDN);
+    mpfr_mul(erfc, erfcx, exponential.get(), MPFR_RNDN);
+    if (argument < 0) {  // 2 - erfc(-x), 2 e^(x^2) - erfcx(-x)
+        mpfr_ui_sub(erfc, 2, erfc, MPFR_RNDN);
+        mpfr_exp(exponential.get(), square.get(), MPFR_RNDN);
+        mpfr_mul_2ui(exponential.get(), exponential.get(), 1, MPFR_RNDN);
+        mpfr_sub(erfcx, exponential.get(), erfcx, MPFR_RNDN);
+    }
+}
+
+// Whether an exact value rounds to +inf: from 2^16384 (1 - 2^-65) on.
+bool beyondLargest(mpfr_srcptr value) {
+    static const Number threshold = [] {
+        Number made(80), halfLastPlace(80);
+        mpfr_set_ui_2exp(made.get(), 1, 16384, MPFR_RNDN);
+        mpfr_set_ui_2exp(halfLastPlace.get(), 1, 16384 - 65, MPFR_RNDN);
+        mpfr_sub(made.get(), made.get(), halfLastPlace.get(), MPFR_RNDN);  // exact
+        return made;
+    }();
+    return mpfr_cmp(value, threshold.get()) >= 0;
+}
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+double errorOf(mpfr_srcptr exact, long double computed) {
+    if (beyondLargest(exact))
+        return std::isinf(computed) && computed > 0 ? 0.0 : kInfinity;
+    if (!std::isfinite(computed))
+        return kInfinity;
+    Number difference;
+    mpfr_set_ld(difference.get(), computed, MPFR_RNDN);
+    mpfr_sub(difference.get(), difference.get(), exact, MPFR_RNDN);
+    if (mpfr_zero_p(exact))
+        return mpfr_zero_p(difference.get()) ? 0.0 : kInfinity;
+    // exact in [2^(e-1), 2^e): ulp 2^(e-64), the subnormal grid at least.
+    const long lastPlace = std::max<long>(mpfr_get_exp(exact) - 64, -16445);
+    mpfr_mul_2si(difference.get(), difference.get(), -lastPlace, MPFR_RNDN);
+    return std::fabs(mpfr_get_d(difference.get(), MPFR_RNDN));
+}
+
+double errorOf(long double exact, long double computed) {
+    if (std::isnan(exact))
+        return std::isnan(computed) ? 0.0 : kInfinity;
+    return computed == exact ? 0.0 : kInfinity;
+}
+
+bool invalidEncoding(long double argument) {
+    const ExtendedFields fields = fieldsOf(argument);
+    return (fields.signAndExponent & 0x7FFF) != 0 && (fields.significand >> 63) == 0;
+}
+
+}  // namespace
+
+ErrorFunctionErrors ulpErrors(long double argument, long double erfc, long double erfcx) {
+    constexpr long double kNan = std::numeric_limits<long double>::quiet_NaN();
+    constexpr long double kLongInfinity = std::numeric_limits<long double>::infinity();
+    if (invalidEncoding(argument) || std::isnan(argument))
+        return {errorOf(kNan, erfc), errorOf(kNan, erfcx)};
+    if (std::isinf(argument))
+        return argument > 0
+                   ? ErrorFunctionErrors{errorOf(0.0L, erfc), errorOf(0.0L, erfcx)}
+                   : ErrorFunctionErrors{errorOf(2.0L, erfc), errorOf(kLongInfinity, erfcx)};
+    Number exactErfc, exactErfcx;
+    // Far below -107 erfcx overflows beyond MPFR's exponents too.
+    if (argument < -1e9L)
+        return {errorOf(2.0L, erfc), errorOf(kLongInfinity, erfcx)};
+    exactValues(argument, exactErfc.get(), exactErfcx.get());
+    return {errorOf(exactErfc.get(), erfc), errorOf(exactErfcx.get(), erfcx)};
+}
+
+void releaseOracleCaches() {
+    mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE);
+}
+
+long double ErfcArgumentSampler::uniform(long double from, long double to) {
+    const long double unit = static_cast<long double>(generator_()) * 0x1p-64L;
+    return from + (to - from) * unit;
+}
+
+long double ErfcArgumentSampler::logUniform(int lowestPower, int highestPower) {
+    const auto power = lowestPower + static_cast<int>(generator_() % (highestPower - lowestPower));
+    return std::ldexp(uniform(1.0L, 2.0L), power);
+}
+
+// An end of a polynomial piece (or of the tail, or erfc's scaled range) a
+// few units in the last place away, either side, either sign.
+long double ErfcArgumentSampler::pieceEnd() {
+    long double end;
+    switch (generator_() % 4) {
+        case 0:
+            end = kErfcxTailStart;
+            break;
+        case 1:
+            end = generator_() & 1 ? 106.0L : 0x1p-6L;
+            break;
+        default: {
+            const int binade = static_cast<int>(generator_() % kErfcxBinadeCount);
+            const int bits = kErfcxBinades[binade].bits;
+            const auto piece = static_cast<long double>(generator_() % (1u << bits));
+            end = std::ldexp(1.0L + piece / (1u << bits), kErfcxFirstBinade + binade);
+        }
+    }
+    const long double ulp = std::ldexp(1.0L, std::ilogb(end) - 63);
+    const long double near =
+        end + ulp * static_cast<long double>(static_cast<int>(generator_() % 9) - 4);
+    return generator_() & 1 ? near : -near;
+}
+
+long double ErfcArgumentSampler::next() {
+    switch (generator_() % 20) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:  // the polynomials, where the response basis mostly is
+            return uniform(-7.0L, 16.0L);
+        case 6:
+        case 7:
+            return uniform(0.0L, 2.0L);
+        case 8:  // the response basis's z = a - u, a and u of all scales
+            return logUniform(-30, 20) - logUniform(-30, 20);
+        case 9:
+            return (generator_() & 1 ? 1.0L : -1.0L) * logUniform(-70, -6);
+        case 10:
+        case 11:
+            return uniform(16.0L, 106.75L);
+        case 12:  // erfc's subnormal results and its underflow to 0
+            return uniform(106.4L, 106.8L);
+        case 13:
+            return logUniform(4, 16383);
+        case 14:
+            return uniform(-107.0L, -7.0L);
+        case 15:  // erfcx's overflow threshold
+            return uniform(-106.6L, -106.5L);
+        case 16:
+        case 17:
+            return pieceEnd();
+        default: {  // random encodings
+            const int exponent = static_cast<int>(generator_() % 0x8000);
+            std::uint64_t significand = generator_();
+            significand = exponent == 0 ? significand & ~(1ULL << 63) : significand | (1ULL << 63);
+            return extendedFrom(significand, exponent | static_cast<int>(generator_() & 1) << 15);
+        }
+    }
+}
+
+}  // namespace quorvane::testing
