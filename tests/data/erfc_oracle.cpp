@@ -6,12 +6,16 @@
 #include <mpfr.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <vector>
 
 #include "data/erfcx_table.h"
 #include "data/exp_paths.h"
+#include "data/extended_erfc.h"
+#include "data/floating_point.h"
 
 namespace quorvane::testing {
 
@@ -207,6 +211,91 @@ ErrorFunctionErrors ulpErrors(long double argument, long double erfc, long doubl
         return {errorOf(2.0L, erfc), errorOf(kLongInfinity, erfcx)};
     exactValues(argument, exactErfc.get(), exactErfcx.get());
     return {errorOf(exactErfc.get(), erfc), errorOf(exactErfcx.get(), erfcx)};
+}
+
+std::string describeArgument(long double argument) {
+    const ExtendedFields fields = fieldsOf(argument);
+    char text[64];
+    if (invalidEncoding(argument))
+        std::snprintf(text, sizeof text, "encoding %04llx:%016llx",
+                      static_cast<unsigned long long>(fields.signAndExponent),
+                      static_cast<unsigned long long>(fields.significand));
+    else
+        std::snprintf(text, sizeof text, "%La", argument);
+    return text;
+}
+
+void ErfcFindings::merge(const ErfcFindings& other) {
+    for (int range = 0; range < kErfcRangeCount; ++range) {
+        for (int function = 0; function < 2; ++function) {
+            if (other.largest[range][function] > largest[range][function]) {
+                largest[range][function] = other.largest[range][function];
+                worstArgument[range][function] = other.worstArgument[range][function];
+            }
+        }
+    }
+    checked += other.checked;
+    if (other.unexpectedFaults > 0)
+        faultyArgument = other.faultyArgument;
+    unexpectedFaults += other.unexpectedFaults;
+}
+
+bool ErfcFindings::withinBounds() const {
+    for (int range = 0; range < kErfcRangeCount; ++range) {
+        if (!(largest[range][0] <= kErfcBounds[range].erfc) ||
+            !(largest[range][1] <= kErfcBounds[range].erfcx))
+            return false;
+    }
+    return unexpectedFaults == 0;
+}
+
+void ErfcFindings::print() const {
+    for (int function = 0; function < 2; ++function) {
+        for (int range = 0; range < kErfcRangeCount; ++range) {
+            const ErfcBounds& bounds = kErfcBounds[range];
+            std::printf("%-5s %-18s largest error %.4f ulp (bound %.2f) at %s\n",
+                        function == 0 ? "erfc" : "erfcx", bounds.name, largest[range][function],
+                        function == 0 ? bounds.erfc : bounds.erfcx,
+                        describeArgument(worstArgument[range][function]).c_str());
+        }
+    }
+    std::printf("arguments checked: %lld, results with unexpected faults: %lld%s%s\n", checked,
+                unexpectedFaults, unexpectedFaults > 0 ? ", for instance at " : "",
+                unexpectedFaults > 0 ? describeArgument(faultyArgument).c_str() : "");
+}
+
+void checkErfc(const long double* arguments, std::size_t count, ErfcFindings& findings) {
+    constexpr long double kLongInfinity = std::numeric_limits<long double>::infinity();
+    for (std::size_t i = 0; i < count; ++i) {
+        const long double x = arguments[i];
+        clearFloatingPointFaults();
+        const long double erfc = extendedErfc(x);
+        const FloatingPointFaults erfcFaults = raisedFloatingPointFaults();
+        clearFloatingPointFaults();
+        const long double erfcx = extendedErfcx(x);
+        const FloatingPointFaults erfcxFaults = raisedFloatingPointFaults();
+        const bool invalid = invalidEncoding(x) || std::isnan(x);
+        const FloatingPointFaults expectedErfcx =
+            invalid ? FE_INVALID : (std::isfinite(x) && erfcx == kLongInfinity ? FE_OVERFLOW : 0);
+        if (erfcFaults != (invalid ? FE_INVALID : 0) || erfcxFaults != expectedErfcx) {
+            findings.faultyArgument = x;
+            ++findings.unexpectedFaults;
+        }
+        const ErrorFunctionErrors errors = ulpErrors(x, erfc, erfcx);
+        int range = 0;
+        while (!invalid && range + 1 < kErfcRangeCount && !(x < kErfcBounds[range].below))
+            ++range;
+        const double byFunction[2] = {errors.erfc, errors.erfcx};
+        for (int function = 0; function < 2; ++function) {
+            if (!(byFunction[function] <= findings.largest[range][function])) {
+                findings.largest[range][function] = byFunction[function];
+                findings.worstArgument[range][function] = x;
+            }
+        }
+    }
+    findings.checked += static_cast<long long>(count);
+    clearFloatingPointFaults();
+    releaseOracleCaches();
 }
 
 void releaseOracleCaches() {

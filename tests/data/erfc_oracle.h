@@ -18,8 +18,10 @@
 // arguments: erfc(x) = 2 - erfc(-x), erfcx(x) = 2 e^(x^2) - erfcx(-x).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <random>
+#include <string>
 
 namespace quorvane::testing {
 
@@ -35,6 +37,46 @@ struct ErrorFunctionErrors {
     double erfcx;
 };
 ErrorFunctionErrors ulpErrors(long double argument, long double erfc, long double erfcx);
+
+// The error bounds extended_erfc.h states, on ranges of arguments: a range
+// ends below `below` and begins where the one before it ends.
+struct ErfcBounds {
+    long double below;
+    double erfc;
+    double erfcx;
+    const char* name;
+};
+inline constexpr ErfcBounds kErfcBounds[] = {
+    {0.0L, 1.07, 1.63, "x < 0"},
+    {0x1p16381L, 1.63, 0.63, "0 <= x < 2^16381"},
+    {__builtin_infl(), 0.0, 1.3, "x >= 2^16381"},
+};
+inline constexpr int kErfcRangeCount = sizeof kErfcBounds / sizeof kErfcBounds[0];
+
+// What checking extendedErfc and extendedErfcx on arguments found: the
+// largest error of each function on each range, and the results whose
+// faults are not those of extended_erfc.h (an invalid operation for an
+// invalid argument, an overflow for a finite argument whose erfcx is +inf,
+// nothing else).
+struct ErfcFindings {
+    double largest[kErfcRangeCount][2] = {};  // [range][erfc, erfcx]
+    long double worstArgument[kErfcRangeCount][2] = {};
+    long long checked = 0;
+    long long unexpectedFaults = 0;
+    long double faultyArgument = 0.0L;
+
+    void merge(const ErfcFindings& other);
+    bool withinBounds() const;
+    // One line per function and range: the largest error and where.
+    void print() const;
+};
+
+// Checks arguments[0..count-1] one at a time; leaves the thread's flags
+// clear and its MPFR caches freed.
+void checkErfc(const long double* arguments, std::size_t count, ErfcFindings& findings);
+
+// An argument in a message: printf cannot print an invalid encoding.
+std::string describeArgument(long double argument);
 
 // Frees MPFR's caches of the calling thread (constants such as pi), which
 // a thread that used ulpErrors would otherwise leave behind at its end.
