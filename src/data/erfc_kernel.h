@@ -114,26 +114,31 @@ inline ErfcxValue erfcxOfNonNegative(long double x) {
     return {sum.high, sum.low, shape};
 }
 
-// sqrt(pi) x erfcx(x) - 1 for the x and value of erfcxOfNonNegative.
-inline long double erfcxShape(long double x, const ErfcxValue& value) {
+// erfcx(x + dx) for a small dx (below 2^-60 x): the value at x corrected by
+// dx erfcx'(x) = dx (2/sqrt(pi)) shape in its low part (and the tail's
+// shape by dx shape'(x) = -2 dx shape / x to first order).
+inline ErfcxValue erfcxOfPair(long double x, long double dx) {
+    ErfcxValue value = erfcxOfNonNegative(x);
+    if (x >= kErfcxTailStart) {
+        value.low = value.low + dx * (kTwoOverSqrtPi * value.shape);
+        value.shape = value.shape - (2.0L * value.shape) * (dx / x);
+        return value;
+    }
+    const long double roughShape = (kSqrtPiHigh * x) * value.high - 1.0L;  // for a correction
+    value.low = value.low + dx * (kTwoOverSqrtPi * roughShape);
+    return value;
+}
+
+// sqrt(pi) (x + dx) erfcx(x + dx) - 1 for the x, dx and value of
+// erfcxOfPair (dx = 0: of erfcxOfNonNegative).
+inline long double erfcxShape(long double x, long double dx, const ErfcxValue& value) {
     if (x >= kErfcxTailStart)
         return value.shape;
     const ExtendedPair scaled = twoProduct(kSqrtPiHigh, x);
-    const long double scaledLow = scaled.low + kSqrtPiLow * x;
+    const long double scaledLow = scaled.low + kSqrtPiHigh * dx + kSqrtPiLow * x;
     const ExtendedPair product = twoProduct(scaled.high, value.high);
     const long double productLow = product.low + (scaled.high * value.low + scaledLow * value.high);
     return (product.high - 1.0L) + productLow;
-}
-
-// erfcx(x + dx) for a small dx (below 2^-60 x): the value of x corrected
-// by dx erfcx'(x) = dx (2/sqrt(pi)) shape, in its low part.
-inline ErfcxValue erfcxOfPair(long double x, long double dx) {
-    ErfcxValue value = erfcxOfNonNegative(x);
-    const long double shape = x >= kErfcxTailStart
-                                  ? value.shape
-                                  : (kSqrtPiHigh * x) * value.high - 1.0L;  // rough: a correction
-    value.low = value.low + dx * (kTwoOverSqrtPi * shape);
-    return value;
 }
 
 }  // namespace quorvane::erfc_kernel
