@@ -4,7 +4,9 @@
 // then each point's value and derivatives.
 #include "fit/response_basis.h"
 
+#include <algorithm>
 #include <cfenv>
+#include <vector>
 
 #include "data/erfc_kernel.h"
 #include "data/extended_exp.h"
@@ -28,16 +30,19 @@ constexpr int kChunk = 64;
 
 // What every point of a column shares.
 struct ColumnConstants {
-    long double rate;                // k
-    long double centre;              // mu
-    ExtendedPair inverseWidth;       // 1/(sigma sqrt 2)
-    ExtendedPair inverseWidthSplit;  // inverseWidth.high in 32 + 32 bits
-    ExtendedPair scaledRate;         // a = k sigma / sqrt 2
-    ExtendedPair scaledRateSquared;  // a^2
-    long double logRateFactor;       // a / sqrt(pi)
-    long double centreFactor;        // 1 / (sigma sqrt(2 pi))
-    long double widthFactor;         // 1 / (sigma sqrt(pi))
-    long double rateSquaredWidth;    // k^2 sigma
+    long double rate;                       // k
+    ExtendedPair rateSplit;                 // k in 32 + 32 bits
+    long double centre;                     // mu
+    ExtendedPair inverseWidth;              // 1/(sigma sqrt 2)
+    ExtendedPair inverseWidthSplit;         // inverseWidth.high in 32 + 32 bits
+    ExtendedPair inverseWidthSquared;       // 1/(2 sigma^2)
+    ExtendedPair inverseWidthSquaredSplit;  // its high part in 32 + 32 bits
+    ExtendedPair scaledRate;                // a = k sigma / sqrt 2
+    ExtendedPair scaledRateSquared;         // a^2
+    long double logRateFactor;              // a / sqrt(pi)
+    long double centreFactor;               // 1 / (sigma sqrt(2 pi))
+    long double widthFactor;                // 1 / (sigma sqrt(pi))
+    long double rateSquaredWidth;           // k^2 sigma
     bool derivatives;
 };
 
@@ -45,6 +50,7 @@ ColumnConstants constantsOf(long double rate, const GaussianResponse& response, 
     const long double width = response.width;
     ColumnConstants constants;
     constants.rate = rate;
+    constants.rateSplit = splitExtended(rate);
     constants.centre = response.centre;
     // (1/sqrt 2)/sigma: the quotient, corrected by its exact remainder.
     const long double quotient = kInverseSqrt2High / width;
@@ -53,6 +59,11 @@ ColumnConstants constantsOf(long double rate, const GaussianResponse& response, 
         ((kInverseSqrt2High - product.high) - product.low) + kInverseSqrt2Low;
     constants.inverseWidth = fastTwoSum(quotient, remainder / width);
     constants.inverseWidthSplit = splitExtended(constants.inverseWidth.high);
+    const ExtendedPair inverseSquare = twoSquare(constants.inverseWidth.high);
+    constants.inverseWidthSquared =
+        fastTwoSum(inverseSquare.high, inverseSquare.low + 2.0L * constants.inverseWidth.high *
+                                                               constants.inverseWidth.low);
+    constants.inverseWidthSquaredSplit = splitExtended(constants.inverseWidthSquared.high);
     const ExtendedPair rateWidth = twoProduct(rate, width);
     const ExtendedPair scaled = twoProduct(rateWidth.high, kInverseSqrt2High);
     constants.scaledRate = fastTwoSum(
@@ -69,58 +80,81 @@ ColumnConstants constantsOf(long double rate, const GaussianResponse& response, 
     return constants;
 }
 
+// Where a point lies: c = 0; the response form; the decay form long after
+// the rise (a rough z below -7.5), or nearer (erfc(z) = 2 still for z < -7).
+enum class Form : unsigned char { vanishing, response, lateDecay, decay };
+
 // One point between the passes. An exponent is high + low; its exponential
 // is exp(high) (1 + low).
 struct Point {
-    ExtendedPair u;         // (t - mu) / (sigma sqrt 2)
-    ExtendedPair z;         // a - u
+    Form form;
+    bool second;            // the decay form needs e^(-z^2)
     long double firstLow;   // of -u^2 (response form) or of A (decay form)
     long double secondLow;  // of -z^2 (decay form)
-    bool responseForm;
-    bool vanishes;
-    bool second;  // the decay form needs e^(-z^2)
+    ExtendedPair u;         // (t - mu) / (sigma sqrt 2), but in a late decay's value alone
+    ExtendedPair z;         // a - u, likewise
 };
 
-// The point's u and z, and the exponents of its exponentials: the first
-// always (a vanishing point gets 0), the second where wanted.
-void preparePoint(const ColumnConstants& constants, long double time, Point& point,
-                  long double& first, long double& second) {
+// The point's form, u and z, and the exponents of its exponentials: returns
+// the first (0 for a vanishing point) and sets `second` where one is
+// wanted. Long after the rise (a rough z < -7.5, then z < -7) neither u nor
+// z is needed beyond its rounding: the exponent A = a^2 - k (t - mu) comes
+// from t - mu, and so, for the derivatives, does u^2 = (t - mu)^2 / (2 sigma^2).
+long double preparePoint(const ColumnConstants& constants, long double time, Point& point,
+                         long double& second) {
     const ExtendedPair offset = twoSum(time, -constants.centre);
-    const ExtendedPair scaled =
-        twoProduct(offset.high, constants.inverseWidth.high, constants.inverseWidthSplit);
-    point.u = fastTwoSum(scaled.high, scaled.low + (offset.high * constants.inverseWidth.low +
-                                                    offset.low * constants.inverseWidth.high));
-    const ExtendedPair difference = twoSum(constants.scaledRate.high, -point.u.high);
-    point.z =
-        fastTwoSum(difference.high, difference.low + (constants.scaledRate.low - point.u.low));
-    point.responseForm = point.z.high > 0.0L;
-    point.vanishes = point.responseForm && point.u.high < kVanishingBelow;
+    const long double roughU = offset.high * constants.inverseWidth.high;
     point.second = false;
-    if (point.vanishes) {
-        first = 0.0L;
-        return;
+    point.form = Form::vanishing;
+    if (roughU < kVanishingBelow - 0.5L)
+        return 0.0L;
+    const long double roughZ = constants.scaledRate.high - roughU;
+    if (roughZ < kComplementIsTwoBelow - 0.5L) {
+        point.form = Form::lateDecay;
+        point.u.high = roughU;
+        point.z.high = roughZ;
+        if (constants.derivatives) {
+            point.second = true;
+            const ExtendedPair square = twoSquare(offset.high);
+            const long double squareLow = square.low + 2.0L * offset.high * offset.low;
+            const ExtendedPair scaled = twoProduct(square.high, constants.inverseWidthSquared.high,
+                                                   constants.inverseWidthSquaredSplit);
+            second = -scaled.high;
+            point.secondLow = -(scaled.low + (square.high * constants.inverseWidthSquared.low +
+                                              squareLow * constants.inverseWidthSquared.high));
+        }
+    } else {
+        const ExtendedPair scaled =
+            twoProduct(offset.high, constants.inverseWidth.high, constants.inverseWidthSplit);
+        point.u = fastTwoSum(scaled.high, scaled.low + (offset.high * constants.inverseWidth.low +
+                                                        offset.low * constants.inverseWidth.high));
+        const ExtendedPair difference = twoSum(constants.scaledRate.high, -point.u.high);
+        point.z =
+            fastTwoSum(difference.high, difference.low + (constants.scaledRate.low - point.u.low));
+        if (point.z.high > 0.0L) {
+            if (point.u.high < kVanishingBelow)
+                return 0.0L;
+            point.form = Form::response;
+            const ExtendedPair square = twoSquare(point.u.high);
+            point.firstLow = -(square.low + 2.0L * point.u.high * point.u.low);
+            return -square.high;
+        }
+        point.form = Form::decay;
+        point.second = constants.derivatives || !(point.z.high < kComplementIsTwoBelow);
+        if (point.second) {
+            const ExtendedPair square = twoSquare(point.z.high);
+            second = -square.high;
+            point.secondLow = -(square.low + 2.0L * point.z.high * point.z.low);
+        }
     }
-    if (point.responseForm) {
-        const ExtendedPair square = twoSquare(point.u.high);
-        first = -square.high;
-        point.firstLow = -(square.low + 2.0L * point.u.high * point.u.low);
-        return;
-    }
-    // A = a^2 - 2 a u.
-    const ExtendedPair product = twoProduct(constants.scaledRate.high, point.u.high);
-    const long double productLow = product.low + (constants.scaledRate.high * point.u.low +
-                                                  constants.scaledRate.low * point.u.high);
-    const ExtendedPair exponent = twoSum(constants.scaledRateSquared.high, -2.0L * product.high);
-    const ExtendedPair normalised = fastTwoSum(
-        exponent.high, exponent.low + (constants.scaledRateSquared.low - 2.0L * productLow));
-    first = normalised.high;
+    // A = a^2 - k (t - mu).
+    const ExtendedPair product = twoProduct(offset.high, constants.rate, constants.rateSplit);
+    const long double productLow = product.low + constants.rate * offset.low;
+    const ExtendedPair exponent = twoSum(constants.scaledRateSquared.high, -product.high);
+    const ExtendedPair normalised =
+        fastTwoSum(exponent.high, exponent.low + (constants.scaledRateSquared.low - productLow));
     point.firstLow = normalised.low;
-    point.second = constants.derivatives || !(point.z.high < kComplementIsTwoBelow);
-    if (point.second) {
-        const ExtendedPair square = twoSquare(point.z.high);
-        second = -square.high;
-        point.secondLow = -(square.low + 2.0L * point.z.high * point.z.low);
-    }
+    return normalised.high;
 }
 
 // high * (1 + low) * (pairHigh + pairLow), rounded once.
@@ -130,30 +164,44 @@ long double productOf(long double high, long double low, long double pairHigh,
     return product.high + (product.low + high * (pairLow + pairHigh * low));
 }
 
-// The point's value and derivatives from its exponentials.
-void finishPoint(const ColumnConstants& constants, const Point& point, long double first,
-                 long double second, ResponseValues& values) {
-    if (point.vanishes) {
-        values = {0.0L, 0.0L, 0.0L, 0.0L, 0};
+// Writes output `index` of the wanted columns.
+void put(const ResponseColumns& columns, int index, long double value, long double dLogRate,
+         long double dCentre, long double dWidth) {
+    columns.value[index] = value;
+    if (columns.dLogRate != nullptr)
+        columns.dLogRate[index] = dLogRate;
+    if (columns.dCentre != nullptr)
+        columns.dCentre[index] = dCentre;
+    if (columns.dWidth != nullptr)
+        columns.dWidth[index] = dWidth;
+}
+
+// A response-form point's value and derivatives into `index` of the columns
+// (the value column always, the others when wanted).
+void finishResponse(const ColumnConstants& constants, const Point& point, long double first,
+                    const ResponseColumns& columns, int index) {
+    const ErfcxValue scaled = erfcxOfPair(point.z.high, point.z.low);
+    const long double value = 0.5L * productOf(first, point.firstLow, scaled.high, scaled.low);
+    if (!constants.derivatives) {
+        columns.value[index] = value;
         return;
     }
     const long double a = constants.scaledRate.high;
     const long double u = point.u.high;
-    if (point.responseForm) {
-        const ErfcxValue scaled = erfcxOfPair(point.z.high, point.z.low);
-        values.value = 0.5L * productOf(first, point.firstLow, scaled.high, scaled.low);
-        if (!constants.derivatives)
-            return;
-        const long double e = first + first * point.firstLow;
-        const long double shape = erfcxShape(point.z.high, point.z.low, scaled);
-        const long double sqrtPiR = kSqrtPiHigh * (scaled.high + scaled.low);
-        values.dLogRate = (constants.logRateFactor * e) * shape;
-        values.dCentre = (constants.centreFactor * e) * (shape + u * sqrtPiR);
-        values.dWidth = (constants.widthFactor * e) * ((a + u) * shape + (u * u) * sqrtPiR);
-        return;
-    }
-    if (point.z.high < kComplementIsTwoBelow) {
-        values.value = first + first * point.firstLow;
+    const long double e = first + first * point.firstLow;
+    const long double shape = erfcxShape(point.z.high, point.z.low, scaled);
+    const long double sqrtPiR = kSqrtPiHigh * (scaled.high + scaled.low);
+    put(columns, index, value, (constants.logRateFactor * e) * shape,
+        (constants.centreFactor * e) * (shape + u * sqrtPiR),
+        (constants.widthFactor * e) * ((a + u) * shape + (u * u) * sqrtPiR));
+}
+
+// A decay-form point's, likewise.
+void finishDecay(const ColumnConstants& constants, const Point& point, long double first,
+                 long double second, const ResponseColumns& columns, int index) {
+    long double value;
+    if (point.form == Form::lateDecay || point.z.high < kComplementIsTwoBelow) {
+        value = first + first * point.firstLow;
     } else {
         // erfc(z) = 2 - erfc(-z), erfc(-z) = e^(-z^2) erfcx(-z).
         const ErfcxValue scaled = erfcxOfPair(-point.z.high, -point.z.low);
@@ -161,43 +209,71 @@ void finishPoint(const ColumnConstants& constants, const Point& point, long doub
         const long double complementLow =
             complement.low + second * (scaled.low + scaled.high * point.secondLow);
         const ExtendedPair twoMinus = fastTwoSum(2.0L, -complement.high);
-        values.value =
+        value =
             0.5L * productOf(first, point.firstLow, twoMinus.high, twoMinus.low - complementLow);
     }
-    if (!constants.derivatives)
+    if (!constants.derivatives) {
+        columns.value[index] = value;
         return;
-    const long double c = values.value;
-    const long double both = first * second;
-    const long double e = both + both * (point.firstLow + point.secondLow);
-    values.dLogRate = (2.0L * a) * point.z.high * c - constants.logRateFactor * e;
-    values.dCentre = constants.rate * c - constants.centreFactor * e;
-    values.dWidth = constants.rateSquaredWidth * c - (constants.widthFactor * e) * (a + u);
+    }
+    const long double a = constants.scaledRate.high;
+    // e = e^(-u^2): the second exponential long after the rise, else e^A e^(-z^2).
+    long double e;
+    if (point.form == Form::lateDecay) {
+        e = second + second * point.secondLow;
+    } else {
+        const long double both = first * second;
+        e = both + both * (point.firstLow + point.secondLow);
+    }
+    put(columns, index, value, (2.0L * a) * point.z.high * value - constants.logRateFactor * e,
+        constants.rate * value - constants.centreFactor * e,
+        constants.rateSquaredWidth * value - (constants.widthFactor * e) * (a + point.u.high));
 }
 
-// Points [0, count) of the times, count <= kChunk; writes values[0..count).
+// Points [0, count) of the times, count <= kChunk, into [0, count) of the
+// columns.
 template <class Time>
 FloatingPointFaults chunk(const ColumnConstants& constants, const Time* times, int count,
-                          ResponseValues* values) {
+                          const ResponseColumns& columns) {
     Point points[kChunk];
-    long double first[kChunk];
-    long double second[kChunk];
-    int secondOf[kChunk];  // the points with a second exponential, in order
+    long double first[kChunk] = {};
+    long double second[kChunk];  // of the points that have one, in order
     int seconds = 0;
     for (int i = 0; i < count; ++i) {
-        preparePoint(constants, static_cast<long double>(times[i]), points[i], first[i],
-                     second[seconds]);
-        if (points[i].second)
-            secondOf[seconds++] = i;
+        first[i] =
+            preparePoint(constants, static_cast<long double>(times[i]), points[i], second[seconds]);
+        seconds += points[i].second ? 1 : 0;
     }
     FloatingPointFaults faults = extendedExpBlock(first, first, count);
     faults |= extendedExpBlock(second, second, seconds);
-    long double secondOfPoint[kChunk];
-    for (int s = 0; s < seconds; ++s)
-        secondOfPoint[secondOf[s]] = second[s];
-    for (int i = 0; i < count; ++i)
-        finishPoint(constants, points[i], first[i], points[i].second ? secondOfPoint[i] : 0.0L,
-                    values[i]);
+    for (int i = 0, s = 0; i < count; ++i) {
+        const Point& point = points[i];
+        switch (point.form) {
+            case Form::vanishing:
+                put(columns, i, 0.0L, 0.0L, 0.0L, 0.0L);
+                break;
+            case Form::response:
+                finishResponse(constants, point, first[i], columns, i);
+                break;
+            case Form::lateDecay:
+                if (!constants.derivatives) {
+                    columns.value[i] = first[i] + first[i] * point.firstLow;
+                    break;
+                }
+                [[fallthrough]];
+            case Form::decay:
+                finishDecay(constants, point, first[i], second[s++], columns, i);
+                break;
+        }
+    }
     return faults;
+}
+
+ResponseColumns shifted(const ResponseColumns& columns, int start) {
+    const auto at = [start](long double* column) {
+        return column != nullptr ? column + start : nullptr;
+    };
+    return {at(columns.value), at(columns.dLogRate), at(columns.dCentre), at(columns.dWidth)};
 }
 
 // Runs `work` with the thread's fault flags cleared; returns what it raised
@@ -221,22 +297,15 @@ FloatingPointFaults responseColumn(long double rate, const GaussianResponse& res
         const bool derivatives =
             columns.dLogRate != nullptr || columns.dCentre != nullptr || columns.dWidth != nullptr;
         const ColumnConstants constants = constantsOf(rate, response, derivatives);
+        // The value column also holds the values that no one wants.
+        std::vector<long double> unwanted(columns.value == nullptr ? count : 0);
+        ResponseColumns into = columns;
+        if (into.value == nullptr)
+            into.value = unwanted.data();
         FloatingPointFaults faults = 0;
-        ResponseValues values[kChunk];
-        for (int start = 0; start < count; start += kChunk) {
-            const int length = count - start < kChunk ? count - start : kChunk;
-            faults |= chunk(constants, times + start, length, values);
-            for (int i = 0; i < length; ++i) {
-                if (columns.value != nullptr)
-                    columns.value[start + i] = values[i].value;
-                if (columns.dLogRate != nullptr)
-                    columns.dLogRate[start + i] = values[i].dLogRate;
-                if (columns.dCentre != nullptr)
-                    columns.dCentre[start + i] = values[i].dCentre;
-                if (columns.dWidth != nullptr)
-                    columns.dWidth[start + i] = values[i].dWidth;
-            }
-        }
+        for (int start = 0; start < count; start += kChunk)
+            faults |= chunk(constants, times + start, std::min(count - start, kChunk),
+                            shifted(into, start));
         return faults;
     });
 }
@@ -245,7 +314,8 @@ ResponseValues responseAt(long double rate, const GaussianResponse& response, lo
     ResponseValues values{};
     values.faults = withOwnFlags([&] {
         const ColumnConstants constants = constantsOf(rate, response, true);
-        return chunk(constants, &time, 1, &values);
+        return chunk(constants, &time, 1,
+                     {&values.value, &values.dLogRate, &values.dCentre, &values.dWidth});
     });
     return values;
 }
