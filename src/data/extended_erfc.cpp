@@ -39,12 +39,15 @@ bool isNotANumber(long double argument) {
     return !(argument == argument);  // an unnormal encoding compares unordered too
 }
 
-// erfc(x) = e^(-x^2) erfcx(x) as a pair, for 0 <= x < kErfcScaledFrom.
-ExtendedPair complementOfNonNegative(long double x, const ErfcxValue& scaled) {
+// erfc(x) = e^(-x^2) erfcx(x) as a pair, for 0 <= x < kErfcScaledFrom. The
+// exponential comes first: its call then overlaps the polynomial of erfcx.
+ExtendedPair complementOfNonNegative(long double x) {
     const ExtendedPair square = twoSquare(x);
     const long double exponential = extendedExp(-square.high);
+    const ErfcxValue scaled = erfcxOfNonNegative(x);
     const ExtendedPair product = twoProduct(exponential, scaled.high);
-    return {product.high, product.low + exponential * (scaled.low - scaled.high * square.low)};
+    return {product.high,
+            product.low + exponential * (scaled.low - scaled.high * square.low)};
 }
 
 // erfc(x) for kErfcScaledFrom <= x < kErfcZeroFrom, rounded once to the
@@ -104,16 +107,14 @@ long double extendedErfc(long double argument) {
     if (argument >= 0.0L) {
         if (argument >= kErfcZeroFrom)
             return 0.0L;
-        const ErfcxValue scaled = erfcxOfNonNegative(argument);
         if (argument >= kErfcScaledFrom)
-            return complementNearUnderflow(argument, scaled);
-        const ExtendedPair complement = complementOfNonNegative(argument, scaled);
+            return complementNearUnderflow(argument, erfcxOfNonNegative(argument));
+        const ExtendedPair complement = complementOfNonNegative(argument);
         return complement.high + complement.low;
     }
     if (argument < kReflectionNegligibleBelow)
         return 2.0L;
-    const ErfcxValue scaled = erfcxOfNonNegative(-argument);
-    const ExtendedPair complement = complementOfNonNegative(-argument, scaled);
+    const ExtendedPair complement = complementOfNonNegative(-argument);
     const ExtendedPair difference = fastTwoSum(2.0L, -complement.high);
     return difference.high + (difference.low - complement.low);
 }
@@ -136,9 +137,9 @@ long double extendedErfcx(long double argument) {
             return exponential;  // extendedExp raised the overflow
         return 2.0L * (exponential + exponential * square.low);
     }
-    const ErfcxValue scaled = erfcxOfNonNegative(-argument);
     const ExtendedPair square = twoSquare(argument);
     const long double twice = 2.0L * extendedExp(square.high);
+    const ErfcxValue scaled = erfcxOfNonNegative(-argument);
     const ExtendedPair difference = fastTwoSum(twice, -scaled.high);
     return difference.high + (difference.low + (twice * square.low - scaled.low));
 }

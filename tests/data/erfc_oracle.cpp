@@ -302,14 +302,13 @@ void releaseOracleCaches() {
     mpfr_free_cache2(MPFR_FREE_LOCAL_CACHE);
 }
 
-long double ErfcArgumentSampler::uniform(long double from, long double to) {
-    const long double unit = static_cast<long double>(generator_()) * 0x1p-64L;
-    return from + (to - from) * unit;
+long double ErfcArgumentSampler::between(long double from, long double to) {
+    return std::uniform_real_distribution<long double>(from, to)(generator_);
 }
 
-long double ErfcArgumentSampler::logUniform(int lowestPower, int highestPower) {
-    const auto power = lowestPower + static_cast<int>(generator_() % (highestPower - lowestPower));
-    return std::ldexp(uniform(1.0L, 2.0L), power);
+long double ErfcArgumentSampler::scaledBetween(int fromPower, int toPower) {
+    const int power = std::uniform_int_distribution<int>(fromPower, toPower - 1)(generator_);
+    return std::ldexp(between(1.0L, 2.0L), power);
 }
 
 // An end of a polynomial piece (or of the tail, or erfc's scaled range) a
@@ -337,42 +336,33 @@ long double ErfcArgumentSampler::pieceEnd() {
 }
 
 long double ErfcArgumentSampler::next() {
-    switch (generator_() % 20) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:  // the polynomials, where the response basis mostly is
-            return uniform(-7.0L, 16.0L);
-        case 6:
-        case 7:
-            return uniform(0.0L, 2.0L);
-        case 8:  // the response basis's z = a - u, a and u of all scales
-            return logUniform(-30, 20) - logUniform(-30, 20);
-        case 9:
-            return (generator_() & 1 ? 1.0L : -1.0L) * logUniform(-70, -6);
-        case 10:
-        case 11:
-            return uniform(16.0L, 106.75L);
-        case 12:  // erfc's subnormal results and its underflow to 0
-            return uniform(106.4L, 106.8L);
-        case 13:
-            return logUniform(4, 16383);
-        case 14:
-            return uniform(-107.0L, -7.0L);
-        case 15:  // erfcx's overflow threshold
-            return uniform(-106.6L, -106.5L);
-        case 16:
-        case 17:
-            return pieceEnd();
-        default: {  // random encodings
-            const int exponent = static_cast<int>(generator_() % 0x8000);
-            std::uint64_t significand = generator_();
-            significand = exponent == 0 ? significand & ~(1ULL << 63) : significand | (1ULL << 63);
-            return extendedFrom(significand, exponent | static_cast<int>(generator_() & 1) << 15);
-        }
-    }
+    // In twentieths: 6 the polynomials, where the response basis mostly is;
+    // 2 small ones; 1 the basis's z = a - u with a and u of all scales; 1
+    // tiny ones; 2 the tail up to erfc's underflow; 1 erfc's subnormal
+    // results and its underflow; 1 huge ones; 1 erfcx's growth below 0 and
+    // 1 its overflow threshold; 2 the pieces' ends; 2 the exponential's.
+    const int pick = static_cast<int>(generator_() % 20);
+    if (pick < 6)
+        return between(-7.0L, 16.0L);
+    if (pick < 8)
+        return between(0.0L, 2.0L);
+    if (pick < 9)
+        return scaledBetween(-30, 20) - scaledBetween(-30, 20);
+    if (pick < 10)
+        return (generator_() & 1 ? 1.0L : -1.0L) * scaledBetween(-70, -6);
+    if (pick < 12)
+        return between(16.0L, 106.75L);
+    if (pick < 13)
+        return between(106.4L, 106.8L);
+    if (pick < 14)
+        return scaledBetween(4, 16383);
+    if (pick < 15)
+        return between(-107.0L, -7.0L);
+    if (pick < 16)
+        return between(-106.6L, -106.5L);
+    if (pick < 18)
+        return pieceEnd();
+    return exponentials_.next();
 }
 
 }  // namespace quorvane::testing

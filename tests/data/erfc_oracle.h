@@ -23,6 +23,8 @@
 #include <random>
 #include <string>
 
+#include "data/exponential_oracle.h"
+
 namespace quorvane::testing {
 
 // The errors of erfc(x) and erfcx(x) as computed: |computed - f(x)| in
@@ -86,17 +88,19 @@ void releaseOracleCaches();
 // piecewise polynomials in [-7, 16], the tail up to erfc's underflow, the
 // region where erfc's results are subnormal, erfcx's growth and overflow
 // below 0), with the ends of the polynomial pieces, tiny and huge
-// magnitudes and random encodings (NaN, infinities, subnormals) mixed in.
+// magnitudes, and the exponential's random arguments (exponential_oracle.h:
+// all magnitudes, NaN, infinities, subnormals, invalid encodings) mixed in.
 class ErfcArgumentSampler {
   public:
-    explicit ErfcArgumentSampler(std::uint64_t seed) : generator_(seed) {}
+    explicit ErfcArgumentSampler(std::uint64_t seed) : generator_(seed), exponentials_(seed) {}
     long double next();
 
   private:
-    long double uniform(long double from, long double to);
-    long double logUniform(int lowestPower, int highestPower);  // 2^lowest..2^highest
+    long double between(long double from, long double to);
+    long double scaledBetween(int fromPower, int toPower);  // magnitudes 2^from..2^to
     long double pieceEnd();
     std::mt19937_64 generator_;
+    ArgumentSampler exponentials_;
 };
 
 }  // namespace quorvane::testing
