@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cfenv>
-#include <vector>
 
 #include "data/erfc_kernel.h"
 #include "data/extended_exp.h"
@@ -297,15 +296,14 @@ FloatingPointFaults responseColumn(long double rate, const GaussianResponse& res
         const bool derivatives =
             columns.dLogRate != nullptr || columns.dCentre != nullptr || columns.dWidth != nullptr;
         const ColumnConstants constants = constantsOf(rate, response, derivatives);
-        // The value column also holds the values that no one wants.
-        std::vector<long double> unwanted(columns.value == nullptr ? count : 0);
-        ResponseColumns into = columns;
-        if (into.value == nullptr)
-            into.value = unwanted.data();
         FloatingPointFaults faults = 0;
-        for (int start = 0; start < count; start += kChunk)
-            faults |= chunk(constants, times + start, std::min(count - start, kChunk),
-                            shifted(into, start));
+        long double unwanted[kChunk];  // the values, when no one wants them
+        for (int start = 0; start < count; start += kChunk) {
+            ResponseColumns into = shifted(columns, start);
+            if (into.value == nullptr)
+                into.value = unwanted;
+            faults |= chunk(constants, times + start, std::min(count - start, kChunk), into);
+        }
         return faults;
     });
 }

@@ -92,12 +92,14 @@ struct ResponseColumns {
     long double* dWidth = nullptr;
 };
 
-// c and the wanted derivatives at times[0..count-1], for the rate k >= 0
-// (0: the step, whose dLogRate is 0). The exponentials are formed a block
-// at a time (extendedExpBlock); the results are the bits the scalar
-// responseAt gives. Returns the floating-point faults raised (none for
-// finite parameters in the range above and finite times) and leaves the
-// calling thread's fault flags as they were.
+// c and the wanted derivatives at times[0..count-1] (a curve's times + 1),
+// for the rate k >= 0 (0: the step, whose dLogRate is 0). The exponentials
+// are formed 64 points at a time (extendedExpBlock); the results are the
+// bits the scalar responseAt gives, whichever columns are wanted. Returns
+// the floating-point faults raised (none for finite times and parameters in
+// the range above) and leaves the calling thread's fault flags as they
+// were. Allocates nothing and keeps no state: columns may be formed on
+// several threads at once.
 FloatingPointFaults responseColumn(long double rate, const GaussianResponse& response,
                                    const double* times, int count, const ResponseColumns& columns);
 

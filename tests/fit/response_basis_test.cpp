@@ -207,9 +207,10 @@ void checkAgainstMpfr(long double rate, long double centre, long double width, l
         EXPECT_LE(error, kDerivativeBound) << "derivative " << p;
         largest.derivative[p] = std::max(largest.derivative[p], error);
         // The formulas are the derivatives: to 2^-60 of the scale.
-        if (exact.difference[p] != 0.0L)
+        if (exact.difference[p] != 0.0L) {
             EXPECT_LE(ulpsOf(exact.difference[p] - exact.derivative[p], exact.scale[p]), 8.0)
                 << "central difference of " << p;
+        }
     }
 }
 
