@@ -311,23 +311,22 @@ long double ErfcArgumentSampler::scaledBetween(int fromPower, int toPower) {
     return std::ldexp(between(1.0L, 2.0L), power);
 }
 
-// An end of a polynomial piece (or of the tail, or erfc's scaled range) a
-// few units in the last place away, either side, either sign.
+// An end of a polynomial piece or of another method's range a few units in
+// the last place away, either side, either sign.
 long double ErfcArgumentSampler::pieceEnd() {
+    // The tail, erfc's scaled range and its 0, the reflections' shortcuts,
+    // erfcx's overflow and its huge arguments, the first piece.
+    constexpr long double kEnds[] = {kErfcxTailStart, 106.0L,     106.75L,    7.0L,
+                                     107.0L,          0x1p16000L, 0x1p16381L, 0x1p-6L};
+    constexpr int kEndCount = sizeof kEnds / sizeof kEnds[0];
     long double end;
-    switch (generator_() % 4) {
-        case 0:
-            end = kErfcxTailStart;
-            break;
-        case 1:
-            end = generator_() & 1 ? 106.0L : 0x1p-6L;
-            break;
-        default: {
-            const int binade = static_cast<int>(generator_() % kErfcxBinadeCount);
-            const int bits = kErfcxBinades[binade].bits;
-            const auto piece = static_cast<long double>(generator_() % (1u << bits));
-            end = std::ldexp(1.0L + piece / (1u << bits), kErfcxFirstBinade + binade);
-        }
+    if (generator_() % 2 == 0) {
+        end = kEnds[generator_() % kEndCount];
+    } else {
+        const int binade = static_cast<int>(generator_() % kErfcxBinadeCount);
+        const int bits = kErfcxBinades[binade].bits;
+        const auto piece = static_cast<long double>(generator_() % (1u << bits));
+        end = std::ldexp(1.0L + piece / (1u << bits), kErfcxFirstBinade + binade);
     }
     const long double ulp = std::ldexp(1.0L, std::ilogb(end) - 63);
     const long double near =
