@@ -66,6 +66,9 @@ struct StartHooks {
     std::function<void()> processEvents;
     std::function<void(int position)> setProgress;
     std::function<void(const TimeConstantTexts& texts)> writeTimeConstants;
+    // With the instrument response on: the response's boxes with the fitted
+    // values written back (the fixed ones as typed), like the time constants.
+    std::function<void(const ResponseBoxes& fitted)> writeResponse;
     std::function<void()> replaceFittedCurves;
     // After a completed Start.
     std::function<void(const FitVerdict& verdict)> reportVerdict;
