@@ -189,6 +189,10 @@ void Chart::synchronise() {
         if (series.styleDirty_) {
             if (series.kind_ == SeriesKind::Line) {
                 series.plottable_->setPen(QPen(series.colour_, series.lineWidth_));
+                static_cast<QCPGraph*>(series.plottable_)
+                    ->setScatterStyle(series.pointMarkersVisible_
+                                          ? QCPScatterStyle(QCPScatterStyle::ssDisc, 6)
+                                          : QCPScatterStyle(QCPScatterStyle::ssNone));
             } else {
                 auto* bars = static_cast<MarkedBars*>(series.plottable_);
                 bars->setPen(QPen(series.colour_.darker(130), 0));

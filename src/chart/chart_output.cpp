@@ -10,42 +10,52 @@
 #include <algorithm>
 
 #include "chart/chart.h"
+#include "chart/plot_picture.h"
 #include "data/error.h"
 
 namespace quorvane {
 
-QImage Chart::toImage() {
-    synchronise();
-    QImage image(size(), QImage::Format_RGB32);
+QImage framedPlotImage(const QFrame& frame, QCustomPlot& plot) {
+    QImage image(frame.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    // The plot's area inside the border, laid out even when the chart has
-    // never been shown.
-    const QRect area = contentsRect();
-    const QPixmap plot = plot_->toPixmap(area.width(), area.height());
-    painter.drawPixmap(area.topLeft(), plot);
-    if (frameStyle() != QFrame::NoFrame) {
+    const QRect area = frame.contentsRect();
+    const QPixmap picture = plot.toPixmap(area.width(), area.height());
+    painter.drawPixmap(area.topLeft(), picture);
+    if (frame.frameStyle() != QFrame::NoFrame) {
         painter.setPen(QPen(Qt::black, 0));
-        painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
+        painter.drawRect(QRect(0, 0, frame.width() - 1, frame.height() - 1));
     }
     return image;
 }
 
-void Chart::saveBitmap(const QString& path) {
-    if (!toImage().save(path, "BMP"))
+void savePlotImage(const QImage& image, const QString& path, const char* format) {
+    if (!image.save(path, format))
         throw QuorvaneError("Cannot create file " + path.toStdString());
 }
 
-void Chart::savePng(const QString& path) {
-    if (!toImage().save(path, "PNG"))
+void savePlotPdf(const QFrame& frame, QCustomPlot& plot, const QString& path) {
+    const QRect area = frame.contentsRect();
+    if (!plot.savePdf(path, std::max(1, area.width()), std::max(1, area.height())))
         throw QuorvaneError("Cannot create file " + path.toStdString());
+}
+
+QImage Chart::toImage() {
+    synchronise();
+    return framedPlotImage(*this, *plot_);
+}
+
+void Chart::saveBitmap(const QString& path) {
+    savePlotImage(toImage(), path, "BMP");
+}
+
+void Chart::savePng(const QString& path) {
+    savePlotImage(toImage(), path, "PNG");
 }
 
 void Chart::savePdf(const QString& path) {
     synchronise();
-    const QRect area = contentsRect();
-    if (!plot_->savePdf(path, std::max(1, area.width()), std::max(1, area.height())))
-        throw QuorvaneError("Cannot create file " + path.toStdString());
+    savePlotPdf(*this, *plot_, path);
 }
 
 void Chart::print(QPrinter& printer) {

@@ -30,6 +30,12 @@ void ChartSeries::setLineWidth(int pixels) {
     chart_.scheduleRedraw();
 }
 
+void ChartSeries::setPointMarkersVisible(bool visible) {
+    pointMarkersVisible_ = visible;
+    styleDirty_ = true;
+    chart_.scheduleRedraw();
+}
+
 void ChartSeries::setMarksVisible(bool visible) {
     marksVisible_ = visible;
     styleDirty_ = true;

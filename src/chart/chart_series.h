@@ -54,6 +54,10 @@ class ChartSeries {
     void setLineWidth(int pixels);
     int lineWidth() const { return lineWidth_; }
 
+    // A small disc at every point of a line series; off by default.
+    void setPointMarkersVisible(bool visible);
+    bool pointMarkersVisible() const { return pointMarkersVisible_; }
+
     // Value labels above a bar series' bars; on by default, as the charting
     // component the program was designed with has them.
     void setMarksVisible(bool visible);
@@ -78,6 +82,7 @@ class ChartSeries {
     QColor colour_ = Qt::black;
     int lineWidth_ = 1;
     bool marksVisible_ = true;
+    bool pointMarkersVisible_ = false;
     bool dataDirty_ = false;
     bool styleDirty_ = true;
 };

@@ -82,7 +82,7 @@ void PerspectiveBarChart::rebuildIfNeeded() {
         rebuild();
 }
 
-ValueRange PerspectiveBarChart::barValueSpan() const {
+AxisValueRange PerspectiveBarChart::barValueSpan() const {
     double lowest = 0;
     double highest = 0;
     for (const PerspectiveBarSeries& s : series_) {
@@ -106,7 +106,7 @@ void PerspectiveBarChart::rebuild() {
         return;
 
     const PerspectiveCamera camera(view_, area);
-    const ValueRange span = barValueSpan();
+    const AxisValueRange span = barValueSpan();
     drawing_.left = automaticLeftAxisRange(span.minimum, span.maximum);
     const BoxScale scale(camera, bottomMinimum_, bottomMaximum_, drawing_.left);
     drawing_.frame = drawFrame(camera, scale);

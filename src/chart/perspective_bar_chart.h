@@ -67,14 +67,14 @@ class PerspectiveBarChart : public QWidget {
         std::vector<BarFace> barFaces;  // in drawing order, far to near
         bool outlineBars = false;
         int barCount = 0;
-        ValueRange left;
+        AxisValueRange left;
     };
 
     void invalidate();
     void rebuildIfNeeded();
     void rebuild();
     // The lowest and highest bar value of every series, and 0.
-    ValueRange barValueSpan() const;
+    AxisValueRange barValueSpan() const;
 
     QString title_ = QStringLiteral("TChart");
     ViewSettings view_;

@@ -73,7 +73,7 @@ void addBottomAxis(const PerspectiveCamera& camera, const BoxScale& s, FrameDraw
 
 }  // namespace
 
-ValueRange automaticLeftAxisRange(double lowest, double highest) {
+AxisValueRange automaticLeftAxisRange(double lowest, double highest) {
     if (highest - lowest <= 0) {
         lowest = -1;
         highest = 1;
@@ -83,7 +83,7 @@ ValueRange automaticLeftAxisRange(double lowest, double highest) {
 }
 
 BoxScale::BoxScale(const PerspectiveCamera& camera, double bottomMinimum, double bottomMaximum,
-                   ValueRange left)
+                   AxisValueRange left)
     : x0(-camera.boxWidth() / 2),
       x1(camera.boxWidth() / 2),
       width(camera.boxWidth()),

@@ -24,18 +24,18 @@ namespace quorvane {
 // The left axis over every bar and 0 (bars rise from 0): from lowest and
 // highest (lowest <= 0 <= highest) out to whole steps; -1..1 when they are
 // equal.
-struct ValueRange {
+struct AxisValueRange {
     double minimum = 0;
     double maximum = 0;
 };
-ValueRange automaticLeftAxisRange(double lowest, double highest);
+AxisValueRange automaticLeftAxisRange(double lowest, double highest);
 
 // Box coordinates of axis values: the bottom axis across the box's width,
 // the left axis up its height.
 class BoxScale {
   public:
     BoxScale(const PerspectiveCamera& camera, double bottomMinimum, double bottomMaximum,
-             ValueRange left);
+             AxisValueRange left);
 
     double boxX(double value) const {
         return x0 + width * (std::log10(value) - logMinimum) / (logMaximum - logMinimum);
@@ -51,7 +51,7 @@ class BoxScale {
     double zFront, zBack;
     double bottomMinimum, bottomMaximum;
     double logMinimum, logMaximum;
-    ValueRange left;
+    AxisValueRange left;
 };
 
 struct AxisLabel {

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "chart/chart.h"
+#include "chart/colour_map_chart.h"
 
 namespace quorvane {
 
@@ -66,7 +67,11 @@ ExportChoice chooseExportFileInDialog(QWidget* owner) {
     return {dialog.selectedFiles().constFirst(), selectedEntry(dialog.selectedNameFilter()).format};
 }
 
-void exportChart(Chart& chart, const ExportChoice& choice) {
+namespace {
+
+// Both chart engines write the three formats under the same names.
+template <typename AnyChart>
+void writeChart(AnyChart& chart, const ExportChoice& choice) {
     QString path = choice.path;
     ChartFileFormat format = choice.format;
     const QString suffix = QFileInfo(path).suffix();
@@ -89,6 +94,16 @@ void exportChart(Chart& chart, const ExportChoice& choice) {
             chart.savePdf(path);
             break;
     }
+}
+
+}  // namespace
+
+void exportChart(Chart& chart, const ExportChoice& choice) {
+    writeChart(chart, choice);
+}
+
+void exportChart(ColourMapChart& chart, const ExportChoice& choice) {
+    writeChart(chart, choice);
 }
 
 }  // namespace quorvane

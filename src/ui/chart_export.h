@@ -1,5 +1,6 @@
 // File > Export: the main chart written as a Windows bitmap (the first and
-// default format), a PNG picture or a PDF vector drawing.
+// default format), a PNG picture or a PDF vector drawing; the data map's
+// Export the same way.
 #pragma once
 
 #include <QString>
@@ -10,6 +11,7 @@ class QWidget;
 namespace quorvane {
 
 class Chart;
+class ColourMapChart;
 
 enum class ChartFileFormat { Bitmap, Png, Pdf };
 
@@ -36,5 +38,6 @@ ExportChoice chooseExportFileInDialog(QWidget* owner);
 //   - any other name is written as typed in the chosen filter's format.
 // Throws QuorvaneError "Cannot create file <path>".
 void exportChart(Chart& chart, const ExportChoice& choice);
+void exportChart(ColourMapChart& chart, const ExportChoice& choice);
 
 }  // namespace quorvane

@@ -8,7 +8,9 @@
 #include <algorithm>
 
 #include "chart/chart.h"
+#include "data/trace_choice.h"
 #include "ui/fit_method_setting.h"
+#include "ui/matrix_import_dialog.h"
 
 namespace quorvane {
 
@@ -20,9 +22,14 @@ QStringList chooseTraceFilesInDialog(TForm1& owner) {
     QFileDialog dialog(&owner, QStringLiteral("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    // Shown as "TXT File (*.TXT)", listing the files that end in ".txt".
+    // The patterns are hidden behind the captions: "Data files (...)" lists
+    // trace and matrix files, "TXT File (*.TXT)" the files that end in
+    // ".txt". What a file holds is read from its content, whatever its name.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilter(QStringLiteral("TXT File (*.TXT) (*.txt)"));
+    dialog.setNameFilters({QStringLiteral("Data files (*.txt *.csv *.tsv *.dat *.ascii) "
+                                          "(*.txt *.csv *.tsv *.dat *.ascii)"),
+                           QStringLiteral("TXT File (*.TXT) (*.txt)"),
+                           QStringLiteral("All files (*) (*)")});
     if (dialog.exec() != QDialog::Accepted)
         return {};
     QStringList files = dialog.selectedFiles();
@@ -32,6 +39,14 @@ QStringList chooseTraceFilesInDialog(TForm1& owner) {
         return byName.compare(QFileInfo(a).fileName(), QFileInfo(b).fileName()) < 0;
     });
     return files;
+}
+
+std::optional<MatrixImportChoice> chooseMatrixTracesInDialog(TForm1& owner,
+                                                             const MatrixFile& file) {
+    MatrixImportDialog dialog(file, roomInWorkspace(), &owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
 }
 
 QString chooseResultsFileInDialog(TForm1& owner) {
@@ -57,6 +72,7 @@ void showErrorBox(TForm1& owner, const QString& text, const QString& detail) {
 TForm1::UserInteraction dialogUserInteraction() {
     TForm1::UserInteraction interaction;
     interaction.chooseTraceFiles = chooseTraceFilesInDialog;
+    interaction.chooseMatrixTraces = chooseMatrixTracesInDialog;
     interaction.chooseExportFile = [](TForm1& owner) { return chooseExportFileInDialog(&owner); };
     interaction.chooseResultsFile = chooseResultsFileInDialog;
     interaction.showError = showErrorBox;

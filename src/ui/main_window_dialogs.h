@@ -7,7 +7,8 @@
 
 namespace quorvane {
 
-// The Open dialog (files sorted as a file manager lists them), the Export
+// The Open dialog (files sorted as a file manager lists them), the import
+// dialog of a matrix file (matrix_import_dialog.h), the Export
 // dialog (chart_export.h), the Save as... dialog, the modal error box
 // captioned with the application title, the about box, the chart's print
 // preview, quitting the application, and the fit method remembered in the

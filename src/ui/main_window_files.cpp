@@ -1,6 +1,7 @@
 // The File commands of the main window - Open (also of the files dropped on
-// the window or named on the command line), Save, Save as..., Export and
-// Print... - and the titles of the data series they keep.
+// the window or named on the command line, trace files and matrix files),
+// Save, Save as..., Export and Print... - and the titles of the data series
+// they keep.
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -9,10 +10,15 @@
 
 #include "chart/chart.h"
 #include "data/error.h"
+#include "data/loaded_measurement.h"
+#include "data/matrix_file.h"
+#include "data/matrix_orientation.h"
 #include "data/trace_reader.h"
+#include "data/trace_wavelength.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
 #include "ui/unit1.h"
+#include "views/data_map_window.h"
 #include "views/result_files.h"
 
 namespace quorvane {
@@ -35,15 +41,20 @@ QStringList droppedFiles(const QMimeData* data) {
 
 // The detail of the error that stopped a list of files at `failed`: the
 // reader's (file and line) or the file's name, and what was left unopened.
+QString filesLeftText(const QStringList& paths, qsizetype stopped) {
+    const qsizetype left = paths.size() - stopped - 1;
+    if (left == 1)
+        return QStringLiteral("The file after it was not opened.");
+    if (left > 1)
+        return QStringLiteral("The %1 files after it were not opened.").arg(left);
+    return {};
+}
+
 QString failedTraceDetail(const QuorvaneError& error, const QStringList& paths, qsizetype failed) {
     QString detail = error.detail().empty() ? QStringLiteral("File %1.").arg(paths[failed])
                                             : QString::fromStdString(error.detail());
-    const qsizetype left = paths.size() - failed - 1;
-    if (left == 1)
-        detail += QStringLiteral(" The file after it was not opened.");
-    else if (left > 1)
-        detail += QStringLiteral(" The %1 files after it were not opened.").arg(left);
-    return detail;
+    const QString left = filesLeftText(paths, failed);
+    return left.isEmpty() ? detail : detail + ' ' + left;
 }
 
 }  // namespace
@@ -63,24 +74,60 @@ void TForm1::Open1Click() {
 void TForm1::openTraceFiles(const QStringList& paths) {
     runCommand([this, &paths] {
         for (qsizetype i = 0; i < paths.size(); ++i) {
+            bool opened = false;
             try {
-                openTraceFile(paths[i]);
+                opened = openTraceFile(paths[i]);
             } catch (const QuorvaneError& error) {
                 throw QuorvaneError(error.message(),
                                     failedTraceDetail(error, paths, i).toStdString());
+            }
+            // A cancelled import ends the list as a failed file does.
+            if (!opened) {
+                const QString left = filesLeftText(paths, i);
+                if (left.isEmpty())
+                    return;
+                throw QuorvaneError(
+                    QStringLiteral("The import of %1 was cancelled")
+                        .arg(QString::fromStdString(traceTitle(paths[i].toStdString())))
+                        .toStdString(),
+                    left.toStdString());
             }
         }
     });
 }
 
-void TForm1::openTraceFile(const QString& path) {
-    // The reader parses the whole file before anything enters the
+bool TForm1::openTraceFile(const QString& path) {
+    // The readers parse the whole file before anything enters the
     // workspace, so a refused file leaves both the workspace and the chart
-    // as they were: the series is created only for a loaded curve.
+    // as they were: series are created only for loaded curves.
     const std::string file = path.toStdString();
+    std::optional<MatrixFile> matrix = readMatrixFile(file);
+    if (matrix)
+        return openMatrixFile(std::move(*matrix));
     const int curve = loadTraceFile(file);
+    addDataSeries(curve, QString::fromStdString(traceTitle(file)));
+    return true;
+}
+
+bool TForm1::openMatrixFile(MatrixFile file) {
+    const std::optional<MatrixImportChoice> answer = interaction_.chooseMatrixTraces(*this, file);
+    if (!answer)
+        return false;
+    // The dialog showed this plan; it is made again on the file itself, so
+    // that its numbers move into the workspace's measurement uncopied.
+    Measurement measurement = orientMatrix(std::move(file), answer->orientation);
+    const TracePlan plan = planTraces(measurement, answer->choice, roomInWorkspace());
+    const WavelengthUnit unit = measurement.unit;
+    const int first = loadMatrixTraces(std::move(measurement), plan);
+    for (int curve = first; curve <= workspace.curveCount; ++curve)
+        addDataSeries(curve,
+                      QString::fromStdString(wavelengthLabel(workspace.wavelength[curve], unit)));
+    return true;
+}
+
+void TForm1::addDataSeries(int curve, const QString& title) {
     ChartSeries* series = Chart1->addLineSeries();
-    series->setTitle(QString::fromStdString(traceTitle(file)));
+    series->setTitle(title);
     Chart1->setLegendStyle(LegendStyle::Series);
     const Curve& data = workspace.curves[curve];
     for (int i = 1; i <= workspace.pointCount[curve]; ++i)
@@ -141,6 +188,15 @@ void TForm1::Export1Click() {
         if (choice.path.isEmpty())
             return;
         exportChart(*Chart1, choice);
+    });
+}
+
+void TForm1::exportDataMap() {
+    runCommand([this] {
+        const ExportChoice choice = interaction_.chooseExportFile(*this);
+        if (choice.path.isEmpty())
+            return;
+        exportChart(*dataMapWindow_->Chart1, choice);
     });
 }
 

@@ -45,6 +45,8 @@ constexpr MenuItem kToolsItems[] = {
      &TForm1::residualssurface1Click},
     {&TForm1::Differentialspectra1, "Differentialspectra1", "Differential spectra",
      &TForm1::Differentialspectra1Click},
+    {&TForm1::DataMap1, "DataMap1", "Data map", &TForm1::DataMap1Click},
+    {&TForm1::Singularvalues1, "Singularvalues1", "Singular values", &TForm1::Singularvalues1Click},
 };
 constexpr MenuItem kHelpItems[] = {
     {&TForm1::About1, "About1", "About Quorvane", &TForm1::About1Click},

@@ -5,6 +5,8 @@
 
 #include "ui/fit_method_setting.h"
 #include "ui/unit1.h"
+#include "views/data_map_window.h"
+#include "views/singular_values_window.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
@@ -19,6 +21,7 @@ void createResultWindows(TForm1& form1) {
     auto* form5 = new TForm5(&form1);
     form5->setMainWindow(&form1);
     form1.setResultWindows(form2, form3, form4, form5);
+    form1.setMatrixWindows(new DataMapWindow(&form1), new SingularValuesWindow(&form1));
 }
 
 void showMainWindow(TForm1& form1, int argc, char** argv) {

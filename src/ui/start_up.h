@@ -7,9 +7,10 @@ namespace quorvane {
 
 class TForm1;
 
-// Creates Form2..Form5 in this order, owned by `form1` (they close with it
-// and every series they hold lives until it is destroyed), hidden, and hands
-// them to the main window. Form1 itself was created first; its FormCreate
+// Creates Form2..Form5 in this order, then the data map and the singular
+// values windows, owned by `form1` (they close with it and every series they
+// hold lives until it is destroyed), hidden, and hands them to the main
+// window. Form1 itself was created first; its FormCreate
 // reset the workspace.
 void createResultWindows(TForm1& form1);
 

@@ -14,10 +14,13 @@
 
 #include "chart/chart.h"
 #include "data/error.h"
+#include "data/loaded_measurement.h"
 #include "data/version.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
 #include "ui/main_window_dialogs.h"
+#include "views/data_map_window.h"
+#include "views/singular_values_window.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
@@ -53,6 +56,13 @@ void TForm1::setResultWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm
     form3_ = form3;
     form4_ = form4;
     form5_ = form5;
+}
+
+void TForm1::setMatrixWindows(DataMapWindow* dataMap, SingularValuesWindow* singularValues) {
+    dataMapWindow_ = dataMap;
+    singularValuesWindow_ = singularValues;
+    if (dataMapWindow_ != nullptr)
+        connect(dataMapWindow_, &DataMapWindow::exportRequested, this, &TForm1::exportDataMap);
 }
 
 void TForm1::runCommand(const std::function<void()>& command) {
@@ -150,6 +160,7 @@ void TForm1::clear1Click() {
         dataSeries_.clear();
         fittedCurveSeries_.clear();
         resetWorkspace();
+        clearLoadedMeasurement();
     });
 }
 
@@ -185,7 +196,9 @@ void TForm1::About1Click() {
                        "traces share.\n\n"
                        "Trace files: plain text, one point per line, the time, one blank and "
                        "the signal (\"1e-6 0.0123\"), up to 20000 lines; the file name begins "
-                       "with the wavelength in nm (450.txt).")
+                       "with the wavelength in nm (450.txt). Matrix files (times x "
+                       "wavelengths: CSV, TSV, blank separated or Glotaran ascii) open "
+                       "through an import dialog that chooses the traces.")
             .arg(QString::fromLatin1(kQuorvaneVersion)));
 }
 
@@ -214,6 +227,20 @@ void TForm1::Differentialspectra1Click() {
     runCommand([this] {
         if (form5_ != nullptr)
             form5_->showDifferentialSpectra();
+    });
+}
+
+void TForm1::DataMap1Click() {
+    runCommand([this] {
+        if (dataMapWindow_ != nullptr)
+            dataMapWindow_->showDataMap();
+    });
+}
+
+void TForm1::Singularvalues1Click() {
+    runCommand([this] {
+        if (singularValuesWindow_ != nullptr)
+            singularValuesWindow_->showSingularValues();
     });
 }
 

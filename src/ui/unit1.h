@@ -3,7 +3,11 @@
 // Exit, Print, Export, the Tools commands that show the result windows and
 // Help > About Quorvane. Trace files also come in from the program's command
 // line and by drag and drop onto the window, each list opened as by one Open
-// of several files.
+// of several files. A matrix file (data/matrix_file.h, recognised from its
+// content) opens through its import dialog (matrix_import_dialog.h) and gives
+// the traces the user chose, each titled with its wavelength ("452.5 nm").
+// Tools > Data map and Tools > Singular values show the loaded measurement
+// in windows of their own.
 //
 // The class is defined in several files, one job each: main_window_controls
 // (the boxes, labels, Start button and the chart's design), main_window_menus
@@ -36,11 +40,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fit/fit_method.h"
 #include "ui/chart_export.h"
+#include "ui/matrix_import_choice.h"
 #include "views/main_window_link.h"
 
 class QAction;
@@ -55,6 +61,9 @@ namespace quorvane {
 
 class Chart;
 class ChartSeries;
+class DataMapWindow;
+class SingularValuesWindow;
+struct MatrixFile;
 struct StartBoxes;
 class TForm2;
 class TForm3;
@@ -75,6 +84,10 @@ class TForm1 : public QMainWindow, public MainWindowLink {
         // The trace files chosen in the Open dialog, in the order to open
         // them; empty when the user cancelled.
         std::function<QStringList(TForm1& owner)> chooseTraceFiles;
+        // The import dialog of a matrix file: the orientation and the
+        // traces chosen; no value when the user cancelled.
+        std::function<std::optional<MatrixImportChoice>(TForm1& owner, const MatrixFile& file)>
+            chooseMatrixTraces;
         // The Export dialog's name and filter; an empty name when cancelled.
         std::function<ExportChoice(TForm1& owner)> chooseExportFile;
         // The name chosen in the Save as... dialog; empty when cancelled.
@@ -99,19 +112,29 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     TForm3* form3() const { return form3_; }
     TForm4* form4() const { return form4_; }
     TForm5* form5() const { return form5_; }
+    // The windows of Tools > Data map and Tools > Singular values; the data
+    // map's Export button exports its map as File > Export does the chart.
+    void setMatrixWindows(DataMapWindow* dataMap, SingularValuesWindow* singularValues);
+    DataMapWindow* dataMapWindow() const { return dataMapWindow_; }
+    SingularValuesWindow* singularValuesWindow() const { return singularValuesWindow_; }
 
     UserInteraction& userInteraction() { return interaction_; }
 
     // MainWindowLink: the title of curve `curve`'s data series.
     std::string dataSeriesTitle(int curve) const override;
 
-    // Loads the trace at `path` into the next curve slot and plots it; on any
-    // error neither the workspace nor the chart changes. Throws QuorvaneError.
-    void openTraceFile(const QString& path);
+    // Loads the trace at `path` into the next curve slot and plots it; a
+    // matrix file instead gives the traces chosen in its import dialog, in
+    // the next curve slots, each plotted and titled with its wavelength
+    // (data/trace_wavelength.h). On any error neither the workspace nor the
+    // chart changes. False when the user cancelled the import dialog
+    // (nothing changed). Throws QuorvaneError.
+    bool openTraceFile(const QString& path);
     // Opens `paths` in order, each as by openTraceFile. The first file that
     // fails stops the rest: the error box shows its message, with the file
     // and the number of files left unopened as detail; the files before it
-    // stay loaded.
+    // stay loaded. A cancelled import dialog stops the rest the same way;
+    // the box then says so (and is not shown when no file was left).
     void openTraceFiles(const QStringList& paths);
     // The name File > Save writes to: the last one chosen in Save as...
     // that was saved; empty before.
@@ -165,6 +188,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     QAction* parameters1;
     QAction* residualssurface1;
     QAction* Differentialspectra1;
+    QAction* DataMap1;
+    QAction* Singularvalues1;
     QActionGroup* fitMethodGroup;
     QAction* ClassicLevenbergMarquardt1;
     QAction* Variableprojection1;
@@ -184,6 +209,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void parameters1Click();
     void residualssurface1Click();
     void Differentialspectra1Click();
+    void DataMap1Click();
+    void Singularvalues1Click();
     void About1Click();
 
   protected:
@@ -209,6 +236,12 @@ class TForm1 : public QMainWindow, public MainWindowLink {
 
     // main_window_files.cpp
     void saveResultsTo(const QString& path);
+    bool openMatrixFile(MatrixFile file);
+    // A black line series of curve `curve`'s points titled `title`, the
+    // curve's data series.
+    void addDataSeries(int curve, const QString& title);
+    // The data map's Export: the Export dialog, then the map written.
+    void exportDataMap();
 
     // unit1.cpp
     // Runs `command`; an exception ends it and is shown in the error box.
@@ -226,6 +259,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
     TForm5* form5_ = nullptr;
+    DataMapWindow* dataMapWindow_ = nullptr;
+    SingularValuesWindow* singularValuesWindow_ = nullptr;
     // The data series of curves 1..curveCount, in curve order.
     std::vector<ChartSeries*> dataSeries_;
     // The series the last completed Start added, freed by the next Start.

@@ -2,7 +2,9 @@
 // workspace with Form2..Form5 as start-up creates them, its dialogs, error
 // box, print preview, about box and the end of the program answered by the
 // fixture, which logs every call, so that nothing waits for a person. Trace
-// files and the user's settings live in a fresh folder per test.
+// files and the user's settings live in a fresh folder per test. A matrix
+// file's import dialog is created for real and handed to `importAnswer`,
+// which fills it in and says whether OK is pressed.
 //
 // A QtTest class derives from QObject and this fixture, and calls
 // createWindow() from its init() slot and destroyWindow() from cleanup().
@@ -14,9 +16,13 @@
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
+#include "data/loaded_measurement.h"
+#include "data/trace_choice.h"
 #include "support/test_support.h"
+#include "ui/matrix_import_dialog.h"
 #include "ui/start_up.h"
 #include "ui/unit1.h"
 
@@ -26,6 +32,7 @@ class MainWindowFixture {
   protected:
     void createWindow() {
         resetWholeWorkspace();
+        clearLoadedMeasurement();
         folder = std::make_unique<QTemporaryDir>();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder->path());
         errors.clear();
@@ -34,6 +41,7 @@ class MainWindowFixture {
         tracesChosen.clear();
         exportChosen = {};
         resultsChosen.clear();
+        importAnswer = nullptr;
 
         form1 = std::make_unique<TForm1>();
         createResultWindows(*form1);
@@ -41,6 +49,12 @@ class MainWindowFixture {
         seams.chooseTraceFiles = [this](TForm1&) { return log("open dialog", tracesChosen); };
         seams.chooseExportFile = [this](TForm1&) { return log("export dialog", exportChosen); };
         seams.chooseResultsFile = [this](TForm1&) { return log("save as dialog", resultsChosen); };
+        seams.chooseMatrixTraces = [this](TForm1&, const MatrixFile& file) {
+            calls << QStringLiteral("import dialog");
+            MatrixImportDialog dialog(file, roomInWorkspace());
+            const bool ok = importAnswer && importAnswer(dialog);
+            return ok ? dialog.choice() : std::nullopt;
+        };
         seams.showError = [this](TForm1&, const QString& text, const QString& detail) {
             calls << QStringLiteral("error box");
             errors << text;
@@ -89,14 +103,16 @@ class MainWindowFixture {
     // The error boxes shown: their texts and details.
     QStringList errors;
     QStringList details;
-    // Every answered call in order: "open dialog", "export dialog", "save as
-    // dialog", "error box", "print preview", "about box", "end".
+    // Every answered call in order: "open dialog", "import dialog", "export
+    // dialog", "save as dialog", "error box", "print preview", "about box", "end".
     QStringList calls;
     QString aboutText;
     // What the next dialogs answer.
     QStringList tracesChosen;
     ExportChoice exportChosen;
     QString resultsChosen;
+    // Fills in the import dialog; true presses OK, false (or none) Cancel.
+    std::function<bool(MatrixImportDialog&)> importAnswer;
 
   private:
     template <typename Answer>

@@ -175,7 +175,8 @@ class MainWindowTest : public QObject, public testing::MainWindowFixture {
                                      "Run1=Edit: clear1=Clear",
                                      "Tools1=Tools: VarCov1=Var-Cov Matrix, parameters1=Parameters "
                                      ", residualssurface1=Residual's surface, "
-                                     "Differentialspectra1=Differential spectra, =, "
+                                     "Differentialspectra1=Differential spectra, "
+                                     "DataMap1=Data map, Singularvalues1=Singular values, =, "
                                      "ClassicLevenbergMarquardt1=Classic Levenberg-Marquardt, "
                                      "Variableprojection1=Variable projection",
                                      "help1=Help: About1=About Quorvane"}));
