@@ -1,6 +1,7 @@
 #include "views/result_files.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -103,10 +104,19 @@ std::string spectraCsv(const SpectraTable& table) {
     return text;
 }
 
-void writeCurvesCsv(ReplacingFile& file, const std::vector<std::string>& titles) {
-    std::string text = "trace,file,time,value,model,residual\n";
+void writeCurvesCsv(ReplacingFile& file, const std::vector<SavedCurve>& curves) {
+    bool withWavelength = false;
+    for (const SavedCurve& curve : curves)
+        withWavelength = withWavelength || curve.fromMatrix;
+    std::string text = withWavelength ? "trace,file,wavelength,time,value,model,residual\n"
+                                      : "trace,file,time,value,model,residual\n";
     for (int c = 1; c <= workspace.curveCount; ++c) {
-        const std::string lead = std::to_string(c) + ',' + csvField(titles.at(c - 1)) + ',';
+        std::string lead = std::to_string(c) + ',' + csvField(curves.at(c - 1).file) + ',';
+        if (withWavelength) {
+            if (!std::isnan(workspace.wavelength[c]))
+                appendNumber(lead, workspace.wavelength[c]);
+            lead += ',';
+        }
         const Curve& curve = workspace.curves[c];
         clearFloatingPointFaults();
         for (int i = 1; i <= workspace.pointCount[c]; ++i) {
@@ -132,6 +142,7 @@ void writeCurvesCsv(ReplacingFile& file, const std::vector<std::string>& titles)
 }
 
 struct ResultFileNames {
+    std::string stem;
     std::string report;
     std::string spectra;
     std::string curves;
@@ -141,7 +152,7 @@ ResultFileNames resultFileNames(const std::string& name) {
     std::string stem = name;
     if (stem.size() > kReportExtension.size() && stem.ends_with(kReportExtension))
         stem.resize(stem.size() - kReportExtension.size());
-    return {stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
+    return {stem, stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
 }
 
 std::string resultsReport(const SpectraTable& spectra) {
@@ -164,22 +175,40 @@ void refuseUnfittedResults() {
     }
 }
 
-void saveResults(const std::string& name, const std::vector<std::string>& titles) {
+void saveResults(const std::string& name, const std::vector<SavedCurve>& curves,
+                 const SavedSupplement& supplement) {
     refuseUnfittedResults();
-    const SpectraTable table = buildSpectraTable(titles);
-    const std::string report = resultsReport(table);
+    std::vector<std::string> files;
+    for (const SavedCurve& curve : curves)
+        files.push_back(curve.file);
+    const SpectraTable table = buildSpectraTable(files);
+    const std::string report = resultsReport(table) + supplement.reportSections;
     const std::string spectra = spectraCsv(table);
 
     const ResultFileNames names = resultFileNames(name);
     ReplacingFile reportFile(names.report);
     ReplacingFile spectraFile(names.spectra);
     ReplacingFile curvesFile(names.curves);
+    std::vector<std::unique_ptr<ReplacingFile>> more;
+    for (const auto& [suffix, contents] : supplement.files) {
+        more.push_back(std::make_unique<ReplacingFile>(names.stem + suffix));
+        more.back()->write(contents);
+    }
     reportFile.write(report);
     spectraFile.write(spectra);
-    writeCurvesCsv(curvesFile, titles);
+    writeCurvesCsv(curvesFile, curves);
     reportFile.commit();
     spectraFile.commit();
     curvesFile.commit();
+    for (const std::unique_ptr<ReplacingFile>& file : more)
+        file->commit();
+}
+
+void saveResults(const std::string& name, const std::vector<std::string>& titles) {
+    std::vector<SavedCurve> curves;
+    for (const std::string& title : titles)
+        curves.push_back({title, false});
+    saveResults(name, curves);
 }
 
 }  // namespace quorvane

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "data/trace_wavelength.h"
+#include "data/workspace.h"
 #include "support/expect_error.h"
 #include "views/fitted_workspace.h"
 
@@ -19,6 +21,9 @@ class Spectra : public testing::WorkspaceTest {
     std::string build(const std::vector<std::string>& curveTitles, int K) {
         titles = curveTitles;
         testing::loadOnePointCurves(static_cast<int>(titles.size()), K, true);
+        // The wavelength the trace reader stores for each name.
+        for (std::size_t c = 0; c < titles.size(); ++c)
+            workspace.wavelength[c + 1] = wavelengthOfTraceTitle(titles[c]);
         return errorOf([this] {
             buildDifferentialSpectra([this](int curve) { return titles.at(curve - 1); },
                                      recorded.sink<SpectraSink>());
