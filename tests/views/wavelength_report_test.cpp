@@ -4,8 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "data/trace_wavelength.h"
-#include "data/workspace.h"
 #include "support/expect_error.h"
 #include "views/fitted_workspace.h"
 
@@ -21,9 +19,7 @@ class Spectra : public testing::WorkspaceTest {
     std::string build(const std::vector<std::string>& curveTitles, int K) {
         titles = curveTitles;
         testing::loadOnePointCurves(static_cast<int>(titles.size()), K, true);
-        // The wavelength the trace reader stores for each name.
-        for (std::size_t c = 0; c < titles.size(); ++c)
-            workspace.wavelength[c + 1] = wavelengthOfTraceTitle(titles[c]);
+        testing::storeTitleWavelengths(titles);
         return errorOf([this] {
             buildDifferentialSpectra([this](int curve) { return titles.at(curve - 1); },
                                      recorded.sink<SpectraSink>());
