@@ -28,7 +28,7 @@ decltype(auto) namingTheFile(const std::string& path, Step&& step) {
 }
 
 std::string choiceSuffixForOrientation() {
-    return "; choose it with --orientation times-down or --orientation times-across";
+    return "; give --orientation times-down or --orientation times-across";
 }
 
 LoadedInput loadMatrix(MatrixFile file, const MatrixOptions& options) {
