@@ -6,6 +6,7 @@
 
 #include "cli/matrix_inputs.h"
 #include "data/error.h"
+#include "data/loaded_measurement.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
 #include "fit/singular_values.h"
@@ -113,6 +114,9 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
     for (const SavedCurve& curve : curves)
         titles.push_back(curve.file);
     try {
+        // The singular values need one time axis: refused before the fit.
+        if (request.matrix.singularValues)
+            (void)matrixOfLoadedTraces();
         FitVerdict verdict;
         const std::string label = pressStart(request, out, err, showProgress, verdict);
         print(out, sumSection(label));

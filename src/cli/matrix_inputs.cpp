@@ -1,6 +1,6 @@
 #include "cli/matrix_inputs.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -143,11 +143,10 @@ std::string matrixDescription(const LoadedInput& input, const MatrixOptions& opt
 // 17 significant digits with the current decimal separator: the trace
 // reader reads back the same double.
 void appendExact(std::string& text, double value) {
-    char digits[32];
-    const std::to_chars_result end =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
-    for (const char* ch = digits; ch != end.ptr; ++ch)
-        text += *ch == '.' ? decimalSeparator() : *ch;
+    const std::size_t start = text.size();
+    appendCsvNumber(text, value);
+    std::replace(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), '.',
+                 decimalSeparator());
 }
 
 }  // namespace

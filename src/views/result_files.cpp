@@ -68,14 +68,6 @@ std::string sumOfSquaresText() {
     return formatGeneral15(sum);
 }
 
-// 17 significant digits, the point as separator: reads back to `value`.
-void appendNumber(std::string& text, double value) {
-    char digits[32];
-    const std::to_chars_result end =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
-    text.append(digits, end.ptr);
-}
-
 std::string csvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
@@ -94,10 +86,10 @@ std::string spectraCsv(const SpectraTable& table) {
         text += ",A" + std::to_string(k);
     text += '\n';
     for (const SpectraTable::Row& row : table.rows) {
-        appendNumber(text, row.wavelength);
+        appendCsvNumber(text, row.wavelength);
         for (const double amplitude : row.amplitudes) {
             text += ',';
-            appendNumber(text, amplitude);
+            appendCsvNumber(text, amplitude);
         }
         text += '\n';
     }
@@ -114,7 +106,7 @@ void writeCurvesCsv(ReplacingFile& file, const std::vector<SavedCurve>& curves) 
         std::string lead = std::to_string(c) + ',' + csvField(curves.at(c - 1).file) + ',';
         if (withWavelength) {
             if (!std::isnan(workspace.wavelength[c]))
-                appendNumber(lead, workspace.wavelength[c]);
+                appendCsvNumber(lead, workspace.wavelength[c]);
             lead += ',';
         }
         const Curve& curve = workspace.curves[c];
@@ -123,13 +115,13 @@ void writeCurvesCsv(ReplacingFile& file, const std::vector<SavedCurve>& curves) 
             const long double model = evaluateModelAtPoint(c, i);
             const long double residual = static_cast<long double>(curve.values[i]) - model;
             text += lead;
-            appendNumber(text, curve.times[i]);
+            appendCsvNumber(text, curve.times[i]);
             text += ',';
-            appendNumber(text, curve.values[i]);
+            appendCsvNumber(text, curve.values[i]);
             text += ',';
-            appendNumber(text, static_cast<double>(model));
+            appendCsvNumber(text, static_cast<double>(model));
             text += ',';
-            appendNumber(text, static_cast<double>(residual));
+            appendCsvNumber(text, static_cast<double>(residual));
             text += '\n';
             if (text.size() >= kCurvesWriteSize) {
                 file.write(text);
@@ -165,6 +157,14 @@ std::string resultsReport(const SpectraTable& spectra) {
 }
 
 }  // namespace
+
+void appendCsvNumber(std::string& text, double value) {
+    // 17 significant digits read back to `value`.
+    char digits[32];
+    const std::to_chars_result end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
+    text.append(digits, end.ptr);
+}
 
 void refuseUnfittedResults() {
     if (workspace.fitCount == 0)

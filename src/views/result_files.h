@@ -33,6 +33,10 @@
 
 namespace quorvane {
 
+// Appends `value` as the CSV files write numbers: 17 significant digits, the
+// point as separator.
+void appendCsvNumber(std::string& text, double value);
+
 // Throws QuorvaneError when the workspace holds no results to save: no Start
 // has completed since the program started or since Clear, or traces were
 // loaded after the last Start.

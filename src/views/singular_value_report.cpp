@@ -1,22 +1,15 @@
 #include "views/singular_value_report.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "data/number_format.h"
+#include "views/result_files.h"
 
 namespace quorvane {
 
 namespace {
 
 constexpr std::size_t kTimesShown = 11;
-
-void appendExact(std::string& text, double value) {
-    char digits[32];
-    const std::to_chars_result end =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
-    text.append(digits, end.ptr);
-}
 
 // The rows of `count` shown in the compact form: all of up to kTimesShown,
 // otherwise kTimesShown spread evenly, the first and the last included.
@@ -73,9 +66,9 @@ void appendCsvRows(std::string& text, const char* matrix, const char* quantity,
     for (std::size_t i = 0; i < entries.size(); ++i) {
         text += std::string(matrix) + ',' + quantity + ',' + std::to_string(k) + ',';
         if (axis != nullptr && !std::isnan((*axis)[i]))
-            appendExact(text, (*axis)[i]);
+            appendCsvNumber(text, (*axis)[i]);
         text += ',';
-        appendExact(text, entries[i]);
+        appendCsvNumber(text, entries[i]);
         text += '\n';
     }
 }
