@@ -10,6 +10,7 @@
 #include "cli/batch_run.h"
 #include "cli/matrix_inputs.h"
 #include "data/loaded_measurement.h"
+#include "data/number_text.h"
 #include "data/trace_reader.h"
 #include "data/workspace.h"
 #include "support/test_support.h"
@@ -120,6 +121,14 @@ TEST_F(MatrixBatch, BinsAreColumnMeansAndTheListShowsThem) {
     EXPECT_NE(out.str().find("1\t400.5\t2\t4\tm.csv\n2\t402.5\t2\t4\tm.csv\n"), std::string::npos)
         << out.str();
     EXPECT_EQ(readFile(path("out/402.5nm.txt")), "0 0.4375\n1 1.4375\n2 2.4375\n3 3.4375\n");
+}
+
+TEST_F(MatrixBatch, TraceFilesAreWrittenWithTheLocalesDecimalSeparator) {
+    setDecimalSeparator(',');
+    const std::string file = folder.write("m.csv", "Delay;450,5\n0;0,125\n1;2\n");
+    std::filesystem::create_directory(path("out"));
+    ASSERT_EQ(run({"--write-traces", path("out"), file}), kExitSuccess) << err.str();
+    EXPECT_EQ(readFile(path("out/450,5nm.txt")), "0 0,125\n1 2\n");
 }
 
 TEST_F(MatrixBatch, WavelengthsReachTheSpectraAndTheSavedFilesAndTheSingularValuesComeLast) {
