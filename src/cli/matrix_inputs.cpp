@@ -27,9 +27,8 @@ decltype(auto) namingTheFile(const std::string& path, Step&& step) {
     return withErrorDetail("File " + path + ".", std::forward<Step>(step));
 }
 
-std::string choiceSuffixForOrientation() {
-    return "; give --orientation times-down or --orientation times-across";
-}
+constexpr const char* kNameTheOrientation =
+    "; give --orientation times-down or --orientation times-across";
 
 LoadedInput loadMatrix(MatrixFile file, const MatrixOptions& options) {
     LoadedInput input;
@@ -48,7 +47,7 @@ LoadedInput loadMatrix(MatrixFile file, const MatrixOptions& options) {
     try {
         measurement = orientMatrix(std::move(file), options.orientation);
     } catch (const UndecidedOrientation& error) {
-        throw MatrixUsageProblem(error.message() + choiceSuffixForOrientation(), error.detail());
+        throw MatrixUsageProblem(error.message() + kNameTheOrientation, error.detail());
     }
     input.orientation = measurement.orientation;
     input.orientationReason = given ? "as --orientation gives it" : decision.reason;
