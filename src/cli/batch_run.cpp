@@ -4,12 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "cli/matrix_inputs.h"
 #include "data/error.h"
-#include "data/trace_reader.h"
+#include "data/loaded_measurement.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
+#include "fit/singular_values.h"
 #include "views/result_files.h"
 #include "views/result_sections.h"
+#include "views/singular_value_report.h"
 
 namespace quorvane {
 
@@ -18,21 +21,6 @@ namespace {
 void print(std::ostream& out, const std::string& section) {
     out << section;
     out.flush();
-}
-
-// A trace that fails gives the reader's detail (its file and line), or the
-// file as given, as the error's detail.
-void loadTraces(const std::vector<std::string>& files, std::vector<std::string>& titles) {
-    for (const std::string& file : files) {
-        try {
-            loadTraceFile(file);
-        } catch (const QuorvaneError& error) {
-            if (!error.detail().empty())
-                throw;
-            throw QuorvaneError(error.message(), "File " + file + ".");
-        }
-        titles.push_back(traceTitle(file));
-    }
 }
 
 // The error box's text on one line, its detail (when there is one) on a
@@ -81,26 +69,65 @@ std::string pressStart(const BatchRequest& request, std::ostream& out, std::ostr
     }
 }
 
+// --list and --write-traces: what was loaded, no fit.
+int listOrWriteTraces(const MatrixOptions& options, const std::vector<LoadedInput>& inputs,
+                      std::ostream& out) {
+    if (options.list)
+        print(out, inputListing(inputs, options));
+    if (!options.writeTracesFolder.empty()) {
+        for (const std::string& path : writeTraceFiles(options.writeTracesFolder, inputs))
+            out << "wrote " << path << '\n';
+        out.flush();
+    }
+    return kExitSuccess;
+}
+
+// --svd: the section, and the CSV file a save writes beside the others.
+SavedSupplement singularValueResults() {
+    const SingularValues data = singularValuesOfData();
+    const SingularValues residuals = singularValuesOfResiduals();
+    return {singularValueSection(data, residuals),
+            {{"-svd.csv", singularValueCsv(data, residuals)}}};
+}
+
 }  // namespace
 
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, bool showProgress) {
-    std::vector<std::string> titles;
+    std::vector<LoadedInput> inputs;
     try {
-        loadTraces(request.files, titles);
+        inputs = loadInputs(request.files, request.matrix);
+        if (request.matrix.list || !request.matrix.writeTracesFolder.empty())
+            return listOrWriteTraces(request.matrix, inputs, out);
+    } catch (const MatrixUsageProblem& problem) {
+        err << "quorvane-fit: " << problem.message() << '\n';
+        if (!problem.detail().empty())
+            err << problem.detail() << '\n';
+        err.flush();
+        return kExitUsage;
     } catch (const QuorvaneError& error) {
         return reportFailure(err, error.message(), error.detail());
     } catch (const std::exception& error) {
         return reportFailure(err, error.what(), {});
     }
+    const std::vector<SavedCurve> curves = savedCurvesOf(inputs);
+    std::vector<std::string> titles;
+    for (const SavedCurve& curve : curves)
+        titles.push_back(curve.file);
     try {
+        // The singular values need one time axis: refused before the fit.
+        if (request.matrix.singularValues)
+            (void)matrixOfLoadedTraces();
         FitVerdict verdict;
         const std::string label = pressStart(request, out, err, showProgress, verdict);
         print(out, sumSection(label));
         print(out, parameterSection());
         print(out, covarianceSection());
         print(out, spectraSection(buildSpectraTable(titles)));
+        const SavedSupplement supplement =
+            request.matrix.singularValues ? singularValueResults() : SavedSupplement{};
+        print(out, supplement.reportSections);
         if (!request.saveName.empty())
-            saveResults(request.saveName, titles);
+            saveResults(request.saveName, curves, supplement);
         err << verdict.message << '\n';
         err.flush();
         if (request.requireConvergence && !verdict.converged)

@@ -51,7 +51,7 @@ std::string helpText() {
     std::string timeConstants;
     for (const std::string& text : defaults.timeConstants)
         timeConstants += ' ' + text;
-    return usageLine() + "\n       quorvane-fit --help | --version\n\n" +
+    return usageLine() + '\n' + matrixUsageLine() + "\n       quorvane-fit --help | --version\n\n" +
            "Loads the trace FILEs in the order given, fits them at once with one sum of\n"
            "exponentials whose time constants every trace shares (Start of the desktop\n"
            "program), and prints the time constants, the sum of squared residuals, the\n"
@@ -76,6 +76,8 @@ std::string helpText() {
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
            "                   NAME-curves.csv; a final .txt of NAME is dropped (default:\n"
            "                   nothing is saved)\n"
+           "\n" +
+           matrixHelpText() + "\n" +
            "  --               ends the options\n"
            "  -h, --help       print this text\n"
            "  --version        print the version\n\n"
@@ -129,6 +131,11 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
                 return std::nullopt;
             continue;
         }
+        const OptionParse matrixOption = parseMatrixOption(arguments, i, request.matrix, problem);
+        if (matrixOption == OptionParse::Refused)
+            return std::nullopt;
+        if (matrixOption == OptionParse::Taken)
+            continue;
         std::string* value = valueOfOption(argument, request);
         if (value == nullptr) {
             problem = "unknown option '" + argument + "'";

@@ -8,13 +8,15 @@
 // --require-convergence makes a fit whose verdict is not "converged" end with
 // status 3. --save NAME writes the results to NAME.txt, NAME-spectra.csv and
 // NAME-curves.csv (views/result_files.h). "--" ends the options, so that a
-// FILE may begin with "-".
+// FILE may begin with "-". The options for matrix files and the singular
+// values are those of matrix_options.h.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/matrix_options.h"
 #include "fit/fit_driver.h"
 
 namespace quorvane {
@@ -26,6 +28,8 @@ struct BatchRequest {
     std::vector<std::string> files;
     // Empty: nothing is saved.
     std::string saveName;
+    // Matrix files, --list, --write-traces and --svd (matrix_options.h).
+    MatrixOptions matrix;
 };
 
 // The line printed for every usage error.

@@ -1,6 +1,7 @@
 #include "views/result_files.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -67,14 +68,6 @@ std::string sumOfSquaresText() {
     return formatGeneral15(sum);
 }
 
-// 17 significant digits, the point as separator: reads back to `value`.
-void appendNumber(std::string& text, double value) {
-    char digits[32];
-    const std::to_chars_result end =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
-    text.append(digits, end.ptr);
-}
-
 std::string csvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
@@ -93,33 +86,42 @@ std::string spectraCsv(const SpectraTable& table) {
         text += ",A" + std::to_string(k);
     text += '\n';
     for (const SpectraTable::Row& row : table.rows) {
-        appendNumber(text, row.wavelength);
+        appendCsvNumber(text, row.wavelength);
         for (const double amplitude : row.amplitudes) {
             text += ',';
-            appendNumber(text, amplitude);
+            appendCsvNumber(text, amplitude);
         }
         text += '\n';
     }
     return text;
 }
 
-void writeCurvesCsv(ReplacingFile& file, const std::vector<std::string>& titles) {
-    std::string text = "trace,file,time,value,model,residual\n";
+void writeCurvesCsv(ReplacingFile& file, const std::vector<SavedCurve>& curves) {
+    bool withWavelength = false;
+    for (const SavedCurve& curve : curves)
+        withWavelength = withWavelength || curve.fromMatrix;
+    std::string text = withWavelength ? "trace,file,wavelength,time,value,model,residual\n"
+                                      : "trace,file,time,value,model,residual\n";
     for (int c = 1; c <= workspace.curveCount; ++c) {
-        const std::string lead = std::to_string(c) + ',' + csvField(titles.at(c - 1)) + ',';
+        std::string lead = std::to_string(c) + ',' + csvField(curves.at(c - 1).file) + ',';
+        if (withWavelength) {
+            if (!std::isnan(workspace.wavelength[c]))
+                appendCsvNumber(lead, workspace.wavelength[c]);
+            lead += ',';
+        }
         const Curve& curve = workspace.curves[c];
         clearFloatingPointFaults();
         for (int i = 1; i <= workspace.pointCount[c]; ++i) {
             const long double model = evaluateModelAtPoint(c, i);
             const long double residual = static_cast<long double>(curve.values[i]) - model;
             text += lead;
-            appendNumber(text, curve.times[i]);
+            appendCsvNumber(text, curve.times[i]);
             text += ',';
-            appendNumber(text, curve.values[i]);
+            appendCsvNumber(text, curve.values[i]);
             text += ',';
-            appendNumber(text, static_cast<double>(model));
+            appendCsvNumber(text, static_cast<double>(model));
             text += ',';
-            appendNumber(text, static_cast<double>(residual));
+            appendCsvNumber(text, static_cast<double>(residual));
             text += '\n';
             if (text.size() >= kCurvesWriteSize) {
                 file.write(text);
@@ -132,6 +134,7 @@ void writeCurvesCsv(ReplacingFile& file, const std::vector<std::string>& titles)
 }
 
 struct ResultFileNames {
+    std::string stem;
     std::string report;
     std::string spectra;
     std::string curves;
@@ -141,7 +144,7 @@ ResultFileNames resultFileNames(const std::string& name) {
     std::string stem = name;
     if (stem.size() > kReportExtension.size() && stem.ends_with(kReportExtension))
         stem.resize(stem.size() - kReportExtension.size());
-    return {stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
+    return {stem, stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
 }
 
 std::string resultsReport(const SpectraTable& spectra) {
@@ -155,6 +158,14 @@ std::string resultsReport(const SpectraTable& spectra) {
 
 }  // namespace
 
+void appendCsvNumber(std::string& text, double value) {
+    // 17 significant digits read back to `value`.
+    char digits[32];
+    const std::to_chars_result end =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
+    text.append(digits, end.ptr);
+}
+
 void refuseUnfittedResults() {
     if (workspace.fitCount == 0)
         throw QuorvaneError("There are no results to save: press Start first");
@@ -164,22 +175,40 @@ void refuseUnfittedResults() {
     }
 }
 
-void saveResults(const std::string& name, const std::vector<std::string>& titles) {
+void saveResults(const std::string& name, const std::vector<SavedCurve>& curves,
+                 const SavedSupplement& supplement) {
     refuseUnfittedResults();
-    const SpectraTable table = buildSpectraTable(titles);
-    const std::string report = resultsReport(table);
+    std::vector<std::string> files;
+    for (const SavedCurve& curve : curves)
+        files.push_back(curve.file);
+    const SpectraTable table = buildSpectraTable(files);
+    const std::string report = resultsReport(table) + supplement.reportSections;
     const std::string spectra = spectraCsv(table);
 
     const ResultFileNames names = resultFileNames(name);
     ReplacingFile reportFile(names.report);
     ReplacingFile spectraFile(names.spectra);
     ReplacingFile curvesFile(names.curves);
+    std::vector<std::unique_ptr<ReplacingFile>> more;
+    for (const auto& [suffix, contents] : supplement.files) {
+        more.push_back(std::make_unique<ReplacingFile>(names.stem + suffix));
+        more.back()->write(contents);
+    }
     reportFile.write(report);
     spectraFile.write(spectra);
-    writeCurvesCsv(curvesFile, titles);
+    writeCurvesCsv(curvesFile, curves);
     reportFile.commit();
     spectraFile.commit();
     curvesFile.commit();
+    for (const std::unique_ptr<ReplacingFile>& file : more)
+        file->commit();
+}
+
+void saveResults(const std::string& name, const std::vector<std::string>& titles) {
+    std::vector<SavedCurve> curves;
+    for (const std::string& title : titles)
+        curves.push_back({title, false});
+    saveResults(name, curves);
 }
 
 }  // namespace quorvane

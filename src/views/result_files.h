@@ -7,11 +7,14 @@
 //                     ascending wavelength (ties in load order): the
 //                     differential spectra's wavelength and amplitudes;
 //   NAME-curves.csv   "trace,file,time,value,model,residual", then one row
-//                     per stored point in load order: the curve number, its
-//                     title (in double quotes when it holds a comma, a quote
-//                     or a line break), the stored time and value, model =
-//                     evaluateModelAtPoint, residual = value - model formed
-//                     in extended precision, both then rounded to double.
+//                     per stored point in load order: the curve number, the
+//                     file it was read from (in double quotes when it holds
+//                     a comma, a quote or a line break), the stored time and
+//                     value, model = evaluateModelAtPoint, residual = value -
+//                     model formed in extended precision, both then rounded
+//                     to double. When a curve was chosen from a matrix file,
+//                     a column "wavelength" follows "file" for every curve:
+//                     its workspace.wavelength (empty when it has none).
 // CSV numbers always use the point as decimal separator, whatever the
 // locale, and 17 significant digits, so that each reads back to the same
 // double. Every line ends in LF.
@@ -25,20 +28,45 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvane {
+
+// Appends `value` as the CSV files write numbers: 17 significant digits, the
+// point as separator.
+void appendCsvNumber(std::string& text, double value);
 
 // Throws QuorvaneError when the workspace holds no results to save: no Start
 // has completed since the program started or since Clear, or traces were
 // loaded after the last Start.
 void refuseUnfittedResults();
 
-// Writes the three files; titles[c-1] is the title of curve c. Refused by
+// What the saved files name of curve c besides its numbers: the file it was
+// read from, without its folder (a trace file's title, or the matrix file a
+// trace was chosen from), and whether it was chosen from a matrix file.
+struct SavedCurve {
+    std::string file;
+    bool fromMatrix = false;
+};
+
+// More of a save: sections appended to NAME.txt after the spectra (what
+// quorvane-fit prints after them), and files NAME<suffix> beside the three,
+// written and committed with them.
+struct SavedSupplement {
+    std::string reportSections;
+    std::vector<std::pair<std::string, std::string>> files;  // suffix ("-svd.csv"), contents
+};
+
+// Writes the files; curves[c-1] names curve c. Refused by
 // refuseUnfittedResults() before anything is written. The report and the spectra are formed before
 // the first file is created, so that their errors (a title that gives no
 // wavelength, a floating-point fault) leave nothing behind. Throws "Cannot
 // create file <file>" when a file cannot be written.
+void saveResults(const std::string& name, const std::vector<SavedCurve>& curves,
+                 const SavedSupplement& supplement = {});
+// The same for curves read from trace files: titles[c-1] is the title of
+// curve c.
 void saveResults(const std::string& name, const std::vector<std::string>& titles);
 
 }  // namespace quorvane

@@ -1,6 +1,7 @@
 #include "views/wavelength_report.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "data/error.h"
 #include "data/floating_point.h"
@@ -39,10 +40,15 @@ void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink
     for (int k = 1; k <= charts; ++k) {
         sink.beginChart(k);
         for (int c = 1; c <= curveCount; ++c) {
-            const std::string title = titleOf(c);
-            const double wavelength = withErrorDetail(
-                textWithNumber("Wavelength of trace ", c) + ", from its file name " + title + ".",
-                [&] { return wavelengthFromTitle(title); });
+            double wavelength = workspace.wavelength[c];
+            if (std::isnan(wavelength)) {
+                // No wavelength was stored: the title's characters name what
+                // gave none, in the message of the conversion that fails.
+                const std::string title = titleOf(c);
+                wavelength = withErrorDetail(textWithNumber("Wavelength of trace ", c) +
+                                                 ", from its file name " + title + ".",
+                                             [&] { return wavelengthFromTitle(title); });
+            }
             clearFloatingPointFaults();
             const double amplitude =
                 static_cast<double>(workspace.ParameterVector[(c - 1) * (K + 1) + 1 + k]);

@@ -4,10 +4,12 @@
 //
 // Chart k (1..9) is filled when k = 1 or k <= K (K = layoutComponentCount);
 // the amplitude k of curve c is ParameterVector[(c-1)(K+1)+1+k], rounded to
-// double. The wavelength of a curve is read from a title: its first three
-// characters (the whole title when it is shorter), converted by textToDouble,
-// so "450nm.txt" gives 450, "1064.txt" 106 and "45 nm.txt" 45. It is read
-// anew for every filled chart.
+// double. The wavelength of curve c is workspace.wavelength[c]: what the
+// trace reader read from the file's name (wavelengthFromTitle), or the
+// wavelength of a trace chosen from a matrix file. Where it is NaN (a trace
+// file whose name gives no number) the curve's title is read again, so that
+// the command fails with the conversion's message naming the characters
+// taken.
 //
 // The builder hands every point to the caller as soon as it is computed, so
 // that a failure leaves what was added before it: complete series in the
@@ -21,7 +23,8 @@
 
 namespace quorvane {
 
-// The title that carries curve c's wavelength (the trace's file name).
+// The title of curve c (the trace's file name): read when the curve has no
+// stored wavelength.
 using CurveTitleSource = std::function<std::string(int curve)>;
 
 struct SpectraSink {
@@ -30,8 +33,10 @@ struct SpectraSink {
     std::function<void(int chart, double wavelength, double amplitude)> addPoint;
 };
 
-// The wavelength read from a title; throws QuorvaneError "'%s' is not a valid
-// floating point value" with the characters taken.
+// The wavelength read from a title: its first three characters (the whole
+// title when it is shorter), converted by textToDouble, so "450nm.txt" gives
+// 450, "1064.txt" 106 and "45 nm.txt" 45. Throws QuorvaneError "'%s' is not a
+// valid floating point value" with the characters taken.
 double wavelengthFromTitle(const std::string& title);
 
 // Number of the last chart filled: max(1, K).
@@ -40,7 +45,8 @@ int filledSpectraCharts();
 // Runs the command's loop over k = 1..filledSpectraCharts() and c = 1..C.
 // Curves whose amplitudes would lie beyond the 300 parameter entries (traces
 // loaded after a fit) are refused with a QuorvaneError before anything is
-// added; a title that is not a number throws where it is read; an amplitude
+// added; a curve without a wavelength whose title is not a number throws
+// where it is read; an amplitude
 // too large for a double throws "Floating point overflow" at its point.
 void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink& sink);
 

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "data/time_axes.h"
+#include "data/trace_wavelength.h"
 #include "data/workspace.h"
 #include "fit/model.h"
 #include "support/test_support.h"
@@ -31,6 +33,12 @@ inline void loadOnePointCurves(int curves, int K, bool amplitudes = false) {
         for (int k = 1; k <= K && amplitudeIndex(c, k) <= kMaxParameters; ++k)
             workspace.ParameterVector[amplitudeIndex(c, k)] = 10 * c + k;
     }
+}
+
+// The wavelengths the trace reader stores for curves 1.. named `titles`.
+inline void storeTitleWavelengths(const std::vector<std::string>& titles) {
+    for (std::size_t c = 0; c < titles.size(); ++c)
+        workspace.wavelength[c + 1] = wavelengthOfTraceTitle(titles[c]);
 }
 
 // Two curves of 60 points from 1e-7 to 0.1 on top of the curves already

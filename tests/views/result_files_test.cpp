@@ -44,6 +44,8 @@ class ResultFiles : public testing::WorkspaceTest {
     // the Var-Cov section must leave alone.
     void fittedState() {
         testing::loadTwoCurvesThreeComponents();
+        workspace.wavelength[1] = 500;  // as the reader reads the titles below
+        workspace.wavelength[2] = 450;
         workspace.fitCount = 1;
         workspace.laidOutCurveCount = 2;
         buildNormalMatrix();
@@ -118,6 +120,7 @@ TEST_F(ResultFiles, CurvesReadBackToTheDataTheModelAndTheResidual) {
 TEST_F(ResultFiles, AnInverseThatCannotBeFormedIsReportedInItsSection) {
     // Every point at time 0: the undamped matrix is singular.
     testing::addCurve({0, 0, 0}, {1, 2, 3});
+    workspace.wavelength[1] = 450;
     testing::setLaidOutComponents(1);
     workspace.fitCount = 1;
     workspace.laidOutCurveCount = 1;

@@ -220,6 +220,7 @@ class ResultWindowsTest : public QObject {
         form.setMainWindow(&window);
         window.titles = {"600.txt", "400.txt", "500.txt"};
         testing::loadOnePointCurves(3, 3, true);
+        testing::storeTitleWavelengths(window.titles);
         form.showDifferentialSpectra();
         QVERIFY(form.isVisible());
         for (int k = 1; k <= 3; ++k) {
@@ -260,6 +261,7 @@ class ResultWindowsTest : public QObject {
         form.setMainWindow(&window);
         window.titles = {"400.txt", "abc.txt"};
         testing::loadOnePointCurves(2, 2, true);
+        testing::storeTitleWavelengths(window.titles);
         QCOMPARE(errorOf([&] { form.showDifferentialSpectra(); }),
                  std::string("'abc' is not a valid floating point value"));
         QVERIFY(!form.isVisible());

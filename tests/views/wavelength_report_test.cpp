@@ -19,6 +19,7 @@ class Spectra : public testing::WorkspaceTest {
     std::string build(const std::vector<std::string>& curveTitles, int K) {
         titles = curveTitles;
         testing::loadOnePointCurves(static_cast<int>(titles.size()), K, true);
+        testing::storeTitleWavelengths(titles);
         return errorOf([this] {
             buildDifferentialSpectra([this](int curve) { return titles.at(curve - 1); },
                                      recorded.sink<SpectraSink>());
