@@ -105,7 +105,7 @@ bool TForm1::openTraceFile(const QString& path) {
     if (matrix)
         return openMatrixFile(std::move(*matrix));
     const int curve = loadTraceFile(file);
-    addDataSeries(curve, QString::fromStdString(traceTitle(file)));
+    addDataSeries(curve, QString::fromStdString(traceTitle(file)), {traceTitle(file), false});
     return true;
 }
 
@@ -118,14 +118,16 @@ bool TForm1::openMatrixFile(MatrixFile file) {
     Measurement measurement = orientMatrix(std::move(file), answer->orientation);
     const TracePlan plan = planTraces(measurement, answer->choice, roomInWorkspace());
     const WavelengthUnit unit = measurement.unit;
+    const SavedCurve source{measurement.title, true};
     const int first = loadMatrixTraces(std::move(measurement), plan);
     for (int curve = first; curve <= workspace.curveCount; ++curve)
         addDataSeries(curve,
-                      QString::fromStdString(wavelengthLabel(workspace.wavelength[curve], unit)));
+                      QString::fromStdString(wavelengthLabel(workspace.wavelength[curve], unit)),
+                      source);
     return true;
 }
 
-void TForm1::addDataSeries(int curve, const QString& title) {
+void TForm1::addDataSeries(int curve, const QString& title, const SavedCurve& source) {
     ChartSeries* series = Chart1->addLineSeries();
     series->setTitle(title);
     Chart1->setLegendStyle(LegendStyle::Series);
@@ -133,6 +135,7 @@ void TForm1::addDataSeries(int curve, const QString& title) {
     for (int i = 1; i <= workspace.pointCount[curve]; ++i)
         series->addPoint(data.times[i], data.values[i], Qt::black);
     dataSeries_.push_back(series);
+    curveSources_.push_back(source);
 }
 
 // Drops are refused while a fit runs, as Open is.
@@ -175,10 +178,7 @@ void TForm1::saveResultsTo(const QString& path) {
     struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restoreCursor;
-    std::vector<std::string> titles;
-    for (int curve = 1; curve <= workspace.curveCount; ++curve)
-        titles.push_back(dataSeriesTitle(curve));
-    saveResults(path.toStdString(), titles);
+    saveResults(path.toStdString(), curveSources_);
     resultsFile_ = path;
 }
 

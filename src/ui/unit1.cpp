@@ -158,6 +158,7 @@ void TForm1::clear1Click() {
         for (int position = Chart1->seriesCount() - 1; position >= 0; --position)
             Chart1->freeSeries(Chart1->series(position));
         dataSeries_.clear();
+        curveSources_.clear();
         fittedCurveSeries_.clear();
         resetWorkspace();
         clearLoadedMeasurement();

@@ -48,6 +48,7 @@
 #include "ui/chart_export.h"
 #include "ui/matrix_import_choice.h"
 #include "views/main_window_link.h"
+#include "views/result_files.h"
 
 class QAction;
 class QActionGroup;
@@ -239,7 +240,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     bool openMatrixFile(MatrixFile file);
     // A black line series of curve `curve`'s points titled `title`, the
     // curve's data series.
-    void addDataSeries(int curve, const QString& title);
+    void addDataSeries(int curve, const QString& title, const SavedCurve& source);
     // The data map's Export: the Export dialog, then the map written.
     void exportDataMap();
 
@@ -263,6 +264,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     SingularValuesWindow* singularValuesWindow_ = nullptr;
     // The data series of curves 1..curveCount, in curve order.
     std::vector<ChartSeries*> dataSeries_;
+    // What the saved curves file names of curve c: curveSources_[c-1].
+    std::vector<SavedCurve> curveSources_;
     // The series the last completed Start added, freed by the next Start.
     std::vector<ChartSeries*> fittedCurveSeries_;
     QString resultsFile_;

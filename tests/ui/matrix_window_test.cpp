@@ -2,6 +2,7 @@
 // traces it loads and their names, Edit > Clear, and the data map and
 // singular values windows of what is loaded.
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QRadioButton>
@@ -201,6 +202,14 @@ class MatrixWindowTest : public QObject, public testing::MainWindowFixture {
         exportChosen = {path(QStringLiteral("map.png")), ChartFileFormat::Png};
         map.exportButton->click();
         QCOMPARE(QImage(exportChosen.path).size(), map.Chart1->size());
+
+        // The saved curves name the matrix file and each trace's wavelength.
+        resultsChosen = path(QStringLiteral("fit"));
+        form1->Saveas1->trigger();
+        QFile curves(path(QStringLiteral("fit-curves.csv")));
+        QVERIFY(curves.open(QIODevice::ReadOnly));
+        QCOMPARE(curves.readLine(), QByteArray("trace,file,wavelength,time,value,model,residual\n"));
+        QVERIFY(curves.readLine().startsWith("1,kinetics.csv,450,"));
     }
 
     void theWindowsRefuseTracesOnTimeAxesOfTheirOwn() {
