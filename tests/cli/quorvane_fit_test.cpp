@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -13,6 +12,7 @@
 #include "data/number_format.h"
 #include "data/number_text.h"
 #include "support/example_traces.h"
+#include "support/synthetic_traces.h"
 #include "support/test_support.h"
 
 namespace quorvane {
@@ -55,17 +55,10 @@ FitRun runFit(const std::vector<std::string>& arguments, const std::string& envi
     return run;
 }
 
-// A noiseless trace of two components with time constants 1e-5 and 1e-3:
-// 250 times spaced evenly on a log axis from 1e-7 to 1, values with 17
-// significant digits.
+// A noiseless trace of two components with time constants 1e-5 and 1e-3 at
+// 250 times spaced evenly on a log axis from 1e-7 to 1.
 std::string twoComponentTrace(double offset, double a1, double a2) {
-    std::ostringstream text;
-    text.precision(17);
-    for (int i = 0; i < 250; ++i) {
-        const double t = std::pow(10.0, -7.0 + 7.0 * i / 249);
-        text << t << ' ' << offset + a1 * std::exp(-t / 1e-5) + a2 * std::exp(-t / 1e-3) << '\n';
-    }
-    return text.str();
+    return testing::decayText({offset, {a1, a2}, {1e-5L, 1e-3L}}, {250, 1e-7, 1.0});
 }
 
 std::vector<std::string> fields(const std::string& line) {

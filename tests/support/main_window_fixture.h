@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "support/synthetic_traces.h"
 #include "support/test_support.h"
 #include "ui/start_up.h"
 #include "ui/unit1.h"
@@ -68,6 +69,13 @@ class MainWindowFixture {
             qFatal("cannot write %s", qPrintable(file.fileName()));
         file.write(content);
         return file.fileName();
+    }
+
+    // A trace file's text: offset + amplitude exp(-t / tau) at `points` times
+    // spaced evenly on a log axis from 1e-6 to 1e-2.
+    static QByteArray decayTrace(double offset, double amplitude, double tau, int points = 40) {
+        return QByteArray::fromStdString(
+            decayText({offset, {amplitude}, {tau}}, {points, 1e-6, 1e-2}));
     }
 
     // File > Open through its menu item, the dialog choosing `paths` (none:

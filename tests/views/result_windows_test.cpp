@@ -246,16 +246,10 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(form.chart(4)->seriesCount(), 0);
     }
 
-    void spectraWithoutCurvesAndAfterANonNumericTitle() {
+    // What the builder adds before a bad title stays (its own test); the
+    // window stays hidden.
+    void spectraAfterANonNumericTitleStayHidden() {
         FakeMainWindow window;
-        TForm5 empty;
-        empty.setMainWindow(&window);
-        empty.showDifferentialSpectra();
-        QCOMPARE(empty.chart(1)->seriesCount(), 1);
-        QCOMPARE(empty.chart(1)->series(0)->pointCount(), 0);
-        QCOMPARE(empty.chart(2)->seriesCount(), 0);
-
-        // The failure leaves what was added before it; the window stays hidden.
         TForm5 form;
         form.setMainWindow(&window);
         window.titles = {"400.txt", "abc.txt"};
@@ -263,10 +257,7 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(errorOf([&] { form.showDifferentialSpectra(); }),
                  std::string("'abc' is not a valid floating point value"));
         QVERIFY(!form.isVisible());
-        QCOMPARE(form.chart(1)->seriesCount(), 1);
         QCOMPARE(form.chart(1)->series(0)->pointCount(), 1);
-        QCOMPARE(form.chart(1)->series(0)->point(0).x, 400.0);
-        QCOMPARE(form.chart(2)->seriesCount(), 0);
     }
 };
 
