@@ -162,9 +162,8 @@ TEST_F(FitDriver, AnAcceptedStepInIterationThreeLeavesTheLogRates) {
 // 1e-3 is exactly a double: the start values then fit with residuals of 0,
 // the step is 0, and the equal trial sum is rejected.
 TEST_F(FitDriver, AStepThatLeavesTheSumEqualIsRejectedAndLambdaGrowsTenfold) {
-    workspace.curveCount = workspace.componentCount = 1;
-    workspace.ParameterVector[1] = workspace.ParameterVector[2] = 1.0L;
-    workspace.ParameterVector[3] = logRateOf("1e-3");
+    workspace.curveCount = 1;
+    testing::setParameters(1, {1.0L, 1.0L, logRateOf("1e-3")});
     std::vector<double> times;
     std::vector<double> values;
     for (int i = 1; times.size() < 6 && i < 1000000; ++i) {
@@ -218,10 +217,7 @@ TEST_F(FitDriver, PlotGridRunsFromOneTenthMicroToTenInEightDecades) {
 
 TEST_F(FitDriver, FittedCurveFollowsTheModelAndReportsOverflow) {
     addCurve({1e-6}, {0.0});
-    workspace.componentCount = 1;
-    workspace.ParameterVector[1] = 0.5L;
-    workspace.ParameterVector[2] = 2.0L;
-    workspace.ParameterVector[3] = logRateOf("1e-4");
+    testing::setParameters(1, {0.5L, 2.0L, logRateOf("1e-4")});
     std::array<double, kPlotGridPoints + 1> x{};
     std::array<double, kPlotGridPoints + 1> y{};
     fittedCurvePoints(1, x, y);
