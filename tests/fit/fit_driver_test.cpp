@@ -69,12 +69,7 @@ TEST_F(FitDriver, ProgressPositionsAreIntegerPercentages) {
     StartLog three;
     runStart(startBoxes("3", "3"), three.hooks());
     EXPECT_EQ(three.progress, (std::vector<int>{33, 66, 100}));
-    StartLog fifty;
-    runStart(startBoxes("3", "50"), fifty.hooks());
-    ASSERT_EQ(fifty.progress.size(), 50u);
-    for (int i = 1; i <= 50; ++i)
-        EXPECT_EQ(fifty.progress[i - 1], 2 * i);
-    EXPECT_EQ(workspace.fitCount, 2);
+    EXPECT_EQ(startProgressPosition(49, 50), 98);
     // Formed in 64 bits: huge counts do not overflow.
     EXPECT_EQ(startProgressPosition(2147483647, 2147483647), 100);
     EXPECT_EQ(startProgressPosition(1073741823, 2147483647), 49);
