@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 #include "support/synthetic_traces.h"
@@ -83,6 +84,14 @@ class MainWindowFixture {
     void open(const QStringList& paths) {
         tracesChosen = paths;
         form1->Open1->trigger();
+    }
+
+    // Open and Start as above; no error box may come.
+    void openAndStart(const QStringList& paths, const QString& components,
+                      const QString& iterations) {
+        open(paths);
+        start(components, iterations);
+        QCOMPARE(errors, QStringList());
     }
 
     // Start clicked with these texts in Edit10 and Edit2.

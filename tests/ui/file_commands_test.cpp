@@ -38,10 +38,9 @@ class FileCommandsTest : public QObject, public testing::MainWindowFixture {
     Q_OBJECT
 
     void loadAndFit() {
-        open({writeTrace("450.txt", decayTrace(0.0, 0.05, 2e-5)),
-              writeTrace("500.txt", decayTrace(0.0, -0.03, 2e-5))});
-        start("1", "8");
-        QCOMPARE(errors, QStringList());
+        openAndStart({writeTrace("450.txt", decayTrace(0.0, 0.05, 2e-5)),
+                      writeTrace("500.txt", decayTrace(0.0, -0.03, 2e-5))},
+                     "1", "8");
     }
 
   private slots:
