@@ -25,10 +25,10 @@
 #   source tree.
 #
 # quorvane_add_tool(<name> SOURCES <file>... [LIBS <lib>...])
-#   A program beside the tests that is not one (the documentation's pictures,
-#   the exhaustive check of the exponential), seeing what a test sees. Built
-#   by default so that it keeps building, except in a sanitized tree, which
-#   would only build it again without running it.
+#   A program of tools/, beside the tests but not one (the documentation's
+#   pictures, the exhaustive checks of the exponential and of erfc), seeing
+#   what a test sees. Built by default so that it keeps building, except in a
+#   sanitized tree, which would only build it again without running it.
 #
 # quorvane_add_fuzz_target(<name> [LIBS <lib>...])
 #   The libFuzzer program fuzz/<name>.cpp, linked with the shared syntax
@@ -79,7 +79,7 @@ function(quorvane_add_library name)
     endif()
 endfunction()
 
-# A program of tests/ that sees every layer, the generated headers and the
+# A program of tests/ or tools/ that sees every layer, the generated headers and the
 # test support.
 function(quorvane_test_side_program name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})

@@ -11,8 +11,7 @@
 namespace quorvane {
 
 int covarianceSize() {
-    const int K = workspace.layoutComponentCount;
-    return (K + 1) * workspace.curveCount + K;
+    return reportLayout().fittedParameterCount();
 }
 
 CovarianceBlock computeCovarianceBlock() {
@@ -38,12 +37,13 @@ CovarianceBlock computeCovarianceBlock() {
     CovarianceBlock block;
     if (size == 0)
         return block;
-    const int s = (K + 1) * workspace.curveCount;
+    const ParameterLayout layout = reportLayout();
     block.size = K;
     block.cells.assign(K, std::vector<std::string>(K));
     for (int a = 1; a <= K; ++a) {
         for (int b = 1; b <= K; ++b) {
-            block.cells[a - 1][b - 1] = formatFixed6(workspace.covarianceMatrix[s + a][s + b]);
+            block.cells[a - 1][b - 1] =
+                formatFixed6(workspace.covarianceMatrix[layout.rateIndex(a)][layout.rateIndex(b)]);
         }
     }
     return block;

@@ -25,16 +25,16 @@ std::vector<ReportItem> buildParameterReport() {
     const int curveCount = workspace.curveCount;
     const int K = workspace.layoutComponentCount;
     const int reported = curvesWithinParameterVector(curveCount, K);
+    const ParameterLayout layout = reportLayout();
     const long double* V = workspace.ParameterVector;
 
     std::vector<ReportItem> items;
     items.push_back(ReportItem::line("Serie1"));
     for (int c = 1; c <= reported; ++c) {
-        const int block = (c - 1) * (K + 1);
-        items.push_back(ReportItem::line("Y0   " + formatFixed5(V[block + 1])));
+        items.push_back(ReportItem::line("Y0   " + formatFixed5(V[layout.offsetIndex(c)])));
         for (int j = 1; j <= K; ++j) {
-            items.push_back(
-                ReportItem::line(textWithNumber("A", j) + "   " + formatFixed5(V[block + 1 + j])));
+            items.push_back(ReportItem::line(textWithNumber("A", j) + "   " +
+                                             formatFixed5(V[layout.amplitudeIndex(c, j)])));
         }
         // The header of the next curve only while that curve's block can be
         // read; otherwise the closing line below stands in its place.

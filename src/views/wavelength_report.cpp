@@ -29,9 +29,10 @@ void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink
     const int K = workspace.layoutComponentCount;
     const int curveCount = workspace.curveCount;
     const int charts = filledSpectraCharts();
+    const ParameterLayout layout = reportLayout();
     // The highest entry read: amplitude `charts` of the last curve, which is
     // curveCount(K+1) for K >= 1 and curveCount + 1 for K = 0.
-    const int highestEntry = (curveCount - 1) * (K + 1) + 1 + charts;
+    const int highestEntry = layout.amplitudeIndex(curveCount, charts);
     if (curveCount > 0 && highestEntry > kMaxParameters) {
         throw QuorvaneError(textWithNumber("Differential spectra: ", curveCount) +
                             textWithNumber(" traces with ", K) +
@@ -51,7 +52,7 @@ void buildDifferentialSpectra(const CurveTitleSource& titleOf, const SpectraSink
             }
             clearFloatingPointFaults();
             const double amplitude =
-                static_cast<double>(workspace.ParameterVector[(c - 1) * (K + 1) + 1 + k]);
+                static_cast<double>(workspace.ParameterVector[layout.amplitudeIndex(c, k)]);
             checkFloatingPointFaults();
             sink.addPoint(k, wavelength, amplitude);
         }

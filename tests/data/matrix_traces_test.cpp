@@ -77,12 +77,6 @@ TraceChoice grouped(TraceGrouping grouping, int every = 1, double width = 0, int
     return choice;
 }
 
-TEST_F(MatrixTraces, TheFixtureIsReadAsWritten) {
-    EXPECT_EQ(measurement_.matrix.times, kTimes);
-    EXPECT_EQ(measurement_.matrix.wavelengths, kWavelengths);
-    EXPECT_EQ(measurement_.matrix.value(4, 5), 405.0);
-}
-
 TEST_F(MatrixTraces, PlansEachGrouping) {
     struct Case {
         const char* name;

@@ -221,59 +221,54 @@ long double printfRounded(long double value, int digits) {
     return std::strtold(text, nullptr);
 }
 
-TEST_F(NumberFormat, GeneralFifteenRoundTripsToFifteenDigits) {
-    RandomExtended random(-30, 30);
-    int compared = 0;
-    for (int i = 0; i < 20000; ++i) {
-        const long double value = random.next();
-        if (isHalfAfterDigit(value, 15))
-            continue;
-        const std::string text = formatGeneral15(value);
-        const std::optional<long double> parsed = parseExtended(text);
-        ASSERT_TRUE(parsed.has_value()) << text;
-        ASSERT_EQ(*parsed, printfRounded(value, 15)) << text;
-        const long double magnitude = std::fabs(*parsed);
-        const bool scientific = magnitude < 0.0001L || magnitude >= 1e15L;
-        ASSERT_EQ(text.find('E') != std::string::npos, scientific) << text;
-        if (!scientific && text.find('.') != std::string::npos) {
-            ASSERT_NE(text.back(), '0') << text;
+// Each format on random values: the text reads back to the C library's
+// rounding of the value to the digits the format keeps (halves left out:
+// printf rounds them to even), and has the format's shape.
+TEST_F(NumberFormat, RandomValuesRoundAsTheCLibraryDoes) {
+    const struct {
+        std::string (*format)(long double);
+        int minPower, maxPower, count;
+        int (*keptDigits)(long double value);
+        bool (*shaped)(const std::string& text, long double value);
+    } properties[] = {
+        // 15 digits, no trailing zero, scientific outside 0.0001 <= |v| < 1e15.
+        {formatGeneral15, -30, 30, 20000, [](long double) { return 15; },
+         [](const std::string& text, long double) {
+             const long double magnitude = fabsl(parseExtended(text).value_or(0));
+             const bool scientific = magnitude < 0.0001L || magnitude >= 1e15L;
+             return (text.find('E') != std::string::npos) == scientific &&
+                    (scientific || text.find('.') == std::string::npos || text.back() != '0');
+         }},
+        // One digit, the separator, five decimals, "E".
+        {formatExponent6, -4000, 4000, 5000, [](long double) { return 6; },
+         [](const std::string& text, long double value) {
+             const std::size_t first = value < 0 ? 1 : 0;
+             return text[first + 1] == '.' && text[first + 7] == 'E';
+         }},
+        // Five decimals, after rounding to 7 significant digits or to the
+        // decimals, whichever keeps fewer.
+        {formatFixed5, -4, 6, 5000,
+         [](long double value) { return std::min(7, decimalExponent(value) + 6); },
+         [](const std::string& text, long double) { return text.size() - text.find('.') == 6u; }},
+    };
+    for (const auto& property : properties) {
+        RandomExtended random(property.minPower, property.maxPower);
+        int compared = 0;
+        for (int i = 0; i < property.count; ++i) {
+            const long double value = random.next();
+            const int kept = property.keptDigits(value);
+            if (kept < 1 || isHalfAfterDigit(value, kept))
+                continue;
+            const std::string text = property.format(value);
+            const std::optional<long double> parsed = parseExtended(text);
+            ASSERT_TRUE(parsed.has_value()) << text;
+            // The text holds the decimal value exactly; both sides are its
+            // correctly rounded extended value.
+            ASSERT_EQ(*parsed, printfRounded(value, kept)) << text;
+            ASSERT_TRUE(property.shaped(text, value)) << text;
+            ++compared;
         }
-        ++compared;
-    }
-    EXPECT_GT(compared, 19000);
-}
-
-TEST_F(NumberFormat, ExponentSixMatchesSixDigitRounding) {
-    RandomExtended random(-4000, 4000);
-    for (int i = 0; i < 5000; ++i) {
-        const long double value = random.next();
-        if (isHalfAfterDigit(value, 6))
-            continue;
-        const std::string text = formatExponent6(value);
-        const std::size_t first = value < 0 ? 1 : 0;
-        ASSERT_EQ(text[first + 1], '.') << text;
-        ASSERT_EQ(text[first + 7], 'E') << text;
-        const std::optional<long double> parsed = parseExtended(text);
-        ASSERT_TRUE(parsed.has_value()) << text;
-        ASSERT_EQ(*parsed, printfRounded(value, 6)) << text;
-    }
-}
-
-TEST_F(NumberFormat, FixedMatchesSevenDigitOrFiveDecimalRounding) {
-    RandomExtended random(-4, 6);
-    for (int i = 0; i < 5000; ++i) {
-        const long double value = random.next();
-        const int leadingPower = decimalExponent(value);
-        const int keptDigits = std::min(7, leadingPower + 6);
-        if (keptDigits < 1 || isHalfAfterDigit(value, keptDigits))
-            continue;
-        const std::string text = formatFixed5(value);
-        ASSERT_EQ(text.size() - text.find('.'), 6u) << text;
-        const std::optional<long double> parsed = parseExtended(text);
-        ASSERT_TRUE(parsed.has_value()) << text;
-        // The text holds the decimal value exactly; both sides are its
-        // correctly rounded extended value.
-        ASSERT_EQ(*parsed, printfRounded(value, keptDigits)) << text;
+        EXPECT_GT(compared, property.count * 9 / 10);
     }
 }
 

@@ -73,39 +73,11 @@ TEST_P(NumberTextSyntax, LoneSeparatorReadsAsZero) {
 }
 
 TEST_P(NumberTextSyntax, RefusesMalformedTexts) {
-    const char* const texts[] = {"",
-                                 "   ",
-                                 "+",
-                                 "-",
-                                 "E5",
-                                 "e5",
-                                 "-E5",
-                                 "1.2.3",
-                                 "..",
-                                 "1e5.5",
-                                 "1e+-5",
-                                 "1ee5",
-                                 "--1",
-                                 "+-1",
-                                 "- 1",
-                                 "1 2",
-                                 "1.5x",
-                                 "x1.5",
-                                 "1_000",
-                                 "\t1",
-                                 "1\t",
-                                 "1\n",
-                                 "inf",
-                                 "-inf",
-                                 "infinity",
-                                 "nan",
-                                 "NaN",
-                                 "0x1p3",
-                                 "0x10",
-                                 "1e5 e",
-                                 "1.5e3.",
-                                 "\xa0"
-                                 "1"};
+    const char* const texts[] = {
+        "",      "   ",   "+",     "-",      "E5",      "e5",   "-E5",      "1.2.3", "..",
+        "1e5.5", "1e+-5", "1ee5",  "--1",    "+-1",     "- 1",  "1 2",      "1.5x",  "x1.5",
+        "1_000", "\t1",   "1\t",   "1\n",    "inf",     "-inf", "infinity", "nan",   "NaN",
+        "0x1p3", "0x10",  "1e5 e", "1.5e3.", "\xa0\x31"};  // a no-break space before "1"
     for (const char* text : texts) {
         EXPECT_FALSE(doubleOf(text).has_value()) << '"' << text << '"';
         EXPECT_FALSE(extendedOf(text).has_value()) << '"' << text << '"';
@@ -237,15 +209,17 @@ TEST_F(NumberTextSeparator, OnlyTheCurrentSeparatorIsAccepted) {
 // --- Integers --------------------------------------------------------------
 
 TEST(IntegerText, AcceptedForms) {
-    EXPECT_EQ(parseInteger("3"), 3);
-    EXPECT_EQ(parseInteger(" 3 "), 3);
-    EXPECT_EQ(parseInteger("+7"), 7);
-    EXPECT_EQ(parseInteger("-7"), -7);
-    EXPECT_EQ(parseInteger("007"), 7);
-    EXPECT_EQ(parseInteger("0"), 0);
-    EXPECT_EQ(parseInteger("2147483647"), 2147483647);
-    EXPECT_EQ(parseInteger("-2147483648"), INT32_MIN);
-    EXPECT_EQ(parseInteger(std::string(100, '0') + "42"), 42);
+    const std::pair<std::string, int> cases[] = {{"3", 3},
+                                                 {" 3 ", 3},
+                                                 {"+7", 7},
+                                                 {"-7", -7},
+                                                 {"007", 7},
+                                                 {"0", 0},
+                                                 {"2147483647", INT32_MAX},
+                                                 {"-2147483648", INT32_MIN},
+                                                 {std::string(100, '0') + "42", 42}};
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(parseInteger(text), value) << text;
 }
 
 TEST(IntegerText, RefusedForms) {
@@ -259,18 +233,17 @@ TEST(IntegerText, RefusedForms) {
 // --- Messages --------------------------------------------------------------
 
 TEST(NumberTextMessages, NameTheTextAsTyped) {
-    EXPECT_EQ(testing::errorOf([] { textToDouble("abc"); }),
-              "'abc' is not a valid floating point value");
-    EXPECT_EQ(testing::errorOf([] { textToExtended("abc"); }),
-              "'abc' is not a valid floating point value");
-    EXPECT_EQ(testing::errorOf([] { textToInteger("abc"); }), "'abc' is not a valid integer value");
-    EXPECT_EQ(testing::errorOf([] { textToExtended(" 1.2.3 "); }),
-              "' 1.2.3 ' is not a valid floating point value");
-    EXPECT_EQ(testing::errorOf([] { textToDouble("1e400"); }),
-              "'1e400' is not a valid floating point value");
-    EXPECT_EQ(testing::errorOf([] { textToInteger(""); }), "'' is not a valid integer value");
-    EXPECT_EQ(testing::errorOf([] { textToInteger("2147483648"); }),
-              "'2147483648' is not a valid integer value");
+    const auto floating = [](const std::string& text) {
+        return "'" + text + "' is not a valid floating point value";
+    };
+    const auto integer = [](const std::string& text) {
+        return "'" + text + "' is not a valid integer value";
+    };
+    EXPECT_EQ(testing::errorOf([] { textToDouble("abc"); }), floating("abc"));
+    EXPECT_EQ(testing::errorOf([] { textToExtended(" 1.2.3 "); }), floating(" 1.2.3 "));
+    EXPECT_EQ(testing::errorOf([] { textToDouble("1e400"); }), floating("1e400"));
+    EXPECT_EQ(testing::errorOf([] { textToInteger(""); }), integer(""));
+    EXPECT_EQ(testing::errorOf([] { textToInteger("2147483648"); }), integer("2147483648"));
 }
 
 TEST(NumberTextMessages, ValidTextsConvert) {

@@ -51,8 +51,6 @@ const Refused kRefused[] = {
     {"450.txt", "1e-6 0.012\n2e-6 0.010\n4e-6 abc\n8e-6 0.001\n", invalid("abc")},
     {"450.txt", "1e-6 0.5\n2e-6 0.4\n\n", invalid("")},
     {"point.txt", "1.5E-6 0.25\n", invalid("1.5E-6"), ','},
-    {"comma.txt", "1,5E-6 0,25\n", invalid("1,5E-6")},
-    {"big.txt", "1e-6 1e999\n", invalid("1e999")},
     {"inside.txt", "1e-6 0.5\x1a\n", invalid("0.5\x1a")},
     {"nul.txt", "1e-6 0.5\0\n"s, invalid("0.5\0"s)},
     {"nul.txt", "1e-6\0 0.5\n"s, invalid("1e-6\0"s)},

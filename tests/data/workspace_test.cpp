@@ -11,15 +11,6 @@ using testing::addCurve;
 
 class WorkspaceLayout : public testing::WorkspaceTest {};
 
-TEST_F(WorkspaceLayout, StartsEmpty) {
-    EXPECT_EQ(workspace.curveCount, 0);
-    EXPECT_EQ(workspace.componentCount, 0);
-    EXPECT_EQ(workspace.layoutComponentCount, 0);
-    EXPECT_EQ(workspace.fitCount, 0);
-    for (int m = 1; m <= kMaxParameters; ++m)
-        EXPECT_EQ(workspace.ParameterVector[m], 0.0L);
-}
-
 TEST_F(WorkspaceLayout, IndexRulesForTwoCurvesTwoComponents) {
     addCurve({0.0}, {0.0});
     addCurve({0.0}, {0.0});

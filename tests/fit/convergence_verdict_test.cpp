@@ -46,22 +46,18 @@ TEST_F(ConvergenceVerdict, ClassicFitOfPicosecondDataHasNotConverged) {
               std::string::npos);
 }
 
-TEST_F(ConvergenceVerdict, JudgingChangesNothingOfTheWorkspace) {
+// Judging reads the result only: the workspace, the flags and the next
+// Start are what they would be without a verdict.
+TEST_F(ConvergenceVerdict, JudgingChangesNothingOfTheWorkspaceNorOfTheNextStart) {
+    const StartBoxes boxes = threeComponents("8", "10e-6", "100e-6", "2e-3");
     testing::loadExamples();
-    runStart(threeComponents("8", "10e-6", "100e-6", "2e-3"), {});
+    EXPECT_TRUE(classicVerdict(boxes).judged);
     const testing::WorkspaceImage image;
     FitRecord record;
     record.finalSum = 1.0L;
-    const FitVerdict verdict = judgeFit(record);
-    EXPECT_TRUE(verdict.judged);
+    EXPECT_TRUE(judgeFit(record).judged);
     EXPECT_TRUE(image.matches());
     EXPECT_EQ(raisedFloatingPointFaults(), 0);
-}
-
-TEST_F(ConvergenceVerdict, NeitherTheStartNorTheNextOneChangesForAVerdict) {
-    const StartBoxes boxes = threeComponents("8", "10e-6", "100e-6", "2e-3");
-    testing::loadExamples();
-    classicVerdict(boxes);
     runStart(boxes, {});
     const testing::WorkspaceImage judged;
 

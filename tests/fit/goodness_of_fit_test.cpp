@@ -13,16 +13,10 @@ namespace quorvane {
 namespace {
 
 using testing::addCurve;
+using testing::setParameters;
 
 class GoodnessOfFit : public testing::WorkspaceTest {
   protected:
-    // n components and the entries 1.. of ParameterVector.
-    static void setParameters(int n, std::initializer_list<long double> entries) {
-        workspace.componentCount = n;
-        int m = 0;
-        for (const long double entry : entries)
-            workspace.ParameterVector[++m] = entry;
-    }
     // Two curves of three and two points, two components, parameters that
     // do not fit the data.
     static void loadTwoCurves() {
@@ -136,13 +130,11 @@ class ExampleTraces : public GoodnessOfFit {
     }
 };
 
-TEST_F(ExampleTraces, NoiselessSetIsTheModelToNineDigits) {
+TEST_F(ExampleTraces, NoiselessSetIsTheModelToNineDigitsAndTheNoisyOneCarriesTheStatedNoise) {
     ASSERT_NO_FATAL_FAILURE(loadWithTheirModel("noiseless/"));
     // Only the rounding to 9 significant digits remains: below 1e-10 a point.
     EXPECT_LT(sumSquaredResiduals(), 2500 * 1e-20L) << sumSquaredResiduals();
-}
-
-TEST_F(ExampleTraces, NoisySetCarriesNoiseOfTheStatedSize) {
+    testing::resetWholeWorkspace();
     ASSERT_NO_FATAL_FAILURE(loadWithTheirModel(""));
     const long double meanSquare = sumSquaredResiduals() / 2500;
     EXPECT_NEAR(static_cast<double>(sqrtl(meanSquare)), 5e-4, 0.3e-4) << sqrtl(meanSquare);

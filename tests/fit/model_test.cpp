@@ -70,9 +70,7 @@ TEST_F(Model, ValuesOfTheThreeForms) {
 
 TEST_F(Model, TrialFormReadsTheTrialVector) {
     addCurve({0.0}, {0.0});
-    workspace.componentCount = 1;
-    workspace.ParameterVector[1] = 1.0L;
-    workspace.ParameterVector[2] = 2.0L;
+    testing::setParameters(1, {1.0L, 2.0L});
     workspace.trialVector[1] = 0.5L;
     workspace.trialVector[2] = 0.25L;
     EXPECT_EQ(evaluateModelAtPoint(1, 1), 3.0L);

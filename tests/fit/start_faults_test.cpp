@@ -46,13 +46,9 @@ const char* const kOverflowAtMinusOne = "-1 0.5\n1e-6 0.4\n1e-5 0.2\n1e-4 0.1\n"
 // for that pivot, and back substitution forms 0 / 0.
 const Refusal kRefusals[] = {
     {2, nullptr, "four", "5", 0, "", "'four' is not a valid integer value", Reached::nothing},
-    {2, nullptr, "3.0", "5", 0, "", "'3.0' is not a valid integer value", Reached::nothing},
-    {2, nullptr, "", "5", 0, "", "'' is not a valid integer value", Reached::nothing},
     {2, nullptr, "0", "5", 0, "", "The number of components must be between 1 and 9, not 0",
      Reached::nothing},
     {2, nullptr, "10", "5", 0, "", "The number of components must be between 1 and 9, not 10",
-     Reached::nothing},
-    {2, nullptr, "-1", "5", 0, "", "The number of components must be between 1 and 9, not -1",
      Reached::nothing},
     {30, nullptr, "9", "3", 0, "",
      "A fit of 30 traces with 9 components needs 309 parameter entries, and at most 300 are "
@@ -66,8 +62,6 @@ const Refusal kRefusals[] = {
      Reached::nothing},
     {0, nullptr, "2", "x1", 0, "", "'x1' is not a valid integer value", Reached::coefficients},
     {2, nullptr, "2", "abc", 0, "", "'abc' is not a valid integer value", Reached::coefficients},
-    {2, nullptr, "2", "1e3", 0, "", "'1e3' is not a valid integer value", Reached::coefficients},
-    {2, nullptr, "2", " 5 0", 0, "", "' 5 0' is not a valid integer value", Reached::coefficients},
     {1, nullptr, "2", "5", 9, "1e-5x", "'1e-5x' is not a valid floating point value",
      Reached::logRatesBeforeIt},
     {1, nullptr, "2", "5", 1, "0", "Floating point division by zero", Reached::logRatesBeforeIt},

@@ -159,11 +159,8 @@ class FaultsOfOneResult : public ThreadCountTest, public ::testing::WithParamInt
         setParallelThreadCount(GetParam());
         testing::addCurve({1e-10, 2e-10}, {0.0, 0.0});
         testing::addCurve({1e-10, 2e-10}, {0.0, 0.0});
-        workspace.componentCount = 1;
         // Y0 and A of curve 1, Y0 and A of curve 2, k = 0.
-        const long double parameters[] = {0, 0.0L, 1.0L, 0.0L, 1.0L, 0.0L};
-        for (int q = 1; q <= 5; ++q)
-            workspace.ParameterVector[q] = parameters[q];
+        testing::setParameters(1, {0.0L, 1.0L, 0.0L, 1.0L, 0.0L});
     }
     static FloatingPointFaults sumFaults(long double (*sum)()) {
         clearFloatingPointFaults();

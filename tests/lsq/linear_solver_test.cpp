@@ -112,10 +112,7 @@ TEST_F(LinearSolver, SolveStepUsesTheFittedParameterCount) {
 TEST_F(LinearSolver, CurveWithoutPointsMakesTheStepFail) {
     testing::addCurve({1e-6, 3e-6}, {0.5, 0.25});
     testing::addCurve({}, {});
-    workspace.componentCount = 1;
-    for (int q = 1; q <= 4; ++q)
-        workspace.ParameterVector[q] = 1.0L;
-    workspace.ParameterVector[5] = -logl(2e-6L);
+    testing::setParameters(1, {1.0L, 1.0L, 1.0L, 1.0L, -logl(2e-6L)});
     workspace.lambda = 0.001L;
     buildNormalMatrix();
     buildGradientVector();

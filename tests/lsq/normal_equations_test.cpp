@@ -16,16 +16,11 @@ namespace {
 using testing::addCurve;
 using testing::errorOf;
 using testing::sameBits;
+using testing::setParameters;
 
 class NormalEquations : public testing::WorkspaceTest {
   protected:
     static long double& at(int row, int column) { return workspace.normalMatrix[row][column]; }
-    static void setParameters(int n, std::initializer_list<long double> entries) {
-        workspace.componentCount = n;
-        int m = 0;
-        for (const long double entry : entries)
-            workspace.ParameterVector[++m] = entry;
-    }
 };
 
 // One curve, one component, Y0 = 0, A = 1, k = 0 (w = 1); points x = 0 and

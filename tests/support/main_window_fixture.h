@@ -16,11 +16,13 @@
 #include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 
 #include "data/loaded_measurement.h"
 #include "data/trace_choice.h"
+#include "support/synthetic_traces.h"
 #include "support/test_support.h"
 #include "ui/matrix_import_dialog.h"
 #include "ui/start_up.h"
@@ -84,11 +86,26 @@ class MainWindowFixture {
         return file.fileName();
     }
 
+    // A trace file's text: offset + amplitude exp(-t / tau) at `points` times
+    // spaced evenly on a log axis from 1e-6 to 1e-2.
+    static QByteArray decayTrace(double offset, double amplitude, double tau, int points = 40) {
+        return QByteArray::fromStdString(
+            decayText({offset, {amplitude}, {tau}}, {points, 1e-6, 1e-2}));
+    }
+
     // File > Open through its menu item, the dialog choosing `paths` (none:
     // cancelled).
     void open(const QStringList& paths) {
         tracesChosen = paths;
         form1->Open1->trigger();
+    }
+
+    // Open and Start as above; no error box may come.
+    void openAndStart(const QStringList& paths, const QString& components,
+                      const QString& iterations) {
+        open(paths);
+        start(components, iterations);
+        QCOMPARE(errors, QStringList());
     }
 
     // Start clicked with these texts in Edit10 and Edit2.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -65,6 +66,14 @@ inline std::string readFile(const std::filesystem::path& path) {
 // 80-bit format (the padding bytes are not part of the value).
 inline bool sameBits(long double a, long double b) {
     return std::memcmp(&a, &b, 10) == 0;
+}
+
+// componentCount n and ParameterVector entries 1, 2, ... in order.
+inline void setParameters(int n, std::initializer_list<long double> entries) {
+    workspace.componentCount = n;
+    int m = 0;
+    for (const long double entry : entries)
+        workspace.ParameterVector[++m] = entry;
 }
 
 // Puts a curve straight into the next slot (bypassing the reader).

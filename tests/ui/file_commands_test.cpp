@@ -20,16 +20,6 @@ namespace quorvane {
 
 namespace {
 
-QByteArray traceText(double amplitude, double tau) {
-    QByteArray text;
-    for (int i = 0; i < 40; ++i) {
-        const double t = 1e-6 * std::pow(10.0, 4.0 * i / 39);
-        text += QByteArray::number(t, 'g', 9) + ' ' +
-                QByteArray::number(amplitude * std::exp(-t / tau), 'g', 9) + '\n';
-    }
-    return text;
-}
-
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -48,10 +38,9 @@ class FileCommandsTest : public QObject, public testing::MainWindowFixture {
     Q_OBJECT
 
     void loadAndFit() {
-        open({writeTrace("450.txt", traceText(0.05, 2e-5)),
-              writeTrace("500.txt", traceText(-0.03, 2e-5))});
-        start("1", "8");
-        QCOMPARE(errors, QStringList());
+        openAndStart({writeTrace("450.txt", decayTrace(0.0, 0.05, 2e-5)),
+                      writeTrace("500.txt", decayTrace(0.0, -0.03, 2e-5))},
+                     "1", "8");
     }
 
   private slots:
@@ -143,10 +132,10 @@ class FileCommandsTest : public QObject, public testing::MainWindowFixture {
     }
 
     void severalTracesOpenInTheGivenOrderUntilTheFirstThatFails() {
-        const QString b = writeTrace("500.txt", traceText(0.02, 1e-5));
-        const QString a = writeTrace("450.txt", traceText(0.01, 1e-5));
+        const QString b = writeTrace("500.txt", decayTrace(0.0, 0.02, 1e-5));
+        const QString a = writeTrace("450.txt", decayTrace(0.0, 0.01, 1e-5));
         const QString bad = writeTrace("bad.txt", "1e-6 0.5\n2e-6 x\n");
-        const QString c = writeTrace("600.txt", traceText(0.03, 1e-5));
+        const QString c = writeTrace("600.txt", decayTrace(0.0, 0.03, 1e-5));
         open({b, a});
         QCOMPARE(dataTitles(*form1), (QStringList{"500.txt", "450.txt"}));
         open({c, bad, c, a});
@@ -158,8 +147,8 @@ class FileCommandsTest : public QObject, public testing::MainWindowFixture {
     }
 
     void commandLineTracesOpenAtStartUpInTheOrderGiven() {
-        QByteArray b = writeTrace("500.txt", traceText(0.02, 1e-5)).toLocal8Bit();
-        QByteArray a = writeTrace("450.txt", traceText(0.01, 1e-5)).toLocal8Bit();
+        QByteArray b = writeTrace("500.txt", decayTrace(0.0, 0.02, 1e-5)).toLocal8Bit();
+        QByteArray a = writeTrace("450.txt", decayTrace(0.0, 0.01, 1e-5)).toLocal8Bit();
         QByteArray missing = path("missing.txt").toLocal8Bit();
         char program[] = "quorvane";
         char* argv[] = {program, b.data(), a.data(), missing.data(), nullptr};

@@ -71,14 +71,6 @@ TEST_F(Covariance, AfterClearTheZeroMatrixFailsWithTheFloatingPointMessage) {
     }
 }
 
-TEST_F(Covariance, ACurveWithoutPointsMakesTheMatrixSingular) {
-    addCurve({}, {});
-    addCurve({1e-6, 1e-5, 1e-4}, {0.1, 0.05, 0.01});
-    setLaidOutComponents(1);
-    workspace.ParameterVector[rateIndex(1)] = -logl(1e-5L);
-    EXPECT_EQ(errorOf([] { computeCovarianceBlock(); }), "Invalid floating point operation");
-}
-
 TEST_F(Covariance, MoreThanThreeHundredParametersAreRefusedBeforeAnythingChanges) {
     testing::loadOnePointCurves(40, 9);
     workspace.lambda = 0.001L;

@@ -1,8 +1,5 @@
 #include "views/parameter_report.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "views/fitted_workspace.h"
 
 namespace quorvane {
@@ -19,7 +16,7 @@ int colourEvents(const std::vector<ReportItem>& items) {
     return count;
 }
 
-TEST_F(ParameterReport, OneHeaderAndOffsetLinePerCurveWithoutAFit) {
+TEST_F(ParameterReport, OneHeaderAndALinePerEntryOfEachCurve) {
     workspace.layoutComponentCount = 4;
     const auto items = buildParameterReport();
     EXPECT_EQ(reportLines(items), std::vector<std::string>{"Serie1"});
@@ -28,17 +25,16 @@ TEST_F(ParameterReport, OneHeaderAndOffsetLinePerCurveWithoutAFit) {
     loadOnePointCurves(2, 0);
     const std::vector<std::string> expected = {"Serie1", "Y0   0.00000", "Serie2", "Y0   0.00000"};
     EXPECT_EQ(reportLines(buildParameterReport()), expected);
-}
 
-TEST_F(ParameterReport, OneCurveThreeComponentsHasFiveLinesAndNoColourChange) {
+    // One curve of three components: five lines, no colour change.
+    testing::resetWholeWorkspace();
+    testing::setParameters(3, {0.002L, 123.456789L, -0.5L, 0.000012345L});
     loadOnePointCurves(1, 3);
-    const long double entries[] = {0.002L, 123.456789L, -0.5L, 0.000012345L};
-    std::copy(std::begin(entries), std::end(entries), workspace.ParameterVector + 1);
-    const auto items = buildParameterReport();
-    const std::vector<std::string> expected = {"Serie1", "Y0   0.00200", "A1   123.45680",
-                                               "A2   -0.50000", "A3   0.00001"};
-    EXPECT_EQ(reportLines(items), expected);
-    EXPECT_EQ(colourEvents(items), 0);
+    const auto three = buildParameterReport();
+    EXPECT_EQ(reportLines(three),
+              (std::vector<std::string>{"Serie1", "Y0   0.00200", "A1   123.45680", "A2   -0.50000",
+                                        "A3   0.00001"}));
+    EXPECT_EQ(colourEvents(three), 0);
 }
 
 TEST_F(ParameterReport, HeadersBetweenCurvesAreColouredBlueThenBlack) {

