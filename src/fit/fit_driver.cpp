@@ -13,6 +13,8 @@
 #include "data/workspace.h"
 #include "fit/goodness_of_fit.h"
 #include "fit/model.h"
+#include "fit/response_model.h"
+#include "fit/response_start.h"
 #include "fit/variable_projection.h"
 #include "lsq/linear_solver.h"
 #include "lsq/normal_equations.h"
@@ -159,6 +161,7 @@ bool startInProgress() {
 std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod method) {
     if (startRunning)
         throw QuorvaneError("A fit is running: wait until it has ended");
+    refuseResponseWithMethod(boxes.response, method);
 
     // 1. Component count, checked before anything changes.
     const std::int32_t components =
@@ -173,6 +176,7 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     const std::int32_t iterationCount =
         withErrorDetail(kIterationBox, [&] { return textToInteger(boxes.iterationCount); });
     storeLogRates(boxes.timeConstants);
+    prepareResponse(boxes.response);
 
     // 6. The iterations; none when the count is 0 or negative. The pool
     // threads of the builds exist before the first one, so that no
@@ -200,6 +204,8 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     const TimeConstantTexts texts = timeConstantTexts();
     if (hooks.writeTimeConstants)
         hooks.writeTimeConstants(texts);
+    if (responseModel.active && hooks.writeResponse)
+        hooks.writeResponse(fittedResponseBoxes(boxes.response));
 
     // 8.-9. The fitted curves.
     if (hooks.replaceFittedCurves)

@@ -5,6 +5,8 @@
 
 #include "data/floating_point.h"
 #include "fit/curve_projection.h"
+#include "fit/response_fit.h"
+#include "fit/response_model.h"
 
 namespace quorvane {
 
@@ -52,6 +54,8 @@ class ProjectionProblem final : public TrustRegionProblem {
 
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
                                            const ProjectionIterationHooks& hooks) {
+    if (responseModel.active)
+        return fitWithResponse(iterationCount, hooks);
     const int n = workspace.componentCount;
     long double logRates[kMaxComponents + 1] = {};
     for (int j = 1; j <= n; ++j)

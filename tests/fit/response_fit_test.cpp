@@ -1,0 +1,207 @@
+// Start with the instrument response: the fit of the log-rates and the
+// response's parameters by variable projection on simulated ultrafast data,
+// its derivatives, its independence of the unit of time, and its refusals.
+#include "fit/response_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "data/number_text.h"
+#include "fit/fit_driver.h"
+#include "fit/goodness_of_fit.h"
+#include "fit/response_model.h"
+#include "fit/response_projection.h"
+#include "lsq/trust_region_step.h"
+#include "support/expect_error.h"
+#include "support/response_traces.h"
+#include "support/test_support.h"
+
+namespace quorvane {
+namespace {
+
+using testing::SimulatedResponse;
+
+class ResponseFitTest : public testing::WorkspaceTest {
+  protected:
+    void SetUp() override {
+        testing::WorkspaceTest::SetUp();
+        responseModel = ResponseModel{};
+    }
+};
+
+// The fitted values, time constants ascending, in the data's unit.
+struct Fitted {
+    long double timeConstants[3];
+    long double fwhm, centre, c1, c2;
+};
+
+Fitted fitted() {
+    Fitted f;
+    for (int j = 1; j <= 3; ++j)
+        f.timeConstants[j - 1] = expl(-workspace.ParameterVector[rateIndex(j)]);
+    std::sort(f.timeConstants, f.timeConstants + 3);
+    f.fwhm = responseModel.fwhm;
+    f.centre = responseModel.centre;
+    f.c1 = responseModel.dispersion[1];
+    f.c2 = responseModel.dispersion[2];
+    return f;
+}
+
+long double relative(long double a, long double b) {
+    return fabsl(a - b) / fabsl(b);
+}
+
+struct RecoveryCase {
+    const char* name;
+    bool chirp;
+    bool step;
+};
+
+class NoiselessRecovery : public ResponseFitTest,
+                          public ::testing::WithParamInterface<RecoveryCase> {};
+
+TEST_P(NoiselessRecovery, ReturnsEveryParameterFromStartsThreeTimesOff) {
+    SimulatedResponse simulated;
+    simulated.chirp = GetParam().chirp;
+    simulated.step = GetParam().step;
+    testing::addResponseTraces(simulated);
+    FitVerdict verdict;
+    ResponseBoxes written;
+    StartHooks hooks;
+    hooks.reportVerdict = [&](const FitVerdict& v) { verdict = v; };
+    hooks.writeResponse = [&](const ResponseBoxes& boxes) { written = boxes; };
+    runStart(testing::responseStartBoxes(simulated), hooks, FitMethod::VariableProjection);
+
+    const Fitted f = fitted();
+    for (int j = 0; j < 3; ++j)
+        EXPECT_LT(relative(f.timeConstants[j], testing::kTrueTimeConstants[j]), 1e-8L) << j;
+    EXPECT_LT(relative(f.fwhm, testing::kTrueFwhm), 1e-8L);
+    EXPECT_LT(relative(f.centre, testing::kTrueCentre), 1e-8L);
+    if (simulated.chirp) {
+        EXPECT_LT(relative(f.c1, testing::kTrueDispersion[0]), 1e-8L);
+        EXPECT_LT(relative(f.c2, testing::kTrueDispersion[1]), 1e-8L);
+    }
+    if (simulated.step) {
+        EXPECT_LT(relative(responseModel.stepAmplitude[1], testing::kTrueStep), 1e-8L);
+    }
+    EXPECT_TRUE(verdict.converged) << verdict.message;
+    EXPECT_LT(relative(textToExtended(written.fwhm), f.fwhm), 1e-14L);  // 15 digits
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, NoiselessRecovery,
+                         ::testing::Values(RecoveryCase{"ChirpAndStep", true, true},
+                                           RecoveryCase{"OneTimeZeroSharedAxis", false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ResponseFitTest, FemtosecondsGiveThePicosecondParametersToNineDigits) {
+    Fitted results[2];
+    const long double units[2] = {1.0L, 1000.0L};
+    for (int u = 0; u < 2; ++u) {
+        testing::resetWholeWorkspace();
+        SimulatedResponse simulated;
+        simulated.timeUnit = units[u];
+        simulated.noise = 2e-3;
+        testing::addResponseTraces(simulated);
+        runStart(testing::responseStartBoxes(simulated), {}, FitMethod::VariableProjection);
+        results[u] = fitted();
+    }
+    const long double ratio = 1000.0L;
+    for (int j = 0; j < 3; ++j)
+        EXPECT_LT(relative(results[1].timeConstants[j] / ratio, results[0].timeConstants[j]),
+                  1e-9L);
+    EXPECT_LT(relative(results[1].fwhm / ratio, results[0].fwhm), 1e-9L);
+    EXPECT_LT(relative(results[1].centre / ratio, results[0].centre), 1e-9L);
+    EXPECT_LT(relative(results[1].c1 / ratio, results[0].c1), 1e-9L);
+    EXPECT_LT(relative(results[1].c2 / ratio, results[0].c2), 1e-9L);
+}
+
+// J^T r of the projection against central differences of S/2 in every
+// parameter (log-rates, centre, FWHM, c_1, c_2), away from the minimum; and
+// the projection's sum is the model's sum of squares bit for bit.
+TEST_F(ResponseFitTest, ProjectedGradientMatchesFiniteDifferences) {
+    SimulatedResponse simulated;
+    simulated.step = true;
+    simulated.noise = 1e-3;
+    testing::addResponseTraces(simulated);
+    runStart(testing::responseStartBoxes(simulated, 1.3L, 0.03L, 0), {},
+             FitMethod::VariableProjection);
+    constexpr int kParameters = 3 + 4;
+    long double x[kMaxTrustRegionParameters] = {-logl(0.4L), -logl(25.0L), -logl(450.0L)};
+    responseModel.centre = 0.43L;
+    responseModel.fwhm = 0.13L;
+    responseModel.dispersion[1] = 0.28L;
+    responseModel.dispersion[2] = 0.17L;
+    responseParametersToVector(responseModel, x + 3);
+
+    const auto at = std::make_unique<ResponseProjection>();
+    projectWithResponse(responseModel, x, nullptr, *at);
+    ASSERT_TRUE(at->projection.valid);
+    ASSERT_EQ(at->projection.system.size, kParameters);
+    for (int j = 0; j < kParameters; ++j) {
+        const long double h = 1e-6L * fmaxl(1.0L, fabsl(x[j]));
+        long double shifted[kMaxTrustRegionParameters];
+        long double sums[2];
+        for (int side = 0; side < 2; ++side) {
+            std::copy(x, x + kParameters, shifted);
+            shifted[j] += side == 0 ? h : -h;
+            const auto point = std::make_unique<ResponseProjection>();
+            projectWithResponse(responseModel, shifted, nullptr, *point);
+            sums[side] = point->projection.sumOfSquares;
+        }
+        const long double difference = (sums[0] - sums[1]) / (4.0L * h);
+        EXPECT_NEAR(halfGradient(at->projection.system, j), difference, 1e-6L * fabsl(difference))
+            << "parameter " << j;
+    }
+
+    // Stored as a Start stores an accepted point, the model's sum is the same.
+    const long double logRates[4] = {0.0L, x[0], x[1], x[2]};
+    storeProjection(at->projection, logRates);
+    for (int c = 1; c <= workspace.curveCount; ++c)
+        responseModel.stepAmplitude[c] = at->stepCoefficient[c];
+    EXPECT_TRUE(testing::sameBits(sumSquaredResiduals(), at->projection.sumOfSquares));
+}
+
+TEST_F(ResponseFitTest, RefusesWhatItCannotFit) {
+    struct Case {
+        FitMethod method;
+        std::string fwhm;
+        std::string order;
+        bool dropWavelength;
+        std::string message;
+    };
+    const Case cases[] = {
+        {FitMethod::Classic, "0.1", "2", false,
+         "The instrument response is fitted by variable projection only: choose Variable "
+         "projection, or switch the instrument response off"},
+        {FitMethod::VariableProjection, "0.1", "2", true,
+         "Trace 2 has no wavelength: the dispersion of the instrument response needs the "
+         "wavelength of every trace"},
+        {FitMethod::VariableProjection, "0", "2", false,
+         "The FWHM of the instrument response must be greater than 0"},
+        {FitMethod::VariableProjection, "0.1", "5", false,
+         "The dispersion order must be between 0 and 4"},
+    };
+    for (const Case& c : cases) {
+        testing::resetWholeWorkspace();
+        SimulatedResponse simulated;
+        simulated.traces = 3;
+        testing::addResponseTraces(simulated);
+        if (c.dropWavelength)
+            workspace.wavelength[2] = std::nan("");
+        StartBoxes boxes = testing::responseStartBoxes(simulated);
+        boxes.response.fwhm = c.fwhm;
+        boxes.response.dispersionOrder = c.order;
+        EXPECT_EQ(testing::errorOf([&] { runStart(boxes, {}, c.method); }), c.message);
+        EXPECT_FALSE(responseModel.active) << c.message;
+        if (c.method == FitMethod::Classic) {
+            EXPECT_EQ(workspace.componentCount, 0) << "nothing changed before the refusal";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvane
