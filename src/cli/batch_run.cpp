@@ -9,6 +9,7 @@
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
 #include "views/result_files.h"
+#include "views/response_report.h"
 #include "views/result_sections.h"
 
 namespace quorvane {
@@ -99,6 +100,7 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, parameterSection());
         print(out, covarianceSection());
         print(out, spectraSection(buildSpectraTable(titles)));
+        print(out, responseSection());
         if (!request.saveName.empty())
             saveResults(request.saveName, titles);
         err << verdict.message << '\n';

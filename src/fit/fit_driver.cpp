@@ -13,6 +13,7 @@
 #include "data/workspace.h"
 #include "fit/goodness_of_fit.h"
 #include "fit/model.h"
+#include "fit/response_curve.h"
 #include "fit/response_model.h"
 #include "fit/response_start.h"
 #include "fit/variable_projection.h"
@@ -254,7 +255,11 @@ const std::array<long double, kPlotGridPoints + 1>& plotGrid() {
 
 void fittedCurvePoints(int curve, std::array<double, kPlotGridPoints + 1>& x,
                        std::array<double, kPlotGridPoints + 1>& y) {
-    const std::array<long double, kPlotGridPoints + 1>& grid = plotGrid();
+    std::array<long double, kPlotGridPoints + 1> responseGrid;
+    if (responseModel.active)
+        responseCurveTimes(curve, responseGrid);
+    const std::array<long double, kPlotGridPoints + 1>& grid =
+        responseModel.active ? responseGrid : plotGrid();
     clearFloatingPointFaults();
     x[0] = 0;
     y[0] = 0;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -89,6 +90,14 @@ TEST_P(NoiselessRecovery, ReturnsEveryParameterFromStartsThreeTimesOff) {
         EXPECT_LT(relative(responseModel.stepAmplitude[1], testing::kTrueStep), 1e-8L);
     }
     EXPECT_TRUE(verdict.converged) << verdict.message;
+    // The fitted curve is drawn over the data's range, through the data.
+    std::array<double, kPlotGridPoints + 1> x;
+    std::array<double, kPlotGridPoints + 1> y;
+    const int last = workspace.pointCount[1];
+    fittedCurvePoints(1, x, y);
+    EXPECT_EQ(x[1], workspace.curves[1].times[1]);
+    EXPECT_EQ(x[kPlotGridPoints], workspace.curves[1].times[last]);
+    EXPECT_NEAR(y[kPlotGridPoints], workspace.curves[1].values[last], 1e-12);
     EXPECT_LT(relative(textToExtended(written.fwhm), f.fwhm), 1e-14L);  // 15 digits
 }
 
