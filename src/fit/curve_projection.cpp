@@ -83,18 +83,7 @@ void combineTriangles(int curves, int n, TrustRegionSystem& system) {
         for (int t = 0; t < n; ++t)
             for (int l = 0; l <= n; ++l)
                 stackedTriangles[l * stride + (c - 1) * n + t] = curveSlots[c].triangle[t][l];
-    HouseholderFactors factors;
-    householderFactor(stackedTriangles, stride, 0, rows, n, n + 1, kIndependenceTolerance, factors);
-    system = TrustRegionSystem{};
-    system.size = n;
-    for (int j = 0; j < n; ++j) {
-        if (!factors.independent[j])
-            continue;
-        const int row = factors.pivotRow[j];
-        for (int l = j; l < n; ++l)
-            system.triangle[j][l] = triangleEntry(stackedTriangles, stride, factors, row, l);
-        system.projectedResidual[j] = triangleEntry(stackedTriangles, stride, factors, row, n);
-    }
+    reduceStackedTriangles(stackedTriangles, rows, n, system);
 }
 
 // The per-curve results in curve order.
@@ -177,6 +166,22 @@ void projectCurves(const long double* logRates, const long double* judged, Proje
     combineCurves(curves, n, result);
     result.faults |= takeFloatingPointFaults();
     result.valid = result.faults == 0 && std::isfinite(result.sumOfSquares);
+}
+
+void reduceStackedTriangles(long double* stacked, int rows, int size, TrustRegionSystem& system) {
+    const int stride = rows > 0 ? rows : 1;
+    HouseholderFactors factors;
+    householderFactor(stacked, stride, 0, rows, size, size + 1, kIndependenceTolerance, factors);
+    system = TrustRegionSystem{};
+    system.size = size;
+    for (int j = 0; j < size; ++j) {
+        if (!factors.independent[j])
+            continue;
+        const int row = factors.pivotRow[j];
+        for (int l = j; l < size; ++l)
+            system.triangle[j][l] = triangleEntry(stacked, stride, factors, row, l);
+        system.projectedResidual[j] = triangleEntry(stacked, stride, factors, row, size);
+    }
 }
 
 void storeProjection(const Projection& projection, const long double* logRates) {

@@ -10,9 +10,9 @@ namespace quorvane {
 
 namespace {
 
-class ResponseProblem final : public TrustRegionProblem {
+class ResponseProblem final : public HookedProblem {
   public:
-    explicit ResponseProblem(const ProjectionIterationHooks& hooks) : hooks_(hooks) {}
+    explicit ResponseProblem(const ProjectionIterationHooks& hooks) : HookedProblem(hooks) {}
 
     void evaluate(const long double* x, LeastSquaresPoint& point) override {
         projectWithResponse(responseModel, x, nullptr, trial_);
@@ -34,18 +34,7 @@ class ResponseProblem final : public TrustRegionProblem {
             responseModel.stepAmplitude[c] = trial_.stepCoefficient[c];
     }
 
-    void beginIteration(int iteration, long double sumOfSquares) override {
-        if (hooks_.beginIteration)
-            hooks_.beginIteration(iteration, sumOfSquares);
-    }
-
-    void endIteration(int iteration) override {
-        if (hooks_.endIteration)
-            hooks_.endIteration(iteration);
-    }
-
   private:
-    const ProjectionIterationHooks& hooks_;
     ResponseProjection trial_;
 };
 

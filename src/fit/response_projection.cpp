@@ -8,6 +8,7 @@
 
 #include "data/thread_pool.h"
 #include "data/time_axes.h"
+#include "fit/axis_projection.h"
 #include "lsq/exponential_sum.h"
 #include "lsq/householder_qr.h"
 
@@ -165,30 +166,16 @@ void formJacobian(int curve, const Inputs& in, const Layout& at, const long doub
     }
 }
 
+// The coefficients to judge with the step amplitude after the amplitudes.
 void judge(int curve, const Inputs& in, const Layout& at, const HouseholderFactors& factors,
            Slot& slot) {
-    const int m = in.basisSize;
     long double judged[kMaxComponents + 2];
     for (int j = 0; j <= in.n; ++j)
         judged[j] = in.judged[offsetIndex(curve) + j];
     if (in.model->step)
-        judged[m - 1] = in.model->stepAmplitude[curve];
-    long double difference[kMaxComponents + 2];
-    long double largest = 0.0L;
-    for (int j = 0; j < m; ++j) {
-        difference[j] = judged[j] - slot.coefficients[j];
-        largest = fmaxl(largest, fabsl(slot.coefficients[j]));
-    }
-    if (largest == 0.0L)
-        largest = 1.0L;
-    for (int t = 0; t < factors.rank; ++t) {
-        long double row = 0.0L;
-        for (int l = 0; l < m; ++l)
-            row = row + triangleEntry(at.basis, in.stride, factors, t, l) * difference[l];
-        slot.excess = slot.excess + row * row;
-    }
-    for (int j = 0; j < m; ++j)
-        slot.change = fmaxl(slot.change, fabsl(difference[j]) / largest);
+        judged[in.basisSize - 1] = in.model->stepAmplitude[curve];
+    judgeCoefficients(at.basis, in.stride, factors, judged, slot.coefficients, in.basisSize,
+                      slot.excess, slot.change);
 }
 
 // Curve c's pass on the factored basis of its group.
@@ -251,18 +238,7 @@ void combineTriangles(int curves, int p, TrustRegionSystem& system) {
         for (int t = 0; t < p; ++t)
             for (int l = 0; l <= p; ++l)
                 stacked[l * stride + (c - 1) * p + t] = slots[c].triangle[t][l];
-    HouseholderFactors factors;
-    householderFactor(stacked, stride, 0, rows, p, p + 1, kIndependenceTolerance, factors);
-    system = TrustRegionSystem{};
-    system.size = p;
-    for (int j = 0; j < p; ++j) {
-        if (!factors.independent[j])
-            continue;
-        const int row = factors.pivotRow[j];
-        for (int l = j; l < p; ++l)
-            system.triangle[j][l] = triangleEntry(stacked, stride, factors, row, l);
-        system.projectedResidual[j] = triangleEntry(stacked, stride, factors, row, p);
-    }
+    reduceStackedTriangles(stacked, rows, p, system);
 }
 
 }  // namespace
