@@ -173,7 +173,7 @@ FitVerdict judgeFit(const FitRecord& record) {
     Projection* const projection = &responseProjection->projection;
     int parameterCount = fittedParameterCount();
     long double responseUnit = 1.0L;
-    if (responseModel.active) {
+    if (responseInUse()) {
         long double x[kMaxTrustRegionParameters] = {};
         for (int j = 1; j <= n; ++j)
             x[j - 1] = logRates[j];

@@ -205,7 +205,7 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     const TimeConstantTexts texts = timeConstantTexts();
     if (hooks.writeTimeConstants)
         hooks.writeTimeConstants(texts);
-    if (responseModel.active && hooks.writeResponse)
+    if (responseInUse() && hooks.writeResponse)
         hooks.writeResponse(fittedResponseBoxes(boxes.response));
 
     // 8.-9. The fitted curves.
@@ -255,11 +255,12 @@ const std::array<long double, kPlotGridPoints + 1>& plotGrid() {
 
 void fittedCurvePoints(int curve, std::array<double, kPlotGridPoints + 1>& x,
                        std::array<double, kPlotGridPoints + 1>& y) {
+    const bool withResponse = responseInUse();
     std::array<long double, kPlotGridPoints + 1> responseGrid;
-    if (responseModel.active)
+    if (withResponse)
         responseCurveTimes(curve, responseGrid);
     const std::array<long double, kPlotGridPoints + 1>& grid =
-        responseModel.active ? responseGrid : plotGrid();
+        withResponse ? responseGrid : plotGrid();
     clearFloatingPointFaults();
     x[0] = 0;
     y[0] = 0;

@@ -21,7 +21,7 @@ namespace quorvane {
 // would raise.
 long double sumSquaredResiduals() {
     // With the instrument response the model is another one (response_model.h).
-    if (responseModel.active)
+    if (responseInUse())
         return responseSumOfSquares();
     long double sum = 0.0L;
     FloatingPointFaults faults = 0;

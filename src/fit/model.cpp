@@ -11,7 +11,7 @@ namespace {
 // The rates are taken anew at every call; with componentCount 0 (before the
 // first Start) the sum is the offset alone.
 long double evaluate(const long double* parameters, int curve, long double time) {
-    if (responseModel.active)
+    if (responseInUse())
         return responseModelValue(responseModel, parameters, curve, time);
     const int n = workspace.componentCount;
     long double decays[kMaxComponents];

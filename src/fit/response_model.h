@@ -17,6 +17,9 @@
 // then, of the response, those fitted, in the order centre, FWHM, c_1..c_d.
 #pragma once
 
+#include <cstdint>
+
+#include "data/time_axes.h"
 #include "data/workspace.h"
 #include "fit/response_basis.h"
 #include "fit/response_boxes.h"
@@ -25,8 +28,11 @@ namespace quorvane {
 
 struct ResponseModel {
     // The last Start fitted with the response; false: the model is the plain
-    // exponential sum and nothing here is read.
+    // exponential sum and nothing here is read. It belongs to the curve data
+    // as they were at that Start (curveDataGeneration): once traces are
+    // loaded or cleared it is out of use until the next Start.
     bool active = false;
+    std::uint64_t curveGeneration = 0;
     bool step = false;
     int order = 0;  // dispersion order d, 0..kMaxDispersionOrder
     long double centre = 0.0L;
@@ -44,6 +50,12 @@ struct ResponseModel {
 };
 
 extern ResponseModel responseModel;
+
+// The model of the fit is the response's: active, and the curve data those
+// of its Start. Every user of the model asks this.
+inline bool responseInUse() {
+    return responseModel.active && responseModel.curveGeneration == curveDataGeneration();
+}
 
 // The fitted response parameters: how many, and their values moved into
 // and out of a vector in the order above.

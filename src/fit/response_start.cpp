@@ -80,6 +80,7 @@ void prepareResponse(const ResponseBoxes& boxes) {
     model.fitFwhm = boxes.fitFwhm;
     model.step = boxes.step;
     model.active = true;
+    model.curveGeneration = curveDataGeneration();
     responseModel = model;
 }
 

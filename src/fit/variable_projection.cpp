@@ -53,7 +53,7 @@ void HookedProblem::endIteration(int iteration) {
 
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
                                            const ProjectionIterationHooks& hooks) {
-    if (responseModel.active)
+    if (responseInUse())
         return fitWithResponse(iterationCount, hooks);
     const int n = workspace.componentCount;
     long double logRates[kMaxComponents + 1] = {};

@@ -37,7 +37,7 @@ CovarianceBlock responseCovarianceBlock() {
 }  // namespace
 
 CovarianceBlock computeCovarianceBlock() {
-    if (responseModel.active && workspace.curveCount > 0)
+    if (responseInUse())
         return responseCovarianceBlock();
     const int K = workspace.layoutComponentCount;
     const int size = covarianceSize();

@@ -25,7 +25,7 @@ std::string numbered(const char* name, int number) {
 
 std::string responseSection() {
     const ResponseModel& model = responseModel;
-    if (!model.active)
+    if (!responseInUse())
         return {};
     std::string section = "Response\n";
     section += line("mu0", model.centre, model.fitCentre);

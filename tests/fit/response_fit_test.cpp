@@ -99,6 +99,9 @@ TEST_P(NoiselessRecovery, ReturnsEveryParameterFromStartsThreeTimesOff) {
     EXPECT_EQ(x[kPlotGridPoints], workspace.curves[1].times[last]);
     EXPECT_NEAR(y[kPlotGridPoints], workspace.curves[1].values[last], 1e-12);
     EXPECT_LT(relative(textToExtended(written.fwhm), f.fwhm), 1e-14L);  // 15 digits
+    // A trace loaded after the fit puts the response out of use.
+    testing::addCurve({1.0}, {0.0});
+    EXPECT_FALSE(responseInUse());
 }
 
 INSTANTIATE_TEST_SUITE_P(Data, NoiselessRecovery,
