@@ -110,6 +110,7 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
     problem.clear();
     BatchRequest request;
     ResponseOptions response;
+    bool methodGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -128,6 +129,7 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             continue;
         }
         if (argument == "--method") {
+            methodGiven = true;
             if (!parseMethod(i + 1 < arguments.size() ? &arguments[++i] : nullptr, request,
                              problem))
                 return std::nullopt;
@@ -158,7 +160,7 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
         problem = "no trace FILE given";
         return std::nullopt;
     }
-    if (!response.check(request.method, problem))
+    if (!response.finish(methodGiven, request.method, problem))
         return std::nullopt;
     return request;
 }

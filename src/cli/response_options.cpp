@@ -88,17 +88,19 @@ ResponseOptions::Result ResponseOptions::parse(const std::vector<std::string>& a
     return Result::Taken;
 }
 
-bool ResponseOptions::check(FitMethod method, std::string& problem) const {
+bool ResponseOptions::finish(bool methodGiven, FitMethod& method, std::string& problem) const {
     if (!otherGiven_.empty() && !irfGiven_) {
         problem = "option '" + otherGiven_ + "' needs '--irf'";
         return false;
     }
-    if (irfGiven_ && method == FitMethod::Classic) {
+    if (irfGiven_ && methodGiven && method == FitMethod::Classic) {
         problem =
-            "the instrument response (--irf) is fitted by variable projection only: add "
-            "'--method varpro'";
+            "the instrument response (--irf) is fitted by variable projection only, not by "
+            "'--method classic'";
         return false;
     }
+    if (irfGiven_)
+        method = FitMethod::VariableProjection;
     return true;
 }
 
@@ -106,8 +108,8 @@ std::string responseOptionsHelp() {
     return "  --irf FWHM[,CENTRE]\n"
            "                   convolve every component with a Gaussian instrument response\n"
            "                   of this full width at half maximum and centre (time zero,\n"
-           "                   default 0), both in the units of the times and fitted;\n"
-           "                   needs --method varpro\n"
+           "                   default 0), both in the units of the times and fitted, by\n"
+           "                   variable projection (not with --method classic)\n"
            "  --irf-fixed width|centre|both\n"
            "                   hold the FWHM, the centre or both at the values given\n"
            "  --dispersion ORDER[,c1,...]\n"

@@ -8,7 +8,8 @@
 // A list is separated by ',' or, when it holds a ';', by ';' (for a comma
 // as the decimal separator: --irf "0,12;0,4"). The numbers stay text, read
 // by Start with the program's number rules. Every option but --irf needs
-// --irf, and none goes with --method classic.
+// --irf; with --irf the method is variable projection, and an explicit
+// --method classic is refused.
 #pragma once
 
 #include <cstddef>
@@ -30,8 +31,9 @@ class ResponseOptions {
                  std::string& problem);
 
     // After every argument: false with `problem` set when an option needs
-    // --irf or the method is classic.
-    bool check(FitMethod method, std::string& problem) const;
+    // --irf or --method classic was given with it; otherwise, with --irf,
+    // sets `method` to variable projection.
+    bool finish(bool methodGiven, FitMethod& method, std::string& problem) const;
 
   private:
     bool irfGiven_ = false;

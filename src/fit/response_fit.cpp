@@ -34,6 +34,9 @@ class ResponseProblem final : public HookedProblem {
             responseModel.stepAmplitude[c] = trial_.stepCoefficient[c];
     }
 
+    // The log-rates; the response's parameters are times.
+    int radiusParameterCount(int) const override { return workspace.componentCount; }
+
   private:
     ResponseProjection trial_;
 };

@@ -16,6 +16,10 @@ namespace quorvane {
 
 namespace {
 
+// ln of the largest extended value, rounded down: exp(-logRate) is finite
+// above -this.
+constexpr long double kLargestLogTimeConstant = 11356.5L;
+
 // What every group's pass reads besides the workspace and the model.
 struct Inputs {
     const ResponseModel* model;
@@ -253,6 +257,14 @@ void projectWithResponse(const ResponseModel& fixed, const long double* x,
     if (!(model.fwhm > 0.0L) || !std::isfinite(model.fwhm)) {
         result.projection.faults = FE_INVALID;
         return;
+    }
+    // A rate that underflows to 0 makes its column the step, a fit that
+    // would go on towards a time constant that no number holds.
+    for (int j = 0; j < n; ++j) {
+        if (!(x[j] > -kLargestLogTimeConstant)) {
+            result.projection.faults = FE_OVERFLOW;
+            return;
+        }
     }
 
     clearFloatingPointFaults();

@@ -50,7 +50,8 @@ struct ResponseProjection {
 // `model`; the fixed ones are the model's). judged: a vector in the layout of
 // ParameterVector whose offsets and amplitudes (and the model's step
 // amplitudes) are compared with a*, or nullptr. A width that is not
-// positive gives a result that is not valid.
+// positive, or a log-rate whose time constant exp(-logRate) overflows,
+// gives a result that is not valid.
 void projectWithResponse(const ResponseModel& model, const long double* x,
                          const long double* judged, ResponseProjection& result);
 

@@ -50,7 +50,8 @@ TrustRegionOutcome runTrustRegionFit(TrustRegionProblem& problem, const LeastSqu
     LeastSquaresPoint trial;
     long double scale[kMaxTrustRegionParameters] = {};
     raiseScale(current, scale);
-    long double radius = kInitialRadius * euclideanNorm(scale, n);
+    const int radiusParameters = problem.radiusParameterCount(n);
+    long double radius = kInitialRadius * euclideanNorm(scale, radiusParameters);
     long double lambda = 0.0L;
     if (scaledGradient(current) <= kScaledGradientTolerance) {
         outcome.stop = FitStop::Gradient;
@@ -119,7 +120,7 @@ TrustRegionOutcome runTrustRegionFit(TrustRegionProblem& problem, const LeastSqu
             outcome.stop = FitStop::SumOfSquares;
             return outcome;
         }
-        if (radius <= kRelativeStepTolerance * euclideanNorm(scale, n)) {
+        if (radius <= kRelativeStepTolerance * euclideanNorm(scale, radiusParameters)) {
             outcome.stop = FitStop::Step;
             return outcome;
         }

@@ -55,10 +55,12 @@ TEST(ResponseOptions, FillTheBoxesOrAreRefused) {
         EXPECT_EQ(request ? describe(request->boxes.response) : problem, c.expected);
     }
     std::string problem;
-    EXPECT_FALSE(parseCommandLine({"--irf", "0.1", "500.txt"}, problem)) << "classic";
+    EXPECT_EQ(parseCommandLine({"--irf", "0.1", "500.txt"}, problem)->method,
+              FitMethod::VariableProjection);
+    EXPECT_FALSE(parseCommandLine({"--method", "classic", "--irf", "0.1", "500.txt"}, problem));
     EXPECT_EQ(problem,
-              "the instrument response (--irf) is fitted by variable projection only: add "
-              "'--method varpro'");
+              "the instrument response (--irf) is fitted by variable projection only, not by "
+              "'--method classic'");
 }
 
 // A run on simulated traces written as files: the section comes after the
