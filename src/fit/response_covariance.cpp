@@ -8,7 +8,7 @@
 
 namespace quorvane {
 
-void responseRateCovariance(long double (&covariance)[kMaxComponents + 1][kMaxComponents + 1]) {
+int responseCovariance(ResponseCovariance& covariance) {
     const int n = workspace.componentCount;
     long double x[kMaxTrustRegionParameters] = {};
     for (int j = 1; j <= n; ++j)
@@ -22,7 +22,7 @@ void responseRateCovariance(long double (&covariance)[kMaxComponents + 1][kMaxCo
     const int p = R.size;
 
     clearFloatingPointFaults();
-    for (int b = 1; b <= n; ++b) {
+    for (int b = 1; b <= p; ++b) {
         long double z[kMaxTrustRegionParameters];
         for (int q = 0; q < p; ++q) {
             long double sum = q == b - 1 ? 1.0L : 0.0L;
@@ -37,10 +37,19 @@ void responseRateCovariance(long double (&covariance)[kMaxComponents + 1][kMaxCo
                 sum = sum - R.triangle[q][l] * w[l];
             w[q] = sum / R.triangle[q][q];
         }
-        for (int a = 1; a <= n; ++a)
-            covariance[a][b] = w[a - 1];
+        for (int a = 1; a <= p; ++a)
+            covariance[a - 1][b - 1] = w[a - 1];
     }
     checkFloatingPointFaults();
+    return p;
+}
+
+void responseRateCovariance(long double (&covariance)[kMaxComponents + 1][kMaxComponents + 1]) {
+    ResponseCovariance all;
+    responseCovariance(all);
+    for (int a = 1; a <= workspace.componentCount; ++a)
+        for (int b = 1; b <= workspace.componentCount; ++b)
+            covariance[a][b] = all[a - 1][b - 1];
 }
 
 }  // namespace quorvane

@@ -12,13 +12,21 @@
 #pragma once
 
 #include "data/workspace.h"
+#include "lsq/trust_region_step.h"
 
 namespace quorvane {
 
-// covariance[a][b], a, b = 1..n, at the current fit (ParameterVector and
-// responseModel). Throws QuorvaneError with the floating-point message of
-// the failing division when R is singular (a parameter the data do not
-// determine), or when the projection faults.
+// The whole block of the fitted nonlinear parameters, in the order of the
+// variable projection (the n log-rates, then the response's fitted ones,
+// response_model.h): covariance[a][b], a, b = 0..size-1, at the current fit
+// (ParameterVector and responseModel); returns size. Throws QuorvaneError
+// with the floating-point message of the failing division when R is
+// singular (a parameter the data do not determine), or when the projection
+// faults.
+using ResponseCovariance = long double[kMaxTrustRegionParameters][kMaxTrustRegionParameters];
+int responseCovariance(ResponseCovariance& covariance);
+
+// Its log-rate block, [a][b] for a, b = 1..n.
 void responseRateCovariance(long double (&covariance)[kMaxComponents + 1][kMaxComponents + 1]);
 
 }  // namespace quorvane

@@ -80,7 +80,7 @@ inline void addResponseTraces(const SimulatedResponse& s) {
                 y = y + kTrueStep * responseAt(0.0L, response, t).value;
             double value = static_cast<double>(y);
             if (s.noise > 0.0)
-                value += s.noise * noise(generator);
+                value += noise(generator);
             workspace.curves[c].times[i + 1] = times[i];
             workspace.curves[c].values[i + 1] = value;
         }
