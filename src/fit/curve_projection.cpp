@@ -8,6 +8,7 @@
 #include "data/thread_pool.h"
 #include "data/time_axes.h"
 #include "fit/axis_projection.h"
+#include "fit/store_set.h"
 #include "lsq/exponential_sum.h"
 #include "lsq/householder_qr.h"
 
@@ -19,35 +20,6 @@ namespace {
 // workspace; one projection at a time.
 CurveSlot curveSlots[kMaxCurves + 1];
 long double stackedTriangles[kMaxCurves * kMaxComponents * (kMaxComponents + 1)];
-
-// Stores for the tasks that run at one time; a task takes a free one and
-// gives it back. Grown on the calling thread before a loop, so that the
-// loops allocate nothing.
-class StoreSet {
-  public:
-    // Stores 0..count-1 hold at least `size` values.
-    void prepare(int count, std::size_t size) {
-        count_ = count;
-        for (int s = 0; s < count; ++s)
-            if (stores_[s].size() < size)
-                stores_[s].resize(size);
-    }
-
-    int acquire() {
-        for (int s = 0;; s = (s + 1) % count_)
-            if (!busy_[s].exchange(true, std::memory_order_acquire))
-                return s;
-    }
-
-    void release(int store) { busy_[store].store(false, std::memory_order_release); }
-
-    long double* data(int store) { return stores_[store].data(); }
-
-  private:
-    int count_ = 0;
-    std::vector<long double> stores_[kMaxParallelThreads];
-    std::atomic<bool> busy_[kMaxParallelThreads] = {};
-};
 
 // Scheduling. Each shared axis (planAxisSharing) is formed with its columns
 // split over the threads, then its curves run one task each; a curve that

@@ -1,6 +1,5 @@
 #include "fit/response_projection.h"
 
-#include <atomic>
 #include <cfenv>
 #include <cmath>
 #include <cstddef>
@@ -9,6 +8,7 @@
 #include "data/thread_pool.h"
 #include "data/time_axes.h"
 #include "fit/axis_projection.h"
+#include "fit/store_set.h"
 #include "lsq/exponential_sum.h"
 #include "lsq/householder_qr.h"
 
@@ -32,16 +32,20 @@ struct Inputs {
     long double rate[kMaxComponents + 2];  // [l] of basis column l = 1..m-1
 };
 
-// A store of one group: the columns, `stride` rows each,
+// A group's basis store: the columns, `stride` rows each,
 //   0..m-1           Phi, factored in place (Q_B, R_B)
 //   m..2m-2          c_l of basis columns l = 1..m-1, as formed
 //   2m-1..2m+n-2     dc_j/dlogRate, j = 1..n
 //   next m-1         dc_l/dmu
 //   next m-1         dc_l/dsigma
-//   next p+2         [J_c | y_c] of the curve at work, and the centre's
-//                    column when only the c_i are fitted
-int storeColumns(const Inputs& in) {
-    return 4 * in.basisSize - 3 + in.n + in.size + 2;
+// and a curve's work store: p+2 columns, [J_c | y_c] of the curve at work
+// and the centre's column when only the c_i are fitted.
+std::size_t basisStoreSize(const Inputs& in) {
+    return static_cast<std::size_t>(4 * in.basisSize - 3 + in.n) *
+           static_cast<std::size_t>(in.stride);
+}
+std::size_t workStoreSize(const Inputs& in) {
+    return static_cast<std::size_t>(in.size + 2) * static_cast<std::size_t>(in.stride);
 }
 
 struct Layout {
@@ -53,7 +57,7 @@ struct Layout {
     long double* work;
 };
 
-Layout layoutOf(long double* store, const Inputs& in) {
+Layout layoutOf(long double* store, long double* work, const Inputs& in) {
     const std::ptrdiff_t s = in.stride;
     const int m = in.basisSize;
     Layout layout;
@@ -62,7 +66,7 @@ Layout layoutOf(long double* store, const Inputs& in) {
     layout.dLogRate = layout.values + (m - 1) * s;
     layout.dCentre = layout.dLogRate + in.n * s;
     layout.dWidth = layout.dCentre + (m - 1) * s;
-    layout.work = layout.dWidth + (m - 1) * s;
+    layout.work = work;
     return layout;
 }
 
@@ -84,16 +88,11 @@ struct Slot {
 Slot slots[kMaxCurves + 1];
 long double stacked[kMaxCurves * kMaxTrustRegionParameters * (kMaxTrustRegionParameters + 1)];
 
-// Stores for the groups that run at one time, grown before the loop.
-std::vector<long double> stores[kMaxParallelThreads];
-std::atomic<bool> storeBusy[kMaxParallelThreads];
-int storeCount = 0;
-
-int acquireStore() {
-    for (int s = 0;; s = (s + 1) % storeCount)
-        if (!storeBusy[s].exchange(true, std::memory_order_acquire))
-            return s;
-}
+// Memory: a basis store for each group at work at one time (43 columns of
+// 20000 points, 14 MB, at n = 6 with the step and every response parameter
+// fitted), and a work store for each curve at work.
+StoreSet basisStores;
+StoreSet workStores;
 
 // Forms the basis of `curve`'s times and response, with the derivatives
 // wanted, and factors it. Returns the faults of the columns.
@@ -301,32 +300,57 @@ void projectWithResponse(const ResponseModel& fixed, const long double* x,
     }
     in.stride = longest;
 
+    // Groups of several curves (a shared time axis) form their basis in
+    // turn, their curves spread over the threads; groups of one curve each
+    // (the dispersion on) run one task each, basis and curve.
     const int threads = parallelThreadCount();
-    storeCount = threads < groupCount ? threads : groupCount;
-    const std::size_t size =
-        static_cast<std::size_t>(storeColumns(in)) * static_cast<std::size_t>(in.stride);
-    for (int s = 0; s < storeCount; ++s)
-        if (stores[s].size() < size)
-            stores[s].resize(size);
-
-    auto groupPass = [&](int group) {
-        const int store = acquireStore();
-        clearFloatingPointFaults();
-        const Layout at = layoutOf(stores[store].data(), in);
-        const int first = firsts[group];
-        HouseholderFactors basis;
-        const FloatingPointFaults basisFaults =
-            formBasis(first, in, curveResponse(model, first), at, basis) |
-            takeFloatingPointFaults();
-        for (int c = first; c <= curves; ++c) {
-            if (groupOf[c] != group)
-                continue;
+    if (groupCount < curves) {
+        basisStores.prepare(1, basisStoreSize(in));
+        workStores.prepare(threads < curves ? threads : curves, workStoreSize(in));
+        for (int group = 1; group <= groupCount; ++group) {
+            int members[kMaxCurves];
+            int memberCount = 0;
+            for (int c = firsts[group]; c <= curves; ++c)
+                if (groupOf[c] == group)
+                    members[memberCount++] = c;
+            const Layout shared = layoutOf(basisStores.data(0), nullptr, in);
+            HouseholderFactors basis;
+            clearFloatingPointFaults();
+            const FloatingPointFaults basisFaults =
+                formBasis(firsts[group], in, curveResponse(model, firsts[group]), shared, basis) |
+                takeFloatingPointFaults();
+            auto curvePass = [&](int index) {
+                const int work = workStores.acquire();
+                clearFloatingPointFaults();
+                Layout at = shared;
+                at.work = workStores.data(work);
+                const int c = members[index];
+                projectCurve(c, in, at, basis, slots[c]);
+                slots[c].faults = basisFaults | takeFloatingPointFaults();
+                workStores.release(work);
+            };
+            parallelFor(0, memberCount - 1, curvePass);
+        }
+    } else {
+        const int tasks = threads < groupCount ? threads : groupCount;
+        basisStores.prepare(tasks, basisStoreSize(in));
+        workStores.prepare(tasks, workStoreSize(in));
+        auto groupPass = [&](int group) {
+            const int store = basisStores.acquire();
+            const int work = workStores.acquire();
+            clearFloatingPointFaults();
+            const Layout at = layoutOf(basisStores.data(store), workStores.data(work), in);
+            const int c = firsts[group];
+            HouseholderFactors basis;
+            const FloatingPointFaults basisFaults =
+                formBasis(c, in, curveResponse(model, c), at, basis) | takeFloatingPointFaults();
             projectCurve(c, in, at, basis, slots[c]);
             slots[c].faults = basisFaults | takeFloatingPointFaults();
-        }
-        storeBusy[store].store(false, std::memory_order_release);
-    };
-    parallelFor(1, groupCount, groupPass);
+            workStores.release(work);
+            basisStores.release(store);
+        };
+        parallelFor(1, groupCount, groupPass);
+    }
     clearFloatingPointFaults();
 
     Projection& out = result.projection;

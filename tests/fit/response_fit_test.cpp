@@ -12,6 +12,7 @@
 #include <string>
 
 #include "data/number_text.h"
+#include "data/thread_pool.h"
 #include "fit/fit_driver.h"
 #include "fit/goodness_of_fit.h"
 #include "fit/response_covariance.h"
@@ -178,7 +179,9 @@ TEST_F(ResponseFitTest, ProjectedGradientMatchesFiniteDifferences) {
     responseParametersToVector(responseModel, x + 3);
 
     const auto at = std::make_unique<ResponseProjection>();
+    setParallelThreadCount(1);
     projectWithResponse(responseModel, x, nullptr, *at);
+    setParallelThreadCount(0);
     ASSERT_TRUE(at->projection.valid);
     ASSERT_EQ(at->projection.system.size, kParameters);
     for (int j = 0; j < kParameters; ++j) {
@@ -196,6 +199,16 @@ TEST_F(ResponseFitTest, ProjectedGradientMatchesFiniteDifferences) {
         EXPECT_NEAR(halfGradient(at->projection.system, j), difference, 1e-6L * fabsl(difference))
             << "parameter " << j;
     }
+
+    // The same bits on one thread as on three.
+    const auto three = std::make_unique<ResponseProjection>();
+    setParallelThreadCount(3);
+    projectWithResponse(responseModel, x, nullptr, *three);
+    setParallelThreadCount(0);
+    EXPECT_TRUE(testing::sameBits(three->projection.sumOfSquares, at->projection.sumOfSquares));
+    for (int j = 0; j < kParameters; ++j)
+        EXPECT_TRUE(testing::sameBits(three->projection.system.projectedResidual[j],
+                                      at->projection.system.projectedResidual[j]));
 
     // Stored as a Start stores an accepted point, the model's sum is the same.
     const long double logRates[4] = {0.0L, x[0], x[1], x[2]};
