@@ -11,6 +11,7 @@
 #include "fit/fit_driver.h"
 #include "fit/singular_values.h"
 #include "views/result_files.h"
+#include "views/response_report.h"
 #include "views/result_sections.h"
 #include "views/singular_value_report.h"
 
@@ -123,6 +124,7 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, parameterSection());
         print(out, covarianceSection());
         print(out, spectraSection(buildSpectraTable(titles)));
+        print(out, responseSection());
         const SavedSupplement supplement =
             request.matrix.singularValues ? singularValueResults() : SavedSupplement{};
         print(out, supplement.reportSections);

@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/response_options.h"
 #include "data/version.h"
 
 namespace quorvane {
@@ -51,7 +52,9 @@ std::string helpText() {
     std::string timeConstants;
     for (const std::string& text : defaults.timeConstants)
         timeConstants += ' ' + text;
-    return usageLine() + '\n' + matrixUsageLine() + "\n       quorvane-fit --help | --version\n\n" +
+    return usageLine() + '\n' + matrixUsageLine() +
+           "\n       quorvane-fit --method varpro --irf FWHM[,CENTRE] ... FILE...\n" +
+           "       quorvane-fit --help | --version\n\n" +
            "Loads the trace FILEs in the order given, fits them at once with one sum of\n"
            "exponentials whose time constants every trace shares (Start of the desktop\n"
            "program), and prints the time constants, the sum of squared residuals, the\n"
@@ -70,7 +73,8 @@ std::string helpText() {
            ")\n"
            "  --method classic|varpro\n"
            "                   the fit method: the classic Levenberg-Marquardt (default) or\n"
-           "                   variable projection\n"
+           "                   variable projection\n" +
+           responseOptionsHelp() +
            "  --require-convergence\n"
            "                   exit with 3 when the fit has not converged\n"
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
@@ -108,6 +112,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
                                              std::string& problem) {
     problem.clear();
     BatchRequest request;
+    ResponseOptions response;
+    bool methodGiven = false;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -126,6 +132,7 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             continue;
         }
         if (argument == "--method") {
+            methodGiven = true;
             if (!parseMethod(i + 1 < arguments.size() ? &arguments[++i] : nullptr, request,
                              problem))
                 return std::nullopt;
@@ -135,6 +142,12 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
         if (matrixOption == OptionParse::Refused)
             return std::nullopt;
         if (matrixOption == OptionParse::Taken)
+            continue;
+        const ResponseOptions::Result taken =
+            response.parse(arguments, i, request.boxes.response, problem);
+        if (taken == ResponseOptions::Result::Problem)
+            return std::nullopt;
+        if (taken == ResponseOptions::Result::Taken)
             continue;
         std::string* value = valueOfOption(argument, request);
         if (value == nullptr) {
@@ -155,6 +168,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
         problem = "no trace FILE given";
         return std::nullopt;
     }
+    if (!response.finish(methodGiven, request.method, problem))
+        return std::nullopt;
     return request;
 }
 

@@ -7,32 +7,27 @@
 
 namespace quorvane {
 
-namespace {
-
-// ||Phi (a - a*)||^2 = ||R_B (a - a*)||^2, and the largest change relative
-// to the largest coefficient of the curve (1 when all are 0).
+// ||Phi (a - a*)||^2 = ||R_B (a - a*)||^2.
 void judgeCoefficients(const long double* basis, int stride, const HouseholderFactors& factors,
-                       const long double* judged, int curve, int n, CurveSlot& slot) {
-    const long double* curveBlock = judged + offsetIndex(curve);
-    long double difference[kMaxComponents + 1];
+                       const long double* judged, const long double* solved, int count,
+                       long double& excess, long double& change) {
+    long double difference[kMaxFactorColumns];
     long double largest = 0.0L;
-    for (int j = 0; j <= n; ++j) {
-        difference[j] = curveBlock[j] - slot.coefficients[j];
-        largest = fmaxl(largest, fabsl(slot.coefficients[j]));
+    for (int j = 0; j < count; ++j) {
+        difference[j] = judged[j] - solved[j];
+        largest = fmaxl(largest, fabsl(solved[j]));
     }
     if (largest == 0.0L)
         largest = 1.0L;
     for (int t = 0; t < factors.rank; ++t) {
         long double row = 0.0L;
-        for (int l = 0; l <= n; ++l)
+        for (int l = 0; l < count; ++l)
             row = row + triangleEntry(basis, stride, factors, t, l) * difference[l];
-        slot.excess = slot.excess + row * row;
+        excess = excess + row * row;
     }
-    for (int j = 0; j <= n; ++j)
-        slot.change = fmaxl(slot.change, fabsl(difference[j]) / largest);
+    for (int j = 0; j < count; ++j)
+        change = fmaxl(change, fabsl(difference[j]) / largest);
 }
-
-}  // namespace
 
 void formAxis(int curve, const ProjectionInputs& inputs, long double* store, Axis& axis) {
     const int n = inputs.componentCount;
@@ -121,7 +116,8 @@ void projectOnAxis(int curve, const ProjectionInputs& inputs, const Axis& axis,
     slot.excess = 0.0L;
     slot.change = 0.0L;
     if (inputs.judged != nullptr)
-        judgeCoefficients(basis, stride, axis.basis, inputs.judged, curve, n, slot);
+        judgeCoefficients(basis, stride, axis.basis, inputs.judged + offsetIndex(curve),
+                          slot.coefficients, n + 1, slot.excess, slot.change);
     slot.faults = axis.faults | takeFloatingPointFaults();
 }
 

@@ -69,6 +69,14 @@ struct CurveSlot {
     FloatingPointFaults faults;  // the axis's and the pass's own
 };
 
+// How far coefficients `judged` are from the solved a*, over `count`
+// columns of a basis factored on `basis`: adds ||R_B (a - a*)||^2 to
+// `excess` and raises `change` to the largest |a_j - a*_j| / max_l |a*_l|
+// (max_l |a*_l| = 1 when it is 0).
+void judgeCoefficients(const long double* basis, int stride, const HouseholderFactors& factors,
+                       const long double* judged, const long double* solved, int count,
+                       long double& excess, long double& change);
+
 // Forms the axis of `curve`'s times in `store`. Outside a loop of the
 // thread pool its columns are split over the threads; inside a task they
 // are formed in turn. Leaves the calling thread's flags clear.

@@ -8,6 +8,7 @@
 #include "data/number_text.h"
 #include "data/workspace.h"
 #include "fit/curve_projection.h"
+#include "fit/response_projection.h"
 
 namespace quorvane {
 
@@ -31,7 +32,7 @@ std::string percentText(long double fraction) {
 // deviation (the covariance of the log-rates is s2 (R^T R)^-1). R has full
 // rank.
 long double separation(const TrustRegionSystem& R, const long double* logRates, int i, int j) {
-    long double z[kMaxComponents] = {};
+    long double z[kMaxTrustRegionParameters] = {};
     long double norm = 0.0L;
     for (int q = 0; q < R.size; ++q) {
         long double sum = (q == i - 1 ? 1.0L : 0.0L) - (q == j - 1 ? 1.0L : 0.0L);
@@ -48,10 +49,9 @@ long double separation(const TrustRegionSystem& R, const long double* logRates, 
 // log-rates less than two standard errors of their difference apart, the
 // closest pair (in standard errors) first, each component in one pair at
 // most (so that a component the data hardly fix does not pair with all).
-void markIndistinguishable(const Projection& projection, const long double* logRates,
+void markIndistinguishable(const Projection& projection, const long double* logRates, int n,
                            long double variance, bool* marked) {
     const TrustRegionSystem& R = projection.system;
-    const int n = R.size;
     bool fullRank = true;
     for (int j = 1; j <= n; ++j) {
         marked[j] = projection.indistinguishable[j];
@@ -113,9 +113,11 @@ std::string indistinguishableNote(const bool* marked, int n) {
 }
 
 // The largest entry of -R^-1 Q^T r (back substitution, 0 for a column
-// without a pivot).
-long double largestGaussNewtonStep(const TrustRegionSystem& system) {
-    long double step[kMaxComponents] = {};
+// without a pivot), entries from `rateCount` on (the response's, in units of
+// time) divided by `responseUnit`.
+long double largestGaussNewtonStep(const TrustRegionSystem& system, int rateCount,
+                                   long double responseUnit) {
+    long double step[kMaxTrustRegionParameters] = {};
     long double largest = 0.0L;
     for (int j = system.size - 1; j >= 0; --j) {
         if (system.triangle[j][j] == 0.0L)
@@ -124,7 +126,7 @@ long double largestGaussNewtonStep(const TrustRegionSystem& system) {
         for (int l = j + 1; l < system.size; ++l)
             sum = sum + system.triangle[j][l] * step[l];
         step[j] = (-system.projectedResidual[j] - sum) / system.triangle[j][j];
-        largest = fmaxl(largest, fabsl(step[j]));
+        largest = fmaxl(largest, fabsl(j < rateCount ? step[j] : step[j] / responseUnit));
     }
     return largest;
 }
@@ -165,8 +167,23 @@ FitVerdict judgeFit(const FitRecord& record) {
     long double logRates[kMaxComponents + 1] = {};
     for (int j = 1; j <= n; ++j)
         logRates[j] = workspace.ParameterVector[rateIndex(j)];
-    const auto projection = std::make_unique<Projection>();
-    projectCurves(logRates, workspace.ParameterVector, *projection);
+    // With the instrument response, its parameters are judged too, their
+    // steps relative to the FWHM, and the step amplitudes count.
+    const auto responseProjection = std::make_unique<ResponseProjection>();
+    Projection* const projection = &responseProjection->projection;
+    int parameterCount = fittedParameterCount();
+    long double responseUnit = 1.0L;
+    if (responseInUse()) {
+        long double x[kMaxTrustRegionParameters] = {};
+        for (int j = 1; j <= n; ++j)
+            x[j - 1] = logRates[j];
+        responseParametersToVector(responseModel, x + n);
+        projectWithResponse(responseModel, x, workspace.ParameterVector, *responseProjection);
+        parameterCount = responseFittedParameterCount();
+        responseUnit = responseModel.fwhm;
+    } else {
+        projectCurves(logRates, workspace.ParameterVector, *projection);
+    }
 
     FitVerdict verdict;
     if (!projection->valid) {
@@ -176,14 +193,14 @@ FitVerdict judgeFit(const FitRecord& record) {
     verdict.judged = true;
 
     long double rateFall = 0.0L;
-    for (int j = 0; j < n; ++j)
+    for (int j = 0; j < projection->system.size; ++j)
         rateFall = rateFall + projection->system.projectedResidual[j] *
                                   projection->system.projectedResidual[j];
     verdict.expectedFall = projection->coefficientExcess + rateFall;
-    const long free = projection->pointCount - fittedParameterCount();
+    const long free = projection->pointCount - parameterCount;
     verdict.residualVariance = free > 0 ? projection->sumOfSquares / static_cast<long double>(free)
                                         : projection->sumOfSquares;
-    verdict.largestRateStep = largestGaussNewtonStep(projection->system);
+    verdict.largestRateStep = largestGaussNewtonStep(projection->system, n, responseUnit);
     verdict.coefficientChange = projection->coefficientChange;
 
     verdict.converged = verdict.expectedFall <= kVarianceShare * verdict.residualVariance ||
@@ -193,7 +210,7 @@ FitVerdict judgeFit(const FitRecord& record) {
     verdict.message =
         verdict.converged ? "Converged" : notConvergedMessage(record, verdict.expectedFall, sum);
     bool marked[kMaxComponents + 1] = {};
-    markIndistinguishable(*projection, logRates, verdict.residualVariance, marked);
+    markIndistinguishable(*projection, logRates, n, verdict.residualVariance, marked);
     verdict.message += indistinguishableNote(marked, n);
     clearFloatingPointFaults();
     return verdict;

@@ -32,6 +32,12 @@
 // less than two standard errors of their difference (covariance s2 (R^T
 // R)^-1).
 //
+// With the instrument response on (response_model.h), the projection is
+// that of response_projection.h: the rate fall and the Gauss–Newton step
+// cover the response's fitted parameters too (their steps relative to the
+// FWHM), N counts them and the step amplitudes, and the coefficient excess
+// and change count the step amplitudes.
+//
 // Judging reads the workspace and writes nothing of it (nor the results kept
 // for the classic fit's next build); it leaves the floating-point flags
 // clear.

@@ -8,6 +8,7 @@
 #include "data/thread_pool.h"
 #include "data/time_axes.h"
 #include "fit/axis_projection.h"
+#include "fit/store_set.h"
 #include "lsq/exponential_sum.h"
 #include "lsq/householder_qr.h"
 
@@ -19,35 +20,6 @@ namespace {
 // workspace; one projection at a time.
 CurveSlot curveSlots[kMaxCurves + 1];
 long double stackedTriangles[kMaxCurves * kMaxComponents * (kMaxComponents + 1)];
-
-// Stores for the tasks that run at one time; a task takes a free one and
-// gives it back. Grown on the calling thread before a loop, so that the
-// loops allocate nothing.
-class StoreSet {
-  public:
-    // Stores 0..count-1 hold at least `size` values.
-    void prepare(int count, std::size_t size) {
-        count_ = count;
-        for (int s = 0; s < count; ++s)
-            if (stores_[s].size() < size)
-                stores_[s].resize(size);
-    }
-
-    int acquire() {
-        for (int s = 0;; s = (s + 1) % count_)
-            if (!busy_[s].exchange(true, std::memory_order_acquire))
-                return s;
-    }
-
-    void release(int store) { busy_[store].store(false, std::memory_order_release); }
-
-    long double* data(int store) { return stores_[store].data(); }
-
-  private:
-    int count_ = 0;
-    std::vector<long double> stores_[kMaxParallelThreads];
-    std::atomic<bool> busy_[kMaxParallelThreads] = {};
-};
 
 // Scheduling. Each shared axis (planAxisSharing) is formed with its columns
 // split over the threads, then its curves run one task each; a curve that
@@ -83,18 +55,7 @@ void combineTriangles(int curves, int n, TrustRegionSystem& system) {
         for (int t = 0; t < n; ++t)
             for (int l = 0; l <= n; ++l)
                 stackedTriangles[l * stride + (c - 1) * n + t] = curveSlots[c].triangle[t][l];
-    HouseholderFactors factors;
-    householderFactor(stackedTriangles, stride, 0, rows, n, n + 1, kIndependenceTolerance, factors);
-    system = TrustRegionSystem{};
-    system.size = n;
-    for (int j = 0; j < n; ++j) {
-        if (!factors.independent[j])
-            continue;
-        const int row = factors.pivotRow[j];
-        for (int l = j; l < n; ++l)
-            system.triangle[j][l] = triangleEntry(stackedTriangles, stride, factors, row, l);
-        system.projectedResidual[j] = triangleEntry(stackedTriangles, stride, factors, row, n);
-    }
+    reduceStackedTriangles(stackedTriangles, rows, n, system);
 }
 
 // The per-curve results in curve order.
@@ -177,6 +138,22 @@ void projectCurves(const long double* logRates, const long double* judged, Proje
     combineCurves(curves, n, result);
     result.faults |= takeFloatingPointFaults();
     result.valid = result.faults == 0 && std::isfinite(result.sumOfSquares);
+}
+
+void reduceStackedTriangles(long double* stacked, int rows, int size, TrustRegionSystem& system) {
+    const int stride = rows > 0 ? rows : 1;
+    HouseholderFactors factors;
+    householderFactor(stacked, stride, 0, rows, size, size + 1, kIndependenceTolerance, factors);
+    system = TrustRegionSystem{};
+    system.size = size;
+    for (int j = 0; j < size; ++j) {
+        if (!factors.independent[j])
+            continue;
+        const int row = factors.pivotRow[j];
+        for (int l = j; l < size; ++l)
+            system.triangle[j][l] = triangleEntry(stacked, stride, factors, row, l);
+        system.projectedResidual[j] = triangleEntry(stacked, stride, factors, row, size);
+    }
 }
 
 void storeProjection(const Projection& projection, const long double* logRates) {

@@ -85,6 +85,12 @@ struct Projection {
 // whose offsets and amplitudes are compared with a*, or nullptr.
 void projectCurves(const long double* logRates, const long double* judged, Projection& result);
 
+// The R and Q^T r of a whole fit from its curves' triangles stacked in
+// `stacked`: column l (0..size, size: Q^T r) at stacked + l * max(rows, 1),
+// rows 0..rows-1 (curve after curve). Householder QR with the rank test;
+// a dependent column keeps a zero row.
+void reduceStackedTriangles(long double* stacked, int rows, int size, TrustRegionSystem& system);
+
 // Writes a* and the log-rates into ParameterVector (offsetIndex,
 // amplitudeIndex, rateIndex 1..n).
 void storeProjection(const Projection& projection, const long double* logRates);

@@ -13,6 +13,9 @@
 #include "data/workspace.h"
 #include "fit/goodness_of_fit.h"
 #include "fit/model.h"
+#include "fit/response_curve.h"
+#include "fit/response_model.h"
+#include "fit/response_start.h"
 #include "fit/variable_projection.h"
 #include "lsq/linear_solver.h"
 #include "lsq/normal_equations.h"
@@ -159,6 +162,7 @@ bool startInProgress() {
 std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod method) {
     if (startRunning)
         throw QuorvaneError("A fit is running: wait until it has ended");
+    refuseResponseWithMethod(boxes.response, method);
 
     // 1. Component count, checked before anything changes.
     const std::int32_t components =
@@ -173,6 +177,7 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     const std::int32_t iterationCount =
         withErrorDetail(kIterationBox, [&] { return textToInteger(boxes.iterationCount); });
     storeLogRates(boxes.timeConstants);
+    prepareResponse(boxes.response);
 
     // 6. The iterations; none when the count is 0 or negative. The pool
     // threads of the builds exist before the first one, so that no
@@ -200,6 +205,8 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     const TimeConstantTexts texts = timeConstantTexts();
     if (hooks.writeTimeConstants)
         hooks.writeTimeConstants(texts);
+    if (responseInUse() && hooks.writeResponse)
+        hooks.writeResponse(fittedResponseBoxes(boxes.response));
 
     // 8.-9. The fitted curves.
     if (hooks.replaceFittedCurves)
@@ -248,7 +255,12 @@ const std::array<long double, kPlotGridPoints + 1>& plotGrid() {
 
 void fittedCurvePoints(int curve, std::array<double, kPlotGridPoints + 1>& x,
                        std::array<double, kPlotGridPoints + 1>& y) {
-    const std::array<long double, kPlotGridPoints + 1>& grid = plotGrid();
+    const bool withResponse = responseInUse();
+    std::array<long double, kPlotGridPoints + 1> responseGrid;
+    if (withResponse)
+        responseCurveTimes(curve, responseGrid);
+    const std::array<long double, kPlotGridPoints + 1>& grid =
+        withResponse ? responseGrid : plotGrid();
     clearFloatingPointFaults();
     x[0] = 0;
     y[0] = 0;

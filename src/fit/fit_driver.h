@@ -100,7 +100,8 @@ inline constexpr int kPlotGridPoints = 80;
 const std::array<long double, kPlotGridPoints + 1>& plotGrid();
 
 // One fitted curve: x[i] = plotGrid()[i] rounded to double, y[i] =
-// evaluateModelAt(curve, plotGrid()[i]) rounded to double, i = 1..80.
+// evaluateModelAt(curve, plotGrid()[i]) rounded to double, i = 1..80; while
+// the instrument response is on, at the times of response_curve.h instead.
 // Throws on a floating-point fault.
 void fittedCurvePoints(int curve, std::array<double, kPlotGridPoints + 1>& x,
                        std::array<double, kPlotGridPoints + 1>& y);

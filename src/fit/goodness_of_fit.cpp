@@ -3,6 +3,7 @@
 #include <cfenv>
 
 #include "data/workspace.h"
+#include "fit/response_model.h"
 #include "lsq/build_results.h"
 #include "lsq/curve_passes.h"
 
@@ -19,6 +20,9 @@ namespace quorvane {
 // direct sum bit for bit and is handed back with the faults the direct sum
 // would raise.
 long double sumSquaredResiduals() {
+    // With the instrument response the model is another one (response_model.h).
+    if (responseInUse())
+        return responseSumOfSquares();
     long double sum = 0.0L;
     FloatingPointFaults faults = 0;
     if (lookUpBuildSumOfSquares(sum, faults)) {

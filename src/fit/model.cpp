@@ -1,6 +1,7 @@
 #include "fit/model.h"
 
 #include "data/workspace.h"
+#include "fit/response_model.h"
 #include "lsq/exponential_sum.h"
 
 namespace quorvane {
@@ -10,6 +11,8 @@ namespace {
 // The rates are taken anew at every call; with componentCount 0 (before the
 // first Start) the sum is the offset alone.
 long double evaluate(const long double* parameters, int curve, long double time) {
+    if (responseInUse())
+        return responseModelValue(responseModel, parameters, curve, time);
     const int n = workspace.componentCount;
     long double decays[kMaxComponents];
     for (int k = 1; k <= n; ++k)

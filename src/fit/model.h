@@ -8,7 +8,8 @@
 // (no Start yet) the value is the offset V[b] alone. The caller guarantees
 // componentCount <= 9 and indices in range. Floating-point faults (an
 // overflowing exponential) raise the status flags; the caller checks them
-// (floating_point.h).
+// (floating_point.h). While responseInUse() (the last Start fitted an
+// instrument response), the value is that model's (response_model.h).
 #pragma once
 
 namespace quorvane {

@@ -5,6 +5,8 @@
 
 #include "data/floating_point.h"
 #include "fit/curve_projection.h"
+#include "fit/response_fit.h"
+#include "fit/response_model.h"
 
 namespace quorvane {
 
@@ -16,9 +18,9 @@ void toLogRates(const long double* x, int n, long double* logRates) {
         logRates[j] = x[j - 1];
 }
 
-class ProjectionProblem final : public TrustRegionProblem {
+class ProjectionProblem final : public HookedProblem {
   public:
-    explicit ProjectionProblem(const ProjectionIterationHooks& hooks) : hooks_(hooks) {}
+    explicit ProjectionProblem(const ProjectionIterationHooks& hooks) : HookedProblem(hooks) {}
 
     void evaluate(const long double* x, LeastSquaresPoint& point) override {
         toLogRates(x, workspace.componentCount, trialRates_);
@@ -32,26 +34,27 @@ class ProjectionProblem final : public TrustRegionProblem {
 
     void acceptLastPoint(const long double*) override { storeProjection(trial_, trialRates_); }
 
-    void beginIteration(int iteration, long double sumOfSquares) override {
-        if (hooks_.beginIteration)
-            hooks_.beginIteration(iteration, sumOfSquares);
-    }
-
-    void endIteration(int iteration) override {
-        if (hooks_.endIteration)
-            hooks_.endIteration(iteration);
-    }
-
   private:
-    const ProjectionIterationHooks& hooks_;
     long double trialRates_[kMaxComponents + 1] = {};
     Projection trial_;
 };
 
 }  // namespace
 
+void HookedProblem::beginIteration(int iteration, long double sumOfSquares) {
+    if (hooks_.beginIteration)
+        hooks_.beginIteration(iteration, sumOfSquares);
+}
+
+void HookedProblem::endIteration(int iteration) {
+    if (hooks_.endIteration)
+        hooks_.endIteration(iteration);
+}
+
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
                                            const ProjectionIterationHooks& hooks) {
+    if (responseInUse())
+        return fitWithResponse(iterationCount, hooks);
     const int n = workspace.componentCount;
     long double logRates[kMaxComponents + 1] = {};
     for (int j = 1; j <= n; ++j)

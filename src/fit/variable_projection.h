@@ -34,6 +34,17 @@ struct ProjectionIterationHooks {
     std::function<void(int iteration)> endIteration;
 };
 
+// A trust-region problem whose iterations report to the hooks.
+class HookedProblem : public TrustRegionProblem {
+  public:
+    explicit HookedProblem(const ProjectionIterationHooks& hooks) : hooks_(hooks) {}
+    void beginIteration(int iteration, long double sumOfSquares) override;
+    void endIteration(int iteration) override;
+
+  private:
+    const ProjectionIterationHooks& hooks_;
+};
+
 // Throws QuorvaneError when the start point itself faults.
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
                                            const ProjectionIterationHooks& hooks);

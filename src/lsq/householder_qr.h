@@ -28,8 +28,9 @@
 
 namespace quorvane {
 
-// The most columns one factorisation handles: n + 1 with n <= 9.
-inline constexpr int kMaxFactorColumns = 10;
+// The most columns one factorisation handles: a basis of n + 2 columns with
+// n <= 9 (the offset, the components, a step), or a Jacobian of up to 15.
+inline constexpr int kMaxFactorColumns = 16;
 
 struct HouseholderFactors {
     int firstRow = 0;

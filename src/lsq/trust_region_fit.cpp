@@ -48,9 +48,10 @@ TrustRegionOutcome runTrustRegionFit(TrustRegionProblem& problem, const LeastSqu
     TrustRegionOutcome outcome;
     LeastSquaresPoint current = start;
     LeastSquaresPoint trial;
-    long double scale[kMaxComponents] = {};
+    long double scale[kMaxTrustRegionParameters] = {};
     raiseScale(current, scale);
-    long double radius = kInitialRadius * euclideanNorm(scale, n);
+    const int radiusParameters = problem.radiusParameterCount(n);
+    long double radius = kInitialRadius * euclideanNorm(scale, radiusParameters);
     long double lambda = 0.0L;
     if (scaledGradient(current) <= kScaledGradientTolerance) {
         outcome.stop = FitStop::Gradient;
@@ -63,12 +64,12 @@ TrustRegionOutcome runTrustRegionFit(TrustRegionProblem& problem, const LeastSqu
         problem.beginIteration(iteration, current.sumOfSquares);
         outcome.iterations = iteration;
 
-        long double step[kMaxComponents];
+        long double step[kMaxTrustRegionParameters];
         trustRegionStep(current.system, scale, radius, lambda, step);
         const long double stepLength = scaledNorm(scale, step, n);
         if (iteration == 1)
             radius = fminl(radius, stepLength);
-        long double point[kMaxComponents];
+        long double point[kMaxTrustRegionParameters];
         for (int j = 0; j < n; ++j)
             point[j] = x[j] + step[j];
 
@@ -119,7 +120,7 @@ TrustRegionOutcome runTrustRegionFit(TrustRegionProblem& problem, const LeastSqu
             outcome.stop = FitStop::SumOfSquares;
             return outcome;
         }
-        if (radius <= kRelativeStepTolerance * euclideanNorm(scale, n)) {
+        if (radius <= kRelativeStepTolerance * euclideanNorm(scale, radiusParameters)) {
             outcome.stop = FitStop::Step;
             return outcome;
         }

@@ -15,7 +15,8 @@
 //   - ratio >= 0.75 or lambda = 0: radius = 2 ||D p||, lambda /= 2;
 //   - ratio >= 1e-4 accepts the trial point.
 // D_j is the largest Euclidean norm of Jacobian column j met at an accepted
-// point (1 while it is 0). The first radius is kInitialRadius ||D||, so that
+// point (1 while it is 0); ||D|| below is over the problem's
+// radiusParameterCount. The first radius is kInitialRadius ||D||, so that
 // the first steps may change each parameter by about 1, and it is cut to
 // ||D p|| of the first step. Nothing depends on the origin of x, so a problem
 // whose parameters are logarithms (log-rates) is fitted the same way in any
@@ -60,6 +61,12 @@ class TrustRegionProblem {
     // accepted point). sumOfSquares: S of the current point.
     virtual void beginIteration(int iteration, long double sumOfSquares) = 0;
     virtual void endIteration(int iteration) = 0;
+    // The norm of D that sets the first radius and the step test is taken
+    // over the first this many parameters: all of them by default; a problem
+    // whose first parameters are the unit-free ones (log-rates) and whose
+    // others carry a unit names the unit-free ones, so that the fit does not
+    // depend on the unit.
+    virtual int radiusParameterCount(int size) const { return size; }
 };
 
 enum class FitStop {

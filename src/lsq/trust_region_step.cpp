@@ -22,7 +22,7 @@ class DampedSolve {
                 long double* step)
         : size_(system.size) {
         const int n = size_;
-        long double rightHandSide[kMaxComponents];
+        long double rightHandSide[kMaxTrustRegionParameters];
         for (int j = 0; j < n; ++j) {
             for (int l = j; l < n; ++l)
                 triangle_[j][l] = system.triangle[j][l];
@@ -51,7 +51,7 @@ class DampedSolve {
 
     // ||z|| for R_lambda^T z = v (full rank).
     long double transposedSolveNorm(const long double* v) const {
-        long double z[kMaxComponents];
+        long double z[kMaxTrustRegionParameters];
         for (int j = 0; j < size_; ++j) {
             long double sum = 0.0L;
             for (int i = 0; i < j; ++i)
@@ -65,7 +65,7 @@ class DampedSolve {
     // Rotates the row with `diagonal` in column j (0 elsewhere, right-hand
     // side 0) into rows j..n-1.
     void rotateIn(int j, long double diagonal, long double* rightHandSide) {
-        long double row[kMaxComponents] = {};
+        long double row[kMaxTrustRegionParameters] = {};
         row[j] = diagonal;
         long double extra = 0.0L;
         for (int k = j; k < size_; ++k) {
@@ -95,7 +95,7 @@ class DampedSolve {
     }
 
     int size_;
-    long double triangle_[kMaxComponents][kMaxComponents] = {};
+    long double triangle_[kMaxTrustRegionParameters][kMaxTrustRegionParameters] = {};
 };
 
 // Moré's Newton correction of lambda, -phi/phi' for phi(lambda) = ||D p|| -
@@ -103,7 +103,7 @@ class DampedSolve {
 long double newtonCorrection(const DampedSolve& solve, const long double* scale,
                              const long double* step, int size, long double scaledLength,
                              long double excess, long double radius) {
-    long double weighted[kMaxComponents];
+    long double weighted[kMaxTrustRegionParameters];
     for (int j = 0; j < size; ++j)
         weighted[j] = scale[j] * (scale[j] * step[j] / scaledLength);
     const long double norm = solve.transposedSolveNorm(weighted);
@@ -170,7 +170,7 @@ void trustRegionStep(const TrustRegionSystem& system, const long double* scale, 
     long double lower = 0.0L;
     if (gaussNewton.fullRank())
         lower = newtonCorrection(gaussNewton, scale, step, n, scaledLength, excess, radius);
-    long double weighted[kMaxComponents];
+    long double weighted[kMaxTrustRegionParameters];
     for (int j = 0; j < n; ++j)
         weighted[j] = halfGradient(system, j) / scale[j];
     const long double gradientNorm = euclideanNorm(weighted, n);

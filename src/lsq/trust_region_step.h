@@ -22,11 +22,16 @@
 
 namespace quorvane {
 
-// R and Q^T r of a point, 0-based, size = number of parameters (<= 9).
+// The most parameters of one fit: the log-rates of the components and the
+// few of an instrument response (its centre, width and dispersion).
+inline constexpr int kMaxTrustRegionParameters = kMaxComponents + 6;
+
+// R and Q^T r of a point, 0-based, size = number of parameters (at most
+// kMaxTrustRegionParameters).
 struct TrustRegionSystem {
     int size = 0;
-    long double triangle[kMaxComponents][kMaxComponents] = {};
-    long double projectedResidual[kMaxComponents] = {};
+    long double triangle[kMaxTrustRegionParameters][kMaxTrustRegionParameters] = {};
+    long double projectedResidual[kMaxTrustRegionParameters] = {};
 };
 
 // scale: D, every entry > 0. lambda: in, the previous value (0 at first);

@@ -9,6 +9,9 @@
 //      formatFixed6(covarianceMatrix[s+a][s+b]): the (co)variances of the
 //      log-rates -ln(t_a), -ln(t_b), not scaled by any residual variance.
 // N' = 0 or K = 0 yields no cell (the window still writes its headers).
+// While the last Start's instrument response is on (and traces are loaded),
+// the block is that fit's instead (fit/response_covariance.h), with the same
+// cell format; lambda and the matrices are not touched.
 //
 // Refusals and faults throw QuorvaneError:
 //   - N' above 300 (traces loaded after a fit) is refused before anything

@@ -14,6 +14,7 @@
 #include "fit/goodness_of_fit.h"
 #include "fit/model.h"
 #include "lsq/linear_solver.h"
+#include "views/response_report.h"
 #include "views/result_sections.h"
 
 namespace quorvane {
@@ -153,6 +154,7 @@ std::string resultsReport(const SpectraTable& spectra) {
     report += parameterSection();
     report += keptCovarianceSection();
     report += spectraSection(spectra);
+    report += responseSection();
     return report;
 }
 
