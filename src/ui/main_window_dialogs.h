@@ -10,8 +10,9 @@ namespace quorvane {
 // The Open dialog (files sorted as a file manager lists them), the Export
 // dialog (chart_export.h), the Save as... dialog, the modal error box
 // captioned with the application title, the about box, the chart's print
-// preview, quitting the application, and the fit method remembered in the
-// user's settings (fit_method_setting.h).
+// preview, quitting the application, the fit method remembered in the
+// user's settings (fit_method_setting.h), the instrument-response dialog
+// (response_dialog.h) and the box of the linear-logarithmic switch time.
 TForm1::UserInteraction dialogUserInteraction();
 
 }  // namespace quorvane

@@ -5,6 +5,7 @@
 
 #include "ui/fit_method_setting.h"
 #include "ui/unit1.h"
+#include "ui/view_settings.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
@@ -35,6 +36,8 @@ QIcon applicationIcon() {
 
 void restoreRememberedChoices(TForm1& form1) {
     form1.setFitMethod(rememberedFitMethod());
+    form1.setResponse(rememberedResponse());
+    form1.setTimeAxis(rememberedTimeAxis(), rememberedSwitchTime());
 }
 
 }  // namespace quorvane

@@ -88,6 +88,7 @@ void TForm1::Button1Click() {
                 timeBoxes[k]->setCursorPosition(0);
             }
         };
+        hooks.writeResponse = [this](const ResponseBoxes& fitted) { setResponse(fitted); };
         hooks.replaceFittedCurves = [this] { replaceFittedCurves(); };
         QString verdict;
         hooks.reportVerdict = [&verdict](const FitVerdict& judged) {
@@ -207,6 +208,7 @@ void TForm1::residualssurface1Click() {
     runCommand([this] {
         if (form4_ != nullptr)
             form4_->showResidualSurface();
+        showResidualsOnTimeAxis();
     });
 }
 

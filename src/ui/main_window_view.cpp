@@ -1,0 +1,129 @@
+// The View menu's time axes of the main chart and the instrument-response
+// command of the Tools menu.
+#include <QAction>
+#include <QActionGroup>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "chart/chart.h"
+#include "chart/perspective_bar_chart.h"
+#include "ui/unit1.h"
+#include "ui/view_settings.h"
+#include "views/unit4.h"
+
+namespace quorvane {
+
+namespace {
+
+const QString kResponseOnlyByProjection = QStringLiteral(
+    "The instrument response is fitted by variable projection only: switch it off in "
+    "Tools > Instrument response... to use this method.");
+
+// The residual surface's designed time range.
+constexpr double kResidualMinimum = 3e-7;
+constexpr double kResidualMaximum = 1;
+
+// The lowest and highest time of `series` that `scale` places.
+std::optional<AxisDesign::Span> timeSpan(const std::vector<ChartSeries*>& series,
+                                         const AxisScale& scale) {
+    double lowest = std::numeric_limits<double>::infinity();
+    double highest = -lowest;
+    for (const ChartSeries* trace : series) {
+        for (int i = 0; i < trace->pointCount(); ++i) {
+            const double time = trace->point(i).x;
+            if (!scale.places(time))
+                continue;
+            lowest = std::min(lowest, time);
+            highest = std::max(highest, time);
+        }
+    }
+    if (!(lowest <= highest))
+        return std::nullopt;
+    return AxisDesign::Span{lowest, highest};
+}
+
+}  // namespace
+
+void TForm1::setTimeAxis(TimeAxis axis, const QString& typedSwitchTime) {
+    timeAxis_ = axis;
+    typedSwitchTime_ = typedSwitchTime;
+    applyTimeAxis();
+}
+
+double TForm1::switchTime() const {
+    return linearLogarithmicSwitch(typedSwitchTime_, response_);
+}
+
+void TForm1::applyTimeAxis() {
+    AxisDesign time = timeAxisDesign(timeAxis_, switchTime());
+    if (timeAxis_ != TimeAxis::Designed) {
+        time.automaticSpan = [this](const AxisScale& scale) {
+            return timeSpan(dataSeries_, scale);
+        };
+    }
+    Chart1->setAxisDesign(AxisPosition::Bottom, time);
+    Chart1->restoreRanges();
+    for (QAction* action : timeAxisGroup->actions()) {
+        for (const TimeAxisChoice& choice : kTimeAxisChoices) {
+            if (choice.axis == timeAxis_ && action->objectName() == QLatin1String(choice.name))
+                action->setChecked(true);
+        }
+    }
+}
+
+void TForm1::Switchtime1Click() {
+    runCommand([this] {
+        if (!interaction_.chooseSwitchTime)
+            return;
+        const std::optional<QString> typed = interaction_.chooseSwitchTime(
+            *this, typedSwitchTime_, linearLogarithmicSwitch(QString(), response_));
+        if (!typed)
+            return;
+        setTimeAxis(timeAxis_, typed->trimmed());
+        rememberTimeAxis(timeAxis_, typedSwitchTime_);
+    });
+}
+
+void TForm1::setResponse(const ResponseBoxes& response) {
+    if (response.enabled && !response_.enabled)
+        methodBeforeResponse_ = fitMethod();
+    const bool wasEnabled = response_.enabled;
+    response_ = response;
+    ClassicLevenbergMarquardt1->setEnabled(!response.enabled);
+    ClassicLevenbergMarquardt1->setToolTip(response.enabled ? kResponseOnlyByProjection
+                                                            : QString());
+    if (response.enabled)
+        Variableprojection1->setChecked(true);
+    else if (wasEnabled)
+        setFitMethod(methodBeforeResponse_);
+    // The automatic switch time follows the centre and the width.
+    if (timeAxis_ == TimeAxis::LinearLogarithmic)
+        applyTimeAxis();
+}
+
+void TForm1::Instrumentresponse1Click() {
+    runCommand([this] {
+        ResponseBoxes boxes = response_;
+        if (!interaction_.editResponse || !interaction_.editResponse(*this, boxes))
+            return;
+        setResponse(boxes);
+        rememberResponse(boxes);
+    });
+}
+
+void TForm1::showResidualsOnTimeAxis() {
+    if (form4_ == nullptr)
+        return;
+    // Its 3-D chart is logarithmic only: an axis over the data shows the
+    // data's positive times on it.
+    const std::optional<AxisDesign::Span> span =
+        timeAxis_ == TimeAxis::Designed ? std::nullopt
+                                        : timeSpan(dataSeries_, AxisScale::logarithmic());
+    if (span && span->lowest < span->highest)
+        form4_->Chart1->setBottomAxisRange(span->lowest, span->highest);
+    else
+        form4_->Chart1->setBottomAxisRange(kResidualMinimum, kResidualMaximum);
+}
+
+}  // namespace quorvane
