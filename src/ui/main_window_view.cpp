@@ -17,8 +17,8 @@ namespace quorvane {
 namespace {
 
 const QString kResponseOnlyByProjection = QStringLiteral(
-    "The instrument response is fitted by variable projection only: switch it off in "
-    "Tools > Instrument response... to use this method.");
+    "Off while the instrument response is on: the response is fitted by variable "
+    "projection only.");
 
 // The residual surface's designed time range.
 constexpr double kResidualMinimum = 3e-7;

@@ -16,6 +16,9 @@ namespace quorvane {
 
 namespace {
 
+// Room around a box's text, in pixels.
+constexpr int kBoxMargin = 24;
+
 QLineEdit* numberBox(const char* name, const std::string& text, QWidget* parent) {
     auto* box = new QLineEdit(QString::fromStdString(text), parent);
     box->setObjectName(QString::fromLatin1(name));
@@ -72,6 +75,10 @@ ResponseDialog::ResponseDialog(const ResponseBoxes& boxes, QWidget* parent) : QD
     }
     referenceWavelength_ = numberBox("referenceWavelength", boxes.referenceWavelength, this);
     referenceWavelength_->setPlaceholderText(QStringLiteral("mean of the loaded traces"));
+    // The column of boxes is wide enough for the placeholder.
+    grid->setColumnMinimumWidth(1, referenceWavelength_->fontMetrics().horizontalAdvance(
+                                       referenceWavelength_->placeholderText()) +
+                                       kBoxMargin);
     addRow(QStringLiteral("Reference wavelength (nm)"), referenceWavelength_, nullptr);
 
     step_ =
