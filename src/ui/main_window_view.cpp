@@ -5,9 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "chart/chart.h"
 #include "chart/perspective_bar_chart.h"
+#include "data/floating_point.h"
+#include "data/workspace.h"
+#include "fit/model.h"
 #include "ui/unit1.h"
 #include "ui/view_settings.h"
 #include "views/unit4.h"
@@ -23,6 +28,9 @@ const QString kResponseOnlyByProjection = QStringLiteral(
 // The residual surface's designed time range.
 constexpr double kResidualMinimum = 3e-7;
 constexpr double kResidualMaximum = 1;
+
+// The most points of a fitted curve drawn at its trace's times.
+constexpr int kMostFittedPoints = 2000;
 
 // The lowest and highest time of `series` that `scale` places.
 std::optional<AxisDesign::Span> timeSpan(const std::vector<ChartSeries*>& series,
@@ -110,6 +118,25 @@ void TForm1::Instrumentresponse1Click() {
         setResponse(boxes);
         rememberResponse(boxes);
     });
+}
+
+void TForm1::plotFittedCurveAtTraceTimes(int curve, ChartSeries& series) {
+    const int count = workspace.pointCount[curve];
+    const int stride = std::max(1, (count + kMostFittedPoints - 1) / kMostFittedPoints);
+    std::vector<std::pair<double, double>> points;
+    const auto addPoint = [&points, curve](int point) {
+        points.emplace_back(workspace.curves[curve].times[point],
+                            static_cast<double>(evaluateModelAtPoint(curve, point)));
+    };
+    clearFloatingPointFaults();
+    for (int point = 1; point <= count; point += stride)
+        addPoint(point);
+    if (count > 0 && (count - 1) % stride != 0)
+        addPoint(count);
+    // A fault leaves the curve empty rather than half drawn.
+    checkFloatingPointFaults();
+    for (const auto& [time, value] : points)
+        series.addPoint(time, value, Qt::red);
 }
 
 void TForm1::showResidualsOnTimeAxis() {

@@ -131,6 +131,10 @@ void TForm1::replaceFittedCurves() {
         ChartSeries* series = Chart1->addLineSeries();
         series->setLineWidth(1);
         fittedCurveSeries_.push_back(series);
+        if (timeAxis_ != TimeAxis::Designed) {
+            plotFittedCurveAtTraceTimes(curve, *series);
+            continue;
+        }
         fittedCurvePoints(curve, x, y);
         for (int i = 1; i <= kPlotGridPoints; ++i)
             series->addPoint(x[static_cast<std::size_t>(i)], y[static_cast<std::size_t>(i)],

@@ -258,6 +258,12 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void applyTimeAxis();
     // The residual surface's time range for the chosen axis.
     void showResidualsOnTimeAxis();
+    // With an axis over the data, a fitted curve is the model at its
+    // trace's own times (at most 2000 of them, evenly by index, the last
+    // included), so that it spans the data, negative times and all, instead
+    // of the designed grid 1e-7..10. The grid is chosen at Start: a later
+    // change of the axis keeps the curves drawn.
+    void plotFittedCurveAtTraceTimes(int curve, ChartSeries& series);
 
     // unit1.cpp
     // Runs `command`; an exception ends it and is shown in the error box.

@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
+#include <cmath>
 
 #include "chart/chart.h"
+#include "fit/model.h"
 #include "support/main_window_fixture.h"
 #include "ui/response_dialog.h"
 #include "ui/view_settings.h"
@@ -79,6 +81,26 @@ class TimeAxisWindowTest : public QObject, private testing::MainWindowFixture {
         choice("Designedtimeaxis1")->trigger();
         QCOMPARE(form1->Chart1->axisMinimum(AxisPosition::Bottom), 1e-6);
         QCOMPARE(form1->Chart1->axisMaximum(AxisPosition::Bottom), 10.0);
+    }
+
+    void fittedCurvesOverTheDataSpanTheTraceTimes() {
+        QByteArray trace;
+        for (int i = 0; i < 30; ++i) {
+            const double t = 0.5 * std::pow(2000.0, i / 29.0);
+            trace += QByteArray::number(t, 'g', 17) + ' ' +
+                     QByteArray::number(0.01 * std::exp(-t / 20), 'g', 17) + '\n';
+        }
+        open({writeTrace(QStringLiteral("500.txt"), trace)});
+        choice("Linearlogarithmictimeaxis1")->trigger();
+        form1->Edit4->setText(QStringLiteral("10"));
+        start(QStringLiteral("1"), QStringLiteral("10"));
+        QVERIFY(errors.isEmpty());
+        const ChartSeries* fitted = form1->Chart1->series(1);
+        QCOMPARE(fitted->pointCount(), 30);
+        QCOMPARE(fitted->point(0).x, 0.5);
+        const double last = form1->Chart1->series(0)->point(29).x;
+        QCOMPARE(fitted->point(29).x, last);
+        QCOMPARE(fitted->point(29).y, static_cast<double>(evaluateModelAt(1, last)));
     }
 
     void theSwitchTimeIsTypedOrFollowsTheResponse() {
