@@ -97,6 +97,7 @@ void TForm1::setResponse(const ResponseBoxes& response) {
     if (response.enabled && !response_.enabled)
         methodBeforeResponse_ = fitMethod();
     const bool wasEnabled = response_.enabled;
+    const double oldSwitchTime = switchTime();
     response_ = response;
     ClassicLevenbergMarquardt1->setEnabled(!response.enabled);
     ClassicLevenbergMarquardt1->setToolTip(response.enabled ? kResponseOnlyByProjection
@@ -105,8 +106,9 @@ void TForm1::setResponse(const ResponseBoxes& response) {
         Variableprojection1->setChecked(true);
     else if (wasEnabled)
         setFitMethod(methodBeforeResponse_);
-    // The automatic switch time follows the centre and the width.
-    if (timeAxis_ == TimeAxis::LinearLogarithmic)
+    // The automatic switch time follows the centre and the width (a view
+    // the user zoomed stays while it does not move).
+    if (timeAxis_ == TimeAxis::LinearLogarithmic && switchTime() != oldSwitchTime)
         applyTimeAxis();
 }
 

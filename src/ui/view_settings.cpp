@@ -3,16 +3,14 @@
 #include <QSettings>
 #include <cstddef>
 
+#include "ui/fit_method_setting.h"
+
 namespace quorvane {
 
 namespace {
 
 const QString kTimeAxisKey = QStringLiteral("timeAxis");
 const QString kSwitchKey = QStringLiteral("timeAxisSwitch");
-
-QSettings userSettings() {
-    return QSettings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
-}
 
 // Visits every field of `response` with its key, so that storing and
 // reading walk one list.
