@@ -67,13 +67,13 @@ AxisDesign timeAxisDesign(TimeAxis axis, double switchTime) {
 
 double linearLogarithmicSwitch(const QString& typed, const ResponseBoxes& response) {
     if (const std::optional<double> value = parseDouble(typed.toStdString());
-        value && std::isfinite(*value) && *value > 0)
+        value && std::isnormal(*value) && *value > 0)
         return *value;
     const std::optional<double> centre = parseDouble(response.centre);
     const std::optional<double> fwhm = parseDouble(response.fwhm);
     if (centre && fwhm) {
         const double switchTime = *centre + kSwitchWidths * *fwhm;
-        if (std::isfinite(switchTime) && switchTime > 0)
+        if (std::isnormal(switchTime) && switchTime > 0)
             return switchTime;
     }
     return 1;

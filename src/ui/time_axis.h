@@ -51,9 +51,9 @@ AxisDesign designedTimeAxis();
 AxisDesign timeAxisDesign(TimeAxis axis, double switchTime);
 
 // The switch time of the linear-logarithmic axis: the typed text when it is
-// a number > 0; otherwise (empty or not such a number) centre + 5 FWHM of
-// the response's boxes when that is finite and > 0, which puts the whole
-// rise on the linear part; otherwise 1.
+// a number > 0 (and not so small that it is subnormal); otherwise (empty or
+// not such a number) centre + 5 FWHM of the response's boxes when that is
+// such a number, which puts the whole rise on the linear part; otherwise 1.
 double linearLogarithmicSwitch(const QString& typed, const ResponseBoxes& response);
 
 }  // namespace quorvane

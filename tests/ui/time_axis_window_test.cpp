@@ -118,6 +118,7 @@ class TimeAxisWindowTest : public QObject, private testing::MainWindowFixture {
              std::vector<Row>{{"", response, 0.4 + 5 * 0.12},
                               {"2.5", response, 2.5},
                               {"0", response, 0.4 + 5 * 0.12},
+                              {"1e-320", response, 0.4 + 5 * 0.12},
                               {"abc", ResponseBoxes{}, 0.5},
                               {"", negative, 1}})
             QCOMPARE(linearLogarithmicSwitch(QString::fromLatin1(typed), boxes), expected);
