@@ -12,6 +12,7 @@
 #include "chart/perspective_bar_chart.h"
 #include "data/floating_point.h"
 #include "data/workspace.h"
+#include "fit/fit_driver.h"
 #include "fit/model.h"
 #include "ui/unit1.h"
 #include "ui/view_settings.h"
@@ -54,9 +55,16 @@ std::optional<AxisDesign::Span> timeSpan(const std::vector<ChartSeries*>& series
 }  // namespace
 
 void TForm1::setTimeAxis(TimeAxis axis, const QString& typedSwitchTime) {
+    const bool overTheData = timeAxis_ != TimeAxis::Designed;
     timeAxis_ = axis;
     typedSwitchTime_ = typedSwitchTime;
     applyTimeAxis();
+    // The fitted curves move to the other grid while they still belong to
+    // the traces on the chart (no trace loaded since, no fit running).
+    if (overTheData != (axis != TimeAxis::Designed) && !fittedCurveSeries_.empty() &&
+        fittedCurveSeries_.size() == static_cast<std::size_t>(workspace.curveCount) &&
+        !startInProgress())
+        runCommand([this] { replaceFittedCurves(); });
 }
 
 double TForm1::switchTime() const {

@@ -261,8 +261,9 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // With an axis over the data, a fitted curve is the model at its
     // trace's own times (at most 2000 of them, evenly by index, the last
     // included), so that it spans the data, negative times and all, instead
-    // of the designed grid 1e-7..10. The grid is chosen at Start: a later
-    // change of the axis keeps the curves drawn.
+    // of the designed grid 1e-7..10. A change between the designed axis and
+    // one over the data draws the last fit's curves anew on the other grid,
+    // unless traces were loaded since that fit or a fit is running.
     void plotFittedCurveAtTraceTimes(int curve, ChartSeries& series);
 
     // unit1.cpp

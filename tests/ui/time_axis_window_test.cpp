@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "chart/chart.h"
+#include "fit/fit_driver.h"
 #include "fit/model.h"
 #include "support/main_window_fixture.h"
 #include "ui/response_dialog.h"
@@ -101,6 +102,10 @@ class TimeAxisWindowTest : public QObject, private testing::MainWindowFixture {
         const double last = form1->Chart1->series(0)->point(29).x;
         QCOMPARE(fitted->point(29).x, last);
         QCOMPARE(fitted->point(29).y, static_cast<double>(evaluateModelAt(1, last)));
+        // The designed axis draws them on the designed grid again.
+        choice("Designedtimeaxis1")->trigger();
+        QCOMPARE(form1->Chart1->seriesCount(), 2);
+        QCOMPARE(form1->Chart1->series(1)->pointCount(), kPlotGridPoints);
     }
 
     void theSwitchTimeIsTypedOrFollowsTheResponse() {
