@@ -104,6 +104,8 @@ void TForm1::createActions() {
         action->setCheckable(true);
         const FitMethod method = item.method;
         connect(action, &QAction::triggered, this, [this, method] {
+            // Chosen while the response is on: kept when it goes off.
+            methodBeforeResponse_ = method;
             if (interaction_.rememberFitMethod)
                 interaction_.rememberFitMethod(method);
         });
