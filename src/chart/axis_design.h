@@ -6,6 +6,9 @@
 #include <QPen>
 #include <QString>
 #include <functional>
+#include <optional>
+
+#include "chart/axis_scale.h"
 
 namespace quorvane {
 
@@ -40,6 +43,29 @@ struct AxisDesign {
     QPen minorGridPen = QPen(QColor(160, 160, 160), 0, Qt::DotLine);
     // Approximate number of labelled ticks on a linear axis.
     int labelCountHint = 6;
+
+    // > 0: the axis is linear up to this value and logarithmic beyond it
+    // (axis_scale.h), one continuous axis with labels on both parts, placed
+    // by linearLogarithmicTicks (axis_ticks.h); `logarithmic` is then
+    // ignored. The bottom axis only.
+    double linearLogarithmicSwitch = 0;
+
+    // With `automatic`: the lowest and highest of the values the range must
+    // hold among those the axis' scale places (no value when there are
+    // none: the range is minimum..maximum). Empty: the values of every
+    // point of every series.
+    struct Span {
+        double lowest;
+        double highest;
+    };
+    std::function<std::optional<Span>(const AxisScale& scale)> automaticSpan;
+
+    // The scale the design gives.
+    AxisScale scale() const {
+        if (linearLogarithmicSwitch > 0)
+            return AxisScale::linearLogarithmic(linearLogarithmicSwitch);
+        return logarithmic ? AxisScale::logarithmic() : AxisScale::linear();
+    }
 };
 
 enum class AxisPosition { Bottom, Left, Top, Right };

@@ -20,6 +20,10 @@ int decimalExponent(double magnitude) {
     return exponent;
 }
 
+// Fixed notation needs at most this many decimals, below this magnitude.
+constexpr int kMostPlainDecimals = 4;
+constexpr double kPlainMagnitude = 1e6;
+
 }  // namespace
 
 std::string formatPowerOfTenLabel(double value, double resolution) {
@@ -85,6 +89,34 @@ std::string formatGroupedDecimalLabel(double value) {
         text += separator;
         text += fraction;
     }
+    return text;
+}
+
+std::string formatTimeLabel(double value, double resolution) {
+    if (!std::isfinite(value))
+        return "0";
+    const double magnitude = std::fabs(value);
+    const double spacing = resolution > 0 && std::isfinite(resolution)
+                               ? resolution
+                               : std::pow(10.0, magnitude > 0 ? decimalExponent(magnitude) : 0);
+    // A tick at a rounding residue of zero is zero.
+    if (magnitude < spacing * 1e-9)
+        return "0";
+    const int decimals = std::max(0, -decimalExponent(spacing));
+    if (decimals > kMostPlainDecimals || magnitude >= kPlainMagnitude)
+        return formatPowerOfTenLabel(value, resolution);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::string text = buffer;
+    if (decimals > 0) {
+        while (text.back() == '0')
+            text.pop_back();
+        if (text.back() == '.')
+            text.pop_back();
+        std::replace(text.begin(), text.end(), '.', decimalSeparator());
+    }
+    if (text == "-0")
+        text = "0";
     return text;
 }
 

@@ -23,4 +23,12 @@ std::string formatPowerOfTenLabel(double value, double resolution = 0);
 // "." with the decimal comma. -0.12 -> "-0.12", 1234.5 -> "1,234.5".
 std::string formatGroupedDecimalLabel(double value);
 
+// The time labels of the axes that follow the data's range: plain decimals
+// with the digits the labels' spacing `resolution` needs while they need at
+// most four ("-0.5", "0", "2", "1000"; 0.5 at resolution 0.5 -> "0.5"),
+// otherwise the pattern "#e-" at that resolution ("1e-6", "2.5e-7"); from a
+// million on always "#e-". Resolution 0 (the powers of ten of a logarithmic
+// axis): the value's own first digit ("0.01", "100", "1e-6").
+std::string formatTimeLabel(double value, double resolution);
+
 }  // namespace quorvane

@@ -167,6 +167,7 @@ void Chart::redraw() {
 // redraw, so many changes between two redraws cost one copy per series.
 void Chart::synchronise() {
     bool dataChanged = false;
+    const AxisScale bottom = bottomPlotScale();
     for (const auto& entry : series_) {
         ChartSeries& series = *entry;
         if (series.dataDirty_) {
@@ -174,13 +175,13 @@ void Chart::synchronise() {
                 QVector<QCPGraphData> data;
                 data.reserve(series.pointCount());
                 for (const ChartSeries::Point& point : series.points_.items())
-                    data.append(QCPGraphData(point.x, point.y));
+                    data.append(QCPGraphData(bottom.position(point.x), point.y));
                 static_cast<QCPGraph*>(series.plottable_)->data()->set(data, true);
             } else {
                 QVector<QCPBarsData> data;
                 data.reserve(series.pointCount());
                 for (const ChartSeries::Point& point : series.points_.items())
-                    data.append(QCPBarsData(point.x, point.y));
+                    data.append(QCPBarsData(bottom.position(point.x), point.y));
                 static_cast<QCPBars*>(series.plottable_)->data()->set(data, true);
             }
             series.dataDirty_ = false;

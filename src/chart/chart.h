@@ -79,7 +79,8 @@ class Chart : public QFrame {
     LegendStyle legendStyle() const { return legendStyle_; }
     void setZoomAnimationSteps(int steps);
 
-    // Current visible range of an axis (after zoom or pan).
+    // Current visible range of an axis (after zoom or pan), in values (on a
+    // linear-logarithmic axis too).
     double axisMinimum(AxisPosition axis) const;
     double axisMaximum(AxisPosition axis) const;
     // Zooms to the given ranges at once (no animation).
@@ -116,6 +117,12 @@ class Chart : public QFrame {
     AxisState& state(AxisPosition axis);
     const AxisState& state(AxisPosition axis) const;
     void applyAxisDesign(AxisState& state);
+    // The map from values to the component's coordinates on the bottom axis:
+    // the positions of a linear-logarithmic design, otherwise the identity
+    // (the component maps a logarithmic axis itself).
+    AxisScale bottomPlotScale() const;
+    // Sets the component's range of `axis` to the design's minimum..maximum.
+    void applyDesignRange(AxisState& axis);
     void scheduleRedraw();
     void synchronise();
     void updateLegend();

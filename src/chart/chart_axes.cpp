@@ -1,5 +1,8 @@
 // The axes of a Chart: applying an axis' design, the automatic ranges and
-// the visible ranges under zoom.
+// the visible ranges under zoom. A linear-logarithmic bottom axis is a
+// linear axis of the component over positions (axis_scale.h): ranges are
+// turned into positions when they are set and back into values when they
+// are read, and the series' x into positions when they are handed over.
 #include <qcustomplot.h>
 #include <algorithm>
 #include <cmath>
@@ -7,6 +10,7 @@
 
 #include "chart/chart.h"
 #include "chart/chart_interaction.h"
+#include "chart/linear_logarithmic_ticker.h"
 #include "chart/log_axis_ticker.h"
 
 namespace quorvane {
@@ -56,7 +60,14 @@ const AxisDesign& Chart::axisDesign(AxisPosition axis) const {
 
 void Chart::setAxisDesign(AxisPosition axis, const AxisDesign& design) {
     AxisState& target = state(axis);
+    const bool remap = axis == AxisPosition::Bottom &&
+                       target.design.linearLogarithmicSwitch != design.linearLogarithmicSwitch;
     target.design = design;
+    // Every series' x reaches the component anew through the new map.
+    if (remap) {
+        for (const auto& entry : series_)
+            entry->dataDirty_ = true;
+    }
     applyAxisDesign(target);
     scheduleRedraw();
 }
@@ -65,8 +76,14 @@ void Chart::applyAxisDesign(AxisState& target) {
     const AxisDesign& design = target.design;
     QCPAxis* axis = target.axis;
     axis->setVisible(design.visible);
-    axis->setScaleType(design.logarithmic ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
-    if (design.logarithmic) {
+    const bool linearLogarithmic =
+        &target == &state(AxisPosition::Bottom) && design.linearLogarithmicSwitch > 0;
+    axis->setScaleType(design.logarithmic && !linearLogarithmic ? QCPAxis::stLogarithmic
+                                                                : QCPAxis::stLinear);
+    if (linearLogarithmic) {
+        axis->setTicker(QSharedPointer<LinearLogarithmicTicker>::create(
+            *axis, design.linearLogarithmicSwitch, design.labelText));
+    } else if (design.logarithmic) {
         auto ticker = QSharedPointer<LogAxisTicker>::create(*axis, design.labelText);
         ticker->setLogBase(10);
         ticker->setSubTickCount(design.minorTickCount);
@@ -95,20 +112,37 @@ void Chart::applyAxisDesign(AxisState& target) {
     axis->grid()->setSubGridVisible(design.minorGridVisible);
     axis->grid()->setSubGridPen(design.minorGridPen);
     if (!design.automatic || series_.empty())
-        axis->setRange(design.minimum, design.maximum);
+        applyDesignRange(target);
+}
+
+AxisScale Chart::bottomPlotScale() const {
+    const AxisDesign& design = state(AxisPosition::Bottom).design;
+    return design.linearLogarithmicSwitch > 0
+               ? AxisScale::linearLogarithmic(design.linearLogarithmicSwitch)
+               : AxisScale::linear();
+}
+
+void Chart::applyDesignRange(AxisState& axis) {
+    const AxisScale map =
+        &axis == &state(AxisPosition::Bottom) ? bottomPlotScale() : AxisScale::linear();
+    axis.axis->setRange(map.position(axis.design.minimum), map.position(axis.design.maximum));
 }
 
 double Chart::axisMinimum(AxisPosition axis) const {
-    return state(axis).axis->range().lower;
+    const double lower = state(axis).axis->range().lower;
+    return axis == AxisPosition::Bottom ? bottomPlotScale().value(lower) : lower;
 }
 
 double Chart::axisMaximum(AxisPosition axis) const {
-    return state(axis).axis->range().upper;
+    const double upper = state(axis).axis->range().upper;
+    return axis == AxisPosition::Bottom ? bottomPlotScale().value(upper) : upper;
 }
 
 void Chart::zoomTo(double bottomMinimum, double bottomMaximum, double leftMinimum,
                    double leftMaximum) {
-    interaction_->zoomTo(bottomMinimum, bottomMaximum, leftMinimum, leftMaximum);
+    const AxisScale bottom = bottomPlotScale();
+    interaction_->zoomTo(bottom.position(bottomMinimum), bottom.position(bottomMaximum),
+                         leftMinimum, leftMaximum);
 }
 
 void Chart::setZoomAnimationSteps(int steps) {
@@ -118,7 +152,7 @@ void Chart::setZoomAnimationSteps(int steps) {
 void Chart::restoreRanges() {
     interaction_->reset();
     for (AxisState& axis : axes_)
-        axis.axis->setRange(axis.design.minimum, axis.design.maximum);
+        applyDesignRange(axis);
     fitAutomaticAxes();
     scheduleRedraw();
 }
@@ -131,21 +165,29 @@ void Chart::fitAutomaticAxes() {
         const bool horizontal = position == AxisPosition::Bottom;
         double lowest = std::numeric_limits<double>::infinity();
         double highest = -std::numeric_limits<double>::infinity();
-        for (const auto& entry : series_) {
-            for (const ChartSeries::Point& point : entry->points_.items()) {
-                const double value = horizontal ? point.x : point.y;
-                if (!std::isfinite(value) || (axis.design.logarithmic && value <= 0))
-                    continue;
-                lowest = std::min(lowest, value);
-                highest = std::max(highest, value);
+        const AxisScale scale = axis.design.scale();
+        if (axis.design.automaticSpan) {
+            if (const auto span = axis.design.automaticSpan(scale)) {
+                lowest = span->lowest;
+                highest = span->highest;
             }
-            if (!horizontal && entry->kind_ == SeriesKind::Bar && !entry->points_.empty()) {
-                lowest = std::min(lowest, 0.0);
-                highest = std::max(highest, 0.0);
+        } else {
+            for (const auto& entry : series_) {
+                for (const ChartSeries::Point& point : entry->points_.items()) {
+                    const double value = horizontal ? point.x : point.y;
+                    if (!scale.places(value))
+                        continue;
+                    lowest = std::min(lowest, value);
+                    highest = std::max(highest, value);
+                }
+                if (!horizontal && entry->kind_ == SeriesKind::Bar && !entry->points_.empty()) {
+                    lowest = std::min(lowest, 0.0);
+                    highest = std::max(highest, 0.0);
+                }
             }
         }
         if (!(lowest <= highest)) {
-            axis.axis->setRange(axis.design.minimum, axis.design.maximum);
+            applyDesignRange(axis);
             continue;
         }
         if (lowest == highest) {
@@ -153,7 +195,16 @@ void Chart::fitAutomaticAxes() {
             lowest -= spread;
             highest += spread;
         }
-        // The extreme points stand inside the plot frame, not on it.
+        // The extreme points stand inside the plot frame, not on it: a
+        // margin of the span of positions on a linear-logarithmic axis.
+        if (horizontal && axis.design.linearLogarithmicSwitch > 0) {
+            const AxisScale map = bottomPlotScale();
+            lowest = map.position(lowest);
+            highest = map.position(highest);
+            const double margin = (highest - lowest) * kAutomaticMargin;
+            axis.axis->setRange(lowest - margin, highest + margin);
+            continue;
+        }
         if (axis.design.logarithmic) {
             const double factor = std::pow(highest / lowest, kAutomaticMargin);
             lowest /= factor;

@@ -22,6 +22,8 @@
 #include <functional>
 #include <vector>
 
+#include "chart/axis_ticks.h"
+
 namespace quorvane {
 
 class LogAxisTicker : public QCPAxisTickerLog {
@@ -32,10 +34,7 @@ class LogAxisTicker : public QCPAxisTickerLog {
     LogAxisTicker(const QCPAxis& axis, LabelText labelText);
 
     // A labelled tick of a zoomed range and the step of its segment.
-    struct Tick {
-        double value;
-        double resolution;
-    };
+    using Tick = AxisTick;
 
   protected:
     QVector<double> createTickVector(double tickStep, const QCPRange& range) override;

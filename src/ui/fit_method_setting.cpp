@@ -10,11 +10,11 @@ namespace {
 const QString kFitMethodKey = QStringLiteral("fitMethod");
 const QString kVariableProjection = QStringLiteral("varpro");
 
+}  // namespace
+
 QSettings userSettings() {
     return QSettings(QStringLiteral("Quorvane"), QStringLiteral("Quorvane"));
 }
-
-}  // namespace
 
 void rememberFitMethod(FitMethod method) {
     userSettings().setValue(kFitMethodKey, method == FitMethod::VariableProjection

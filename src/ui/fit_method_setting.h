@@ -3,9 +3,15 @@
 // "Quorvane", key "fitMethod", value "classic" or "varpro".
 #pragma once
 
+#include <QSettings>
+
 #include "fit/fit_method.h"
 
 namespace quorvane {
+
+// The user's settings of the program: organisation and application
+// "Quorvane" (every remembered choice lives there).
+QSettings userSettings();
 
 void rememberFitMethod(FitMethod method);
 

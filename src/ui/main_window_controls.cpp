@@ -15,6 +15,7 @@
 #include "chart/chart.h"
 #include "fit/fit_driver.h"
 #include "ui/box_font.h"
+#include "ui/time_axis.h"
 #include "ui/unit1.h"
 
 namespace quorvane {
@@ -177,6 +178,7 @@ StartBoxes TForm1::startBoxTexts() const {
     StartBoxes boxes;
     for (std::size_t row = 0; row < kBoxDesigns.size(); ++row)
         boxText(boxes, row) = (this->*kBoxDesigns[row].box)->text().toStdString();
+    boxes.response = response_;
     return boxes;
 }
 
@@ -205,25 +207,7 @@ void TForm1::designChart() {
     titleFont.setPixelSize(11);
     Chart1->setTitleFont(titleFont, blue);
 
-    AxisDesign time;
-    time.logarithmic = true;
-    time.automatic = false;
-    time.minimum = 1e-6;
-    time.maximum = 10;
-    time.labelText = [](double value, double resolution) {
-        return QString::fromStdString(formatPowerOfTenLabel(value, resolution));
-    };
-    time.tickColour = blue;
-    time.tickLengthOutside = 11;
-    time.tickLengthInside = 3;
-    time.minorTickCount = 8;
-    time.minorTickLengthOutside = 7;
-    time.minorTickLengthInside = 0;
-    time.gridVisible = true;
-    time.gridPen = QPen(blue, 0, Qt::DotLine);
-    time.minorGridVisible = true;
-    time.minorGridPen = QPen(blue, 0, Qt::DashDotDotLine);
-    Chart1->setAxisDesign(AxisPosition::Bottom, time);
+    Chart1->setAxisDesign(AxisPosition::Bottom, designedTimeAxis());
 
     AxisDesign signal;
     signal.automatic = false;

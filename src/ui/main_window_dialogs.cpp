@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <algorithm>
 
@@ -11,6 +12,7 @@
 #include "data/trace_choice.h"
 #include "ui/fit_method_setting.h"
 #include "ui/matrix_import_dialog.h"
+#include "ui/response_dialog.h"
 
 namespace quorvane {
 
@@ -67,6 +69,28 @@ void showErrorBox(TForm1& owner, const QString& text, const QString& detail) {
     box.exec();
 }
 
+bool editResponseInDialog(TForm1& owner, ResponseBoxes& boxes) {
+    ResponseDialog dialog(boxes, &owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    boxes = dialog.boxes();
+    return true;
+}
+
+std::optional<QString> chooseSwitchTimeInDialog(TForm1& owner, const QString& typed,
+                                                double automatic) {
+    bool confirmed = false;
+    const QString text = QInputDialog::getText(
+        &owner, QStringLiteral("Switch time"),
+        QStringLiteral("The linear-logarithmic time axis is linear up to this time.\n"
+                       "Empty: the centre of the instrument response + 5 FWHM (now %1).")
+            .arg(automatic),
+        QLineEdit::Normal, typed, &confirmed);
+    if (!confirmed)
+        return std::nullopt;
+    return text;
+}
+
 }  // namespace
 
 TForm1::UserInteraction dialogUserInteraction() {
@@ -82,6 +106,8 @@ TForm1::UserInteraction dialogUserInteraction() {
     };
     interaction.terminate = [] { QCoreApplication::quit(); };
     interaction.rememberFitMethod = rememberFitMethod;
+    interaction.editResponse = editResponseInDialog;
+    interaction.chooseSwitchTime = chooseSwitchTimeInDialog;
     return interaction;
 }
 

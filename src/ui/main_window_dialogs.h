@@ -11,8 +11,9 @@ namespace quorvane {
 // dialog of a matrix file (matrix_import_dialog.h), the Export
 // dialog (chart_export.h), the Save as... dialog, the modal error box
 // captioned with the application title, the about box, the chart's print
-// preview, quitting the application, and the fit method remembered in the
-// user's settings (fit_method_setting.h).
+// preview, quitting the application, the fit method remembered in the
+// user's settings (fit_method_setting.h), the instrument-response dialog
+// (response_dialog.h) and the box of the linear-logarithmic switch time.
 TForm1::UserInteraction dialogUserInteraction();
 
 }  // namespace quorvane

@@ -1,6 +1,7 @@
-// The menu of the main window: File, Edit, Tools (with the two fit methods
-// after a separator) and Help, each item an action named after its designer
-// component and connected to its handler.
+// The menu of the main window: File, Edit, View (the exclusive time axes,
+// then the switch time), Tools (with the two fit methods after a separator)
+// and Help, each item an action named after its designer component and
+// connected to its handler.
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
@@ -8,6 +9,7 @@
 #include <span>
 
 #include "ui/unit1.h"
+#include "ui/view_settings.h"
 
 namespace quorvane {
 
@@ -47,6 +49,13 @@ constexpr MenuItem kToolsItems[] = {
      &TForm1::Differentialspectra1Click},
     {&TForm1::DataMap1, "DataMap1", "Data map", &TForm1::DataMap1Click},
     {&TForm1::Singularvalues1, "Singularvalues1", "Singular values", &TForm1::Singularvalues1Click},
+    {&TForm1::Instrumentresponse1, "Instrumentresponse1", "Instrument response...",
+     &TForm1::Instrumentresponse1Click},
+};
+// After the time axes.
+constexpr MenuItem kViewItems[] = {
+    {&TForm1::Switchtime1, "Switchtime1", "Linear-logarithmic switch time...",
+     &TForm1::Switchtime1Click},
 };
 constexpr MenuItem kHelpItems[] = {
     {&TForm1::About1, "About1", "About Quorvane", &TForm1::About1Click},
@@ -56,6 +65,7 @@ constexpr MenuItem kHelpItems[] = {
 constexpr MenuDesign kMenus[] = {
     {&TForm1::File1, "File1", "File", kFileItems},
     {&TForm1::Run1, "Run1", "Edit", kEditItems},
+    {&TForm1::View1, "View1", "View", kViewItems},
     {&TForm1::Tools1, "Tools1", "Tools", kToolsItems},
     {&TForm1::help1, "help1", "Help", kHelpItems},
 };
@@ -96,12 +106,29 @@ void TForm1::createActions() {
         action->setCheckable(true);
         const FitMethod method = item.method;
         connect(action, &QAction::triggered, this, [this, method] {
+            // Chosen while the response is on: kept when it goes off.
+            methodBeforeResponse_ = method;
             if (interaction_.rememberFitMethod)
                 interaction_.rememberFitMethod(method);
         });
         this->*item.action = action;
     }
     ClassicLevenbergMarquardt1->setChecked(true);
+
+    // Exclusive and checkable; a choice is remembered with the switch time.
+    timeAxisGroup = new QActionGroup(this);
+    timeAxisGroup->setExclusive(true);
+    for (const TimeAxisChoice& choice : kTimeAxisChoices) {
+        auto* action = new QAction(QString::fromLatin1(choice.caption), timeAxisGroup);
+        action->setObjectName(QString::fromLatin1(choice.name));
+        action->setCheckable(true);
+        const TimeAxis axis = choice.axis;
+        connect(action, &QAction::triggered, this, [this, axis] {
+            setTimeAxis(axis, typedSwitchTime_);
+            rememberTimeAxis(axis, typedSwitchTime_);
+        });
+    }
+    timeAxisGroup->actions().constFirst()->setChecked(true);
 }
 
 void TForm1::createMenus() {
@@ -115,10 +142,15 @@ void TForm1::createMenus() {
     Tools1->addSeparator();
     for (const FitMethodItem& item : kFitMethodItems)
         Tools1->addAction(this->*item.action);
+    // The greyed-out classic method says why.
+    Tools1->setToolTipsVisible(true);
+    QAction* afterAxes = View1->insertSeparator(View1->actions().constFirst());
+    View1->insertActions(afterAxes, timeAxisGroup->actions());
 }
 
 FitMethod TForm1::fitMethod() const {
-    return Variableprojection1->isChecked() ? FitMethod::VariableProjection : FitMethod::Classic;
+    return response_.enabled || Variableprojection1->isChecked() ? FitMethod::VariableProjection
+                                                                 : FitMethod::Classic;
 }
 
 void TForm1::setFitMethod(FitMethod method) {

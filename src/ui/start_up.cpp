@@ -7,6 +7,7 @@
 #include "ui/unit1.h"
 #include "views/data_map_window.h"
 #include "views/singular_values_window.h"
+#include "ui/view_settings.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
@@ -38,6 +39,8 @@ QIcon applicationIcon() {
 
 void restoreRememberedChoices(TForm1& form1) {
     form1.setFitMethod(rememberedFitMethod());
+    form1.setResponse(rememberedResponse());
+    form1.setTimeAxis(rememberedTimeAxis(), rememberedSwitchTime());
 }
 
 }  // namespace quorvane

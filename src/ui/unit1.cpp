@@ -98,6 +98,7 @@ void TForm1::Button1Click() {
                 timeBoxes[k]->setCursorPosition(0);
             }
         };
+        hooks.writeResponse = [this](const ResponseBoxes& fitted) { setResponse(fitted); };
         hooks.replaceFittedCurves = [this] { replaceFittedCurves(); };
         QString verdict;
         hooks.reportVerdict = [&verdict](const FitVerdict& judged) {
@@ -140,6 +141,10 @@ void TForm1::replaceFittedCurves() {
         ChartSeries* series = Chart1->addLineSeries();
         series->setLineWidth(1);
         fittedCurveSeries_.push_back(series);
+        if (timeAxis_ != TimeAxis::Designed) {
+            plotFittedCurveAtTraceTimes(curve, *series);
+            continue;
+        }
         fittedCurvePoints(curve, x, y);
         for (int i = 1; i <= kPlotGridPoints; ++i)
             series->addPoint(x[static_cast<std::size_t>(i)], y[static_cast<std::size_t>(i)],
@@ -221,6 +226,7 @@ void TForm1::residualssurface1Click() {
     runCommand([this] {
         if (form4_ != nullptr)
             form4_->showResidualSurface();
+        showResidualsOnTimeAxis();
     });
 }
 

@@ -34,6 +34,17 @@
 // and restored at the next start-up. After every completed Start the verdict
 // on the fit is shown on the row of Label1, to its right (Label1 keeps its
 // designed text).
+//
+// The View menu chooses the main chart's time axis (time_axis.h) and types
+// the switch time of the linear-logarithmic one; Tools > "Instrument
+// response..." edits the response's boxes that Start reads (response_dialog.h).
+// Both are remembered (view_settings.h). With the response on, Start fits by
+// variable projection: the classic method is greyed out and says why, and
+// the method the user had checked comes back when the response goes off.
+// The time-axis choice and the switch time are window-side choices: the
+// residual surface follows them with a logarithmic axis over the data's
+// positive times (its 3-D chart has no other scale), the spectra, plotted
+// against the wavelength, do not.
 #pragma once
 
 #include <QMainWindow>
@@ -45,8 +56,10 @@
 #include <vector>
 
 #include "fit/fit_method.h"
+#include "fit/response_boxes.h"
 #include "ui/chart_export.h"
 #include "ui/matrix_import_choice.h"
+#include "ui/time_axis.h"
 #include "views/main_window_link.h"
 #include "views/result_files.h"
 
@@ -102,6 +115,13 @@ class TForm1 : public QMainWindow, public MainWindowLink {
         std::function<void()> terminate;
         // Stores the fit method the user chose in the Tools menu.
         std::function<void(FitMethod method)> rememberFitMethod;
+        // The instrument-response dialog on `boxes`: true, with `boxes` as
+        // the user left them, when confirmed.
+        std::function<bool(TForm1& owner, ResponseBoxes& boxes)> editResponse;
+        // The switch-time box, showing `typed` (empty: automatic, which now
+        // is `automatic`); no value when cancelled.
+        std::function<std::optional<QString>(TForm1& owner, const QString& typed, double automatic)>
+            chooseSwitchTime;
     };
 
     explicit TForm1(QWidget* parent = nullptr);
@@ -146,6 +166,19 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     FitMethod fitMethod() const;
     void setFitMethod(FitMethod method);
 
+    // The main chart's time axis and the typed switch time (empty: the
+    // automatic one), and choosing them (without remembering them).
+    TimeAxis timeAxis() const { return timeAxis_; }
+    const QString& typedSwitchTime() const { return typedSwitchTime_; }
+    void setTimeAxis(TimeAxis axis, const QString& typedSwitchTime);
+    // The switch time the linear-logarithmic axis uses now.
+    double switchTime() const;
+
+    // The instrument response's boxes that Start reads, and setting them
+    // (without remembering them; greys the classic method out while on).
+    const ResponseBoxes& response() const { return response_; }
+    void setResponse(const ResponseBoxes& response);
+
     // Designer components.
     Chart* Chart1;
     QProgressBar* ProgressBar1;
@@ -176,6 +209,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
 
     QMenu* File1;
     QMenu* Run1;
+    QMenu* View1;
     QMenu* Tools1;
     QMenu* help1;
     QAction* Open1;
@@ -191,6 +225,11 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     QAction* Differentialspectra1;
     QAction* DataMap1;
     QAction* Singularvalues1;
+    QAction* Instrumentresponse1;
+    // The View menu's time axes (named as in kTimeAxisChoices) and the
+    // switch time.
+    QActionGroup* timeAxisGroup;
+    QAction* Switchtime1;
     QActionGroup* fitMethodGroup;
     QAction* ClassicLevenbergMarquardt1;
     QAction* Variableprojection1;
@@ -212,6 +251,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void Differentialspectra1Click();
     void DataMap1Click();
     void Singularvalues1Click();
+    void Instrumentresponse1Click();
+    void Switchtime1Click();
     void About1Click();
 
   protected:
@@ -244,6 +285,20 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // The data map's Export: the Export dialog, then the map written.
     void exportDataMap();
 
+    // main_window_view.cpp
+    // Puts the chosen time axis on the main chart (its data range from the
+    // traces' series only) and checks its menu item.
+    void applyTimeAxis();
+    // The residual surface's time range for the chosen axis.
+    void showResidualsOnTimeAxis();
+    // With an axis over the data, a fitted curve is the model at its
+    // trace's own times (at most 2000 of them, evenly by index, the last
+    // included), so that it spans the data, negative times and all, instead
+    // of the designed grid 1e-7..10. A change between the designed axis and
+    // one over the data draws the last fit's curves anew on the other grid,
+    // unless traces were loaded since that fit or a fit is running.
+    void plotFittedCurveAtTraceTimes(int curve, ChartSeries& series);
+
     // unit1.cpp
     // Runs `command`; an exception ends it and is shown in the error box.
     void runCommand(const std::function<void()>& command);
@@ -270,6 +325,11 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     std::vector<ChartSeries*> fittedCurveSeries_;
     QString resultsFile_;
     bool exitRequested_ = false;
+    TimeAxis timeAxis_ = TimeAxis::Designed;
+    QString typedSwitchTime_;
+    ResponseBoxes response_;
+    // The method checked before the response greyed the classic one out.
+    FitMethod methodBeforeResponse_ = FitMethod::Classic;
 };
 
 }  // namespace quorvane

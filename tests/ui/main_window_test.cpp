@@ -160,10 +160,16 @@ class MainWindowTest : public QObject, public testing::MainWindowFixture {
         QCOMPARE(menus, (QStringList{"File1=File: Open1=Open, Save1=Save, Saveas1=Save as..., "
                                      "Export1=Export, Print1=Print..., Exit1=Exit",
                                      "Run1=Edit: clear1=Clear",
+                                     "View1=View: Designedtimeaxis1=Designed (logarithmic, 1e-6 "
+                                     "to 10), Logarithmictimeaxis1=Logarithmic, range of the "
+                                     "data, Lineartimeaxis1=Linear, range of the data, "
+                                     "Linearlogarithmictimeaxis1=Linear-logarithmic, =, "
+                                     "Switchtime1=Linear-logarithmic switch time...",
                                      "Tools1=Tools: VarCov1=Var-Cov Matrix, parameters1=Parameters "
                                      ", residualssurface1=Residual's surface, "
                                      "Differentialspectra1=Differential spectra, "
-                                     "DataMap1=Data map, Singularvalues1=Singular values, =, "
+                                     "DataMap1=Data map, Singularvalues1=Singular values, "
+                                     "Instrumentresponse1=Instrument response..., =, "
                                      "ClassicLevenbergMarquardt1=Classic Levenberg-Marquardt, "
                                      "Variableprojection1=Variable projection",
                                      "help1=Help: About1=About Quorvane"}));
