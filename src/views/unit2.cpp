@@ -1,5 +1,6 @@
 #include "views/unit2.h"
 
+#include "views/response_report.h"
 #include "views/view_style.h"
 
 namespace quorvane {
@@ -36,6 +37,16 @@ void TForm2::showParameterReport() {
         } else {
             setMemoColour(item.colour);
         }
+    }
+    // With the instrument response on, its fitted parameters follow the
+    // amplitudes, as they follow the spectra in the saved report.
+    const std::string response = responseSection();
+    std::size_t lineStart = 0;
+    while (lineStart < response.size()) {
+        const std::size_t lineEnd = response.find('\n', lineStart);
+        Memo1->appendPlainText(
+            QString::fromStdString(response.substr(lineStart, lineEnd - lineStart)));
+        lineStart = lineEnd == std::string::npos ? response.size() : lineEnd + 1;
     }
     // Appending leaves the view at the last line; the report reads from its
     // first.

@@ -12,7 +12,9 @@
 #include "chart/chart.h"
 #include "data/number_format.h"
 #include "support/expect_error.h"
+#include "fit/response_model.h"
 #include "views/fitted_workspace.h"
+#include "views/response_report.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
@@ -72,6 +74,16 @@ class ResultWindowsTest : public QObject {
         QCOMPARE(memoColour(form), QColor(Qt::black));
         form.showParameterReport();
         QCOMPARE(form.Memo1->toPlainText(), twoCurves);
+
+        // A fit with the instrument response adds its section after the amplitudes.
+        responseModel.active = true;
+        responseModel.curveGeneration = curveDataGeneration();
+        responseModel.fwhm = 0.25L;
+        form.showParameterReport();
+        const QString response = QString::fromStdString(responseSection()).chopped(1);
+        QVERIFY(response.startsWith(QStringLiteral("Response\nmu0 = ")));
+        QCOMPARE(form.Memo1->toPlainText(), twoCurves + QLatin1Char('\n') + response);
+        responseModel = ResponseModel{};
     }
 
     void covarianceWritesTheHeadersAndTheBlockAndKeepsOlderCells() {
