@@ -1,15 +1,18 @@
 #include "fit/standard_errors.h"
 
-#include <Eigen/Dense>
+#include <Eigen/Core>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "data/extended_exp.h"
 #include "data/floating_point.h"
+#include "data/time_axes.h"
 #include "fit/curve_projection.h"
 #include "fit/response_covariance.h"
 #include "fit/response_model.h"
 #include "fit/response_projection.h"
+#include "lsq/householder_qr.h"
 
 namespace quorvane {
 
@@ -34,49 +37,59 @@ std::string componentList(const bool* marked, int n) {
 }
 
 // Curve c's basis Phi_c (columns 1, c_1..c_n (, c_0)) and the model's
-// derivatives J_x,c with respect to the nonlinear parameters, at the
+// derivatives J_x,c with respect to the nonlinear parameters: for the plain
+// model without the amplitudes (column j = -w_j t E_j, which a_cj scales;
+// the same for every curve of an axis), with the response at the
 // projection's coefficients.
-void plainColumns(int c, const long double* logRates, const Projection& projection, Matrix& basis,
-                  Matrix& jacobian) {
+FloatingPointFaults plainColumns(int c, const long double* logRates, Matrix& panel) {
     const int n = workspace.componentCount;
     const int count = workspace.pointCount[c];
     const double* times = workspace.curves[c].times + 1;
-    basis.resize(count, n + 1);
-    jacobian.resize(count, n);
+    panel.resize(count, 2 * n + 1);
+    auto basis = panel.leftCols(n + 1);
+    auto jacobian = panel.rightCols(n);
     basis.col(0).setOnes();
+    std::vector<long double> arguments(count);
+    std::vector<long double> exponentials(count);
+    FloatingPointFaults faults = 0;
     for (int j = 1; j <= n; ++j) {
         const long double rate = extendedExp(logRates[j]);
-        const long double amplitude = projection.coefficients[c][j];
+        for (int i = 0; i < count; ++i)
+            arguments[i] = -(rate * times[i]);
+        faults |= extendedExpBlock(arguments.data(), exponentials.data(), count);
         for (int i = 0; i < count; ++i) {
-            const long double e = extendedExp(-(rate * times[i]));
-            basis(i, j) = e;
-            jacobian(i, j - 1) = -(amplitude * (rate * times[i]) * e);
+            basis(i, j) = exponentials[i];
+            jacobian(i, j - 1) = arguments[i] * exponentials[i];
         }
     }
+    return faults;
 }
 
-void responseColumns(int c, const long double* logRates, const ResponseProjection& projected,
-                     Matrix& basis, Matrix& jacobian) {
+FloatingPointFaults responseColumns(int c, const long double* logRates,
+                                    const ResponseProjection& projected, Matrix& panel) {
     const ResponseModel& model = responseModel;
     const int n = workspace.componentCount;
     const int count = workspace.pointCount[c];
     const double* times = workspace.curves[c].times + 1;
     const int columns = n + 1 + (model.step ? 1 : 0);
-    basis.resize(count, columns);
-    jacobian.resize(count, n + fittedResponseParameterCount(model));
+    const int p = n + fittedResponseParameterCount(model);
+    panel.resize(count, columns + p);
+    auto basis = panel.leftCols(columns);
+    auto jacobian = panel.rightCols(p);
     basis.col(0).setOnes();
     const GaussianResponse response = curveResponse(model, c);
     std::vector<long double> value(count), dLogRate(count), dCentre(count), dWidth(count);
     Eigen::Matrix<long double, Eigen::Dynamic, 1> centre =
         Eigen::Matrix<long double, Eigen::Dynamic, 1>::Zero(count);
     Eigen::Matrix<long double, Eigen::Dynamic, 1> width = centre;
+    FloatingPointFaults faults = 0;
     for (int l = 1; l < columns; ++l) {
         const bool isStep = l > n;
         const long double rate = isStep ? 0.0L : extendedExp(logRates[l]);
         const long double amplitude =
             isStep ? projected.stepCoefficient[c] : projected.projection.coefficients[c][l];
-        responseColumn(rate, response, times, count,
-                       {value.data(), dLogRate.data(), dCentre.data(), dWidth.data()});
+        faults |= responseColumn(rate, response, times, count,
+                                 {value.data(), dLogRate.data(), dCentre.data(), dWidth.data()});
         for (int i = 0; i < count; ++i) {
             basis(i, l) = value[i];
             if (!isStep)
@@ -96,37 +109,66 @@ void responseColumns(int c, const long double* logRates, const ResponseProjectio
         if (model.fitDispersion[d])
             jacobian.col(column++) = power * centre;
     }
+    return faults;
 }
 
-// Adds curve c's coefficient variances to `errors`; false when its basis
-// has a column that the others determine.
-bool addCoefficientErrors(int c, const Matrix& basis, const Matrix& jacobian,
+// What the coefficients' variances need of a basis: the diagonal of
+// (Phi^T Phi)^-1 = R^-1 R^-T, and Phi^+ J = R^-1 (Q^T J)[0..L-1], from one
+// Householder QR of the panel [Phi | J] (householder_qr.h).
+struct BasisFactor {
+    Eigen::Matrix<long double, Eigen::Dynamic, 1> knownRates;
+    Matrix regression;
+};
+
+// False when a column of the basis depends on the others.
+bool factorBasis(Matrix& panel, int columns, BasisFactor& factor) {
+    const int rows = static_cast<int>(panel.rows());
+    const int p = static_cast<int>(panel.cols()) - columns;
+    HouseholderFactors factors;
+    householderFactor(panel.data(), rows, 0, rows, columns, columns + p, kIndependenceTolerance,
+                      factors);
+    if (factors.rank != columns)
+        return false;
+    factor.knownRates.setZero(columns);
+    long double unit[kMaxFactorColumns] = {};
+    long double x[kMaxFactorColumns];
+    for (int k = 0; k < columns; ++k) {
+        unit[k] = 1.0L;
+        householderSolve(panel.data(), rows, factors, unit, x);  // column k of R^-1
+        unit[k] = 0.0L;
+        for (int l = 0; l < columns; ++l)
+            factor.knownRates(l) = factor.knownRates(l) + x[l] * x[l];
+    }
+    factor.regression.resize(columns, p);
+    for (int a = 0; a < p; ++a) {
+        householderSolve(panel.data(), rows, factors, panel.data() + (columns + a) * rows, x);
+        for (int l = 0; l < columns; ++l)
+            factor.regression(l, a) = x[l];
+    }
+    return true;
+}
+
+// Curve c's coefficient errors, H = regression scaled column by column by
+// `scale` (the plain model's amplitudes; ones with the response).
+void addCoefficientErrors(int c, const BasisFactor& factor, const long double* scale,
                           const ResponseCovariance& rates, StandardErrors& errors) {
-    const int columns = static_cast<int>(basis.cols());
-    const int p = static_cast<int>(jacobian.cols());
-    const Eigen::HouseholderQR<Matrix> qr(basis);
-    const Matrix R = qr.matrixQR().topRows(columns).triangularView<Eigen::Upper>();
-    for (int l = 0; l < columns; ++l)
-        if (!(fabsl(R(l, l)) > kIndependenceTolerance * basis.col(l).norm()))
-            return false;
-    // H_c = R_c^-1 (Q_c^T J_x,c)[0..columns-1], and R_c^-1 for the first term.
-    const Matrix rotated = qr.householderQ().adjoint() * jacobian;
-    const Matrix inverse =
-        R.triangularView<Eigen::Upper>().solve(Matrix::Identity(columns, columns));
-    const Matrix H = R.triangularView<Eigen::Upper>().solve(rotated.topRows(columns));
+    const int columns = static_cast<int>(factor.regression.rows());
+    const int p = static_cast<int>(factor.regression.cols());
     const int n = errors.componentCount;
     for (int l = 0; l < columns; ++l) {
-        long double variance = inverse.row(l).squaredNorm();
+        long double h[kMaxTrustRegionParameters];
+        for (int a = 0; a < p; ++a)
+            h[a] = factor.regression(l, a) * scale[a];
+        long double variance = factor.knownRates(l);
         for (int a = 0; a < p; ++a)
             for (int b = 0; b < p; ++b)
-                variance = variance + H(l, a) * rates[a][b] * H(l, b);
+                variance = variance + h[a] * rates[a][b] * h[b];
         const long double error = sqrtl(errors.residualVariance * variance);
         if (l <= n)
             errors.coefficient[c][l] = error;
         else
             errors.stepAmplitude[c] = error;
     }
-    return true;
 }
 
 StandardErrors refused(StandardErrors errors, std::string message) {
@@ -207,18 +249,35 @@ StandardErrors computeStandardErrors() {
     for (int q = 0; q < errors.responseCount; ++q)
         errors.response[q] = sqrtl(errors.residualVariance * K[n + q][n + q]);
 
-    Matrix basis;
-    Matrix jacobian;
+    // The plain model's basis and unscaled Jacobian belong to the axis: a
+    // curve with the times of the last factored one reuses its factor.
+    Matrix panel;
+    BasisFactor factor;
+    FloatingPointFaults faults = 0;
+    const int columns = n + 1 + (withResponse && responseModel.step ? 1 : 0);
+    int factored = 0;
     for (int c = 1; c <= workspace.curveCount; ++c) {
-        if (withResponse)
-            responseColumns(c, logRates, *responseProjection, basis, jacobian);
-        else
-            plainColumns(c, logRates, projection, basis, jacobian);
-        if (!addCoefficientErrors(c, basis, jacobian, K, errors))
+        long double scale[kMaxTrustRegionParameters];
+        bool independent = true;
+        if (withResponse) {
+            std::fill(scale, scale + kMaxTrustRegionParameters, 1.0L);
+            faults |= responseColumns(c, logRates, *responseProjection, panel);
+            independent = factorBasis(panel, columns, factor);
+        } else {
+            for (int j = 1; j <= n; ++j)
+                scale[j - 1] = projection.coefficients[c][j];
+            if (factored == 0 || !sameTimes(factored, c)) {
+                faults |= plainColumns(c, logRates, panel);
+                independent = factorBasis(panel, columns, factor);
+                factored = c;
+            }
+        }
+        if (!independent)
             return refused(errors, "No standard errors: the offset and amplitudes of curve " +
                                        std::to_string(c) + " cannot be told apart by the data");
+        addCoefficientErrors(c, factor, scale, K, errors);
     }
-    if (takeFloatingPointFaults() != 0)
+    if ((faults | takeFloatingPointFaults()) != 0)
         return refused(errors, "No standard errors: a floating-point fault in the covariance");
     errors.valid = true;
     return errors;
