@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "data/error.h"
 #include "data/extended_exp.h"
@@ -29,7 +30,7 @@ QString componentLabel(const char* prefix, int j) {
 
 TimeConstantsWindow::TimeConstantsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("Time constants"));
-    resize(760, 300);
+    resize(560, 220);
     auto* layout = new QVBoxLayout(this);
     messageLabel = new QLabel(this);
     messageLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -74,6 +75,14 @@ void TimeConstantsWindow::showTimeConstants() {
                                              text(formatGeneral15(errors.residualVariance))
                                        : text(errors.message));
     table->resizeColumnsToContents();
+    // The window fits the table of up to nine components.
+    const int frame = 2 * table->frameWidth();
+    const int margins = 2 * layout()->contentsMargins().left();
+    resize(std::max(320, table->verticalHeader()->sizeHint().width() +
+                             table->horizontalHeader()->length() + frame + margins),
+           std::max(160, messageLabel->sizeHint().height() + layout()->spacing() +
+                             table->horizontalHeader()->sizeHint().height() +
+                             table->verticalHeader()->length() + frame + margins));
     show();
     raise();
 }
