@@ -22,10 +22,9 @@ import subprocess
 import sys
 
 import numpy as np
-from scipy.optimize import least_squares
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from compare_with_scipy import basis, residuals_and_jacobian  # noqa: E402
+from compare_with_scipy import least_squares_fit, residuals_and_jacobian  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 START = (1e-5, 2e-4, 1e-3)
@@ -33,15 +32,7 @@ START = (1e-5, 2e-4, 1e-3)
 
 def scipy_errors(times, values):
     n = len(START)
-    rates = 1.0 / np.array(START)
-    x0 = []
-    for t, y in zip(times, values):
-        x0.extend(np.linalg.lstsq(basis(t, rates), y, rcond=None)[0])
-    x0 = np.array(x0 + list(np.log(rates)))
-    result = least_squares(
-        lambda x: residuals_and_jacobian(x, times, values, n)[0], x0,
-        jac=lambda x: residuals_and_jacobian(x, times, values, n)[1],
-        method="lm", ftol=2.3e-16, xtol=2.3e-16, gtol=2.3e-16, max_nfev=2000)
+    result = least_squares_fit(times, values, START)
     r, jacobian = residuals_and_jacobian(result.x, times, values, n)
     m, N = jacobian.shape
     covariance = float(r @ r) / (m - N) * np.linalg.inv(jacobian.T @ jacobian)

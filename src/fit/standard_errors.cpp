@@ -8,6 +8,7 @@
 #include "data/extended_exp.h"
 #include "data/floating_point.h"
 #include "data/time_axes.h"
+#include "fit/convergence_verdict.h"
 #include "fit/curve_projection.h"
 #include "fit/response_covariance.h"
 #include "fit/response_model.h"
@@ -19,22 +20,6 @@ namespace quorvane {
 namespace {
 
 using Matrix = Eigen::Matrix<long double, Eigen::Dynamic, Eigen::Dynamic>;
-
-// "t3", "t2 and t3", "t2, t3 and t5" of the marked components.
-std::string componentList(const bool* marked, int n) {
-    std::string list;
-    int remaining = 0;
-    for (int j = 1; j <= n; ++j)
-        remaining += marked[j] ? 1 : 0;
-    for (int j = 1; j <= n; ++j) {
-        if (!marked[j])
-            continue;
-        --remaining;
-        list += 't' + std::to_string(j);
-        list += remaining > 1 ? ", " : remaining == 1 ? " and " : "";
-    }
-    return list;
-}
 
 // Curve c's basis Phi_c (columns 1, c_1..c_n (, c_0)) and the model's
 // derivatives J_x,c with respect to the nonlinear parameters: for the plain
