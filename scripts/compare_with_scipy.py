@@ -60,7 +60,8 @@ def residuals_and_jacobian(x, times, values, n):
     return r, jacobian
 
 
-def scipy_fit(times, values, start):
+def least_squares_fit(times, values, start):
+    """SciPy's least_squares from `start` with the least-squares offsets and amplitudes."""
     n = len(start)
     rates = 1.0 / np.array(start)
     x0 = []
@@ -71,6 +72,12 @@ def scipy_fit(times, values, start):
         lambda x: residuals_and_jacobian(x, times, values, n)[0], x0,
         jac=lambda x: residuals_and_jacobian(x, times, values, n)[1],
         method="lm", ftol=2.3e-16, xtol=2.3e-16, gtol=2.3e-16, max_nfev=2000)
+    return result
+
+
+def scipy_fit(times, values, start):
+    n = len(start)
+    result = least_squares_fit(times, values, start)
     ssr = float(np.sum(result.fun ** 2))
     return ssr, sorted(np.exp(-result.x[-n:])), result.nfev
 

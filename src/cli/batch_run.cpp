@@ -10,10 +10,12 @@
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
 #include "fit/singular_values.h"
-#include "views/result_files.h"
+#include "fit/standard_errors.h"
 #include "views/response_report.h"
+#include "views/result_files.h"
 #include "views/result_sections.h"
 #include "views/singular_value_report.h"
+#include "views/standard_error_report.h"
 
 namespace quorvane {
 
@@ -123,10 +125,13 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, sumSection(label));
         print(out, parameterSection());
         print(out, covarianceSection());
-        print(out, spectraSection(buildSpectraTable(titles)));
+        const SpectraTable spectra = buildSpectraTable(titles);
+        print(out, spectraSection(spectra));
+        print(out, standardErrorSection(computeStandardErrors(), spectra));
         print(out, responseSection());
-        const SavedSupplement supplement =
+        SavedSupplement supplement =
             request.matrix.singularValues ? singularValueResults() : SavedSupplement{};
+        supplement.spectraErrors = request.spectraErrors;
         print(out, supplement.reportSections);
         if (!request.saveName.empty())
             saveResults(request.saveName, curves, supplement);

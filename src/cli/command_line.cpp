@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/error_options.h"
 #include "cli/response_options.h"
 #include "data/version.h"
 
@@ -79,9 +80,8 @@ std::string helpText() {
            "                   exit with 3 when the fit has not converged\n"
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
            "                   NAME-curves.csv; a final .txt of NAME is dropped (default:\n"
-           "                   nothing is saved)\n"
-           "\n" +
-           matrixHelpText() + "\n" +
+           "                   nothing is saved)\n" +
+           errorOptionsHelp() + "\n" + matrixHelpText() + "\n" +
            "  --               ends the options\n"
            "  -h, --help       print this text\n"
            "  --version        print the version\n\n"
@@ -131,6 +131,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             request.requireConvergence = true;
             continue;
         }
+        if (parseErrorOption(argument, request.spectraErrors))
+            continue;
         if (argument == "--method") {
             methodGiven = true;
             if (!parseMethod(i + 1 < arguments.size() ? &arguments[++i] : nullptr, request,

@@ -30,6 +30,8 @@ struct BatchRequest {
     std::string saveName;
     // Matrix files, --list, --write-traces and --svd (matrix_options.h).
     MatrixOptions matrix;
+    // --spectra-se (error_options.h).
+    bool spectraErrors = false;
 };
 
 // The line printed for every usage error.

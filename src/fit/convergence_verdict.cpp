@@ -85,26 +85,6 @@ void markIndistinguishable(const Projection& projection, const long double* logR
     }
 }
 
-// "t3", "t2 and t3", "t2, t3 and t5"; empty when none.
-std::string componentList(const bool* marked, int n) {
-    std::string list;
-    int remaining = 0;
-    for (int j = 1; j <= n; ++j)
-        remaining += marked[j] ? 1 : 0;
-    for (int j = 1; j <= n; ++j) {
-        if (!marked[j])
-            continue;
-        --remaining;
-        list += 't';
-        list += std::to_string(j);
-        if (remaining > 1)
-            list += ", ";
-        else if (remaining == 1)
-            list += " and ";
-    }
-    return list;
-}
-
 std::string indistinguishableNote(const bool* marked, int n) {
     const std::string list = componentList(marked, n);
     if (list.empty())
@@ -150,6 +130,25 @@ std::string notConvergedMessage(const FitRecord& record, long double expectedFal
 }
 
 }  // namespace
+
+std::string componentList(const bool* marked, int n) {
+    std::string list;
+    int remaining = 0;
+    for (int j = 1; j <= n; ++j)
+        remaining += marked[j] ? 1 : 0;
+    for (int j = 1; j <= n; ++j) {
+        if (!marked[j])
+            continue;
+        --remaining;
+        list += 't';
+        list += std::to_string(j);
+        if (remaining > 1)
+            list += ", ";
+        else if (remaining == 1)
+            list += " and ";
+    }
+    return list;
+}
 
 void RecentSums::record(long double sumAtIterationStart) {
     sums_[next_] = sumAtIterationStart;

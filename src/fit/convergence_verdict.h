@@ -85,6 +85,10 @@ struct FitVerdict {
     long double coefficientChange = 0.0L;
 };
 
+// The marked components of 1..n as the messages name them: "t3", "t2 and
+// t3", "t2, t3 and t5"; empty when none is marked.
+std::string componentList(const bool* marked, int n);
+
 // Judges the workspace's current fit (componentCount, curves,
 // ParameterVector) with the record of the Start that made it.
 FitVerdict judgeFit(const FitRecord& record);

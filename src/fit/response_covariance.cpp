@@ -8,19 +8,8 @@
 
 namespace quorvane {
 
-int responseCovariance(ResponseCovariance& covariance) {
-    const int n = workspace.componentCount;
-    long double x[kMaxTrustRegionParameters] = {};
-    for (int j = 1; j <= n; ++j)
-        x[j - 1] = workspace.ParameterVector[rateIndex(j)];
-    responseParametersToVector(responseModel, x + n);
-    const auto projection = std::make_unique<ResponseProjection>();
-    projectWithResponse(responseModel, x, nullptr, *projection);
-    if (!projection->projection.valid)
-        throwIfFloatingPointFault(projection->projection.faults);
-    const TrustRegionSystem& R = projection->projection.system;
+void triangleCovariance(const TrustRegionSystem& R, ResponseCovariance& covariance) {
     const int p = R.size;
-
     clearFloatingPointFaults();
     for (int b = 1; b <= p; ++b) {
         long double z[kMaxTrustRegionParameters];
@@ -41,7 +30,20 @@ int responseCovariance(ResponseCovariance& covariance) {
             covariance[a - 1][b - 1] = w[a - 1];
     }
     checkFloatingPointFaults();
-    return p;
+}
+
+int responseCovariance(ResponseCovariance& covariance) {
+    const int n = workspace.componentCount;
+    long double x[kMaxTrustRegionParameters] = {};
+    for (int j = 1; j <= n; ++j)
+        x[j - 1] = workspace.ParameterVector[rateIndex(j)];
+    responseParametersToVector(responseModel, x + n);
+    const auto projection = std::make_unique<ResponseProjection>();
+    projectWithResponse(responseModel, x, nullptr, *projection);
+    if (!projection->projection.valid)
+        throwIfFloatingPointFault(projection->projection.faults);
+    triangleCovariance(projection->projection.system, covariance);
+    return projection->projection.system.size;
 }
 
 void responseRateCovariance(long double (&covariance)[kMaxComponents + 1][kMaxComponents + 1]) {

@@ -26,6 +26,10 @@ namespace quorvane {
 using ResponseCovariance = long double[kMaxTrustRegionParameters][kMaxTrustRegionParameters];
 int responseCovariance(ResponseCovariance& covariance);
 
+// (R^T R)^-1 of any projection's triangle R (size R.size), by the solves
+// above; the same throw when a pivot is 0.
+void triangleCovariance(const TrustRegionSystem& R, ResponseCovariance& covariance);
+
 // Its log-rate block, [a][b] for a, b = 1..n.
 void responseRateCovariance(long double (&covariance)[kMaxComponents + 1][kMaxComponents + 1]);
 

@@ -49,6 +49,7 @@ constexpr MenuItem kToolsItems[] = {
      &TForm1::Differentialspectra1Click},
     {&TForm1::DataMap1, "DataMap1", "Data map", &TForm1::DataMap1Click},
     {&TForm1::Singularvalues1, "Singularvalues1", "Singular values", &TForm1::Singularvalues1Click},
+    {&TForm1::Timeconstants1, "Timeconstants1", "Time constants", &TForm1::Timeconstants1Click},
     {&TForm1::Instrumentresponse1, "Instrumentresponse1", "Instrument response...",
      &TForm1::Instrumentresponse1Click},
 };

@@ -77,6 +77,7 @@ class Chart;
 class ChartSeries;
 class DataMapWindow;
 class SingularValuesWindow;
+class TimeConstantsWindow;
 struct MatrixFile;
 struct StartBoxes;
 class TForm2;
@@ -225,6 +226,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     QAction* Differentialspectra1;
     QAction* DataMap1;
     QAction* Singularvalues1;
+    QAction* Timeconstants1;
     QAction* Instrumentresponse1;
     // The View menu's time axes (named as in kTimeAxisChoices) and the
     // switch time.
@@ -251,6 +253,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void Differentialspectra1Click();
     void DataMap1Click();
     void Singularvalues1Click();
+    void Timeconstants1Click();
     void Instrumentresponse1Click();
     void Switchtime1Click();
     void About1Click();
@@ -317,6 +320,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     TForm5* form5_ = nullptr;
     DataMapWindow* dataMapWindow_ = nullptr;
     SingularValuesWindow* singularValuesWindow_ = nullptr;
+    TimeConstantsWindow* timeConstantsWindow_ = nullptr;  // made at its first use
     // The data series of curves 1..curveCount, in curve order.
     std::vector<ChartSeries*> dataSeries_;
     // What the saved curves file names of curve c: curveSources_[c-1].

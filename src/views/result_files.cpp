@@ -16,6 +16,7 @@
 #include "lsq/linear_solver.h"
 #include "views/response_report.h"
 #include "views/result_sections.h"
+#include "views/standard_error_report.h"
 
 namespace quorvane {
 
@@ -81,10 +82,13 @@ std::string csvField(const std::string& text) {
     return quoted + '"';
 }
 
-std::string spectraCsv(const SpectraTable& table) {
+// errors: the amplitudes' standard errors to add, or nullptr.
+std::string spectraCsv(const SpectraTable& table, const StandardErrors* errors) {
     std::string text = "wavelength";
     for (int k = 1; k <= table.componentCount; ++k)
         text += ",A" + std::to_string(k);
+    if (errors != nullptr)
+        text += spectraErrorHeader(table.componentCount);
     text += '\n';
     for (const SpectraTable::Row& row : table.rows) {
         appendCsvNumber(text, row.wavelength);
@@ -92,6 +96,8 @@ std::string spectraCsv(const SpectraTable& table) {
             text += ',';
             appendCsvNumber(text, amplitude);
         }
+        if (errors != nullptr)
+            text += spectraErrorFields(*errors, row, table.componentCount);
         text += '\n';
     }
     return text;
@@ -148,12 +154,13 @@ ResultFileNames resultFileNames(const std::string& name) {
     return {stem, stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
 }
 
-std::string resultsReport(const SpectraTable& spectra) {
+std::string resultsReport(const SpectraTable& spectra, const StandardErrors& errors) {
     std::string report = timeConstantSection(timeConstantTexts());
     report += sumSection(sumOfSquaresText());
     report += parameterSection();
     report += keptCovarianceSection();
     report += spectraSection(spectra);
+    report += standardErrorSection(errors, spectra);
     report += responseSection();
     return report;
 }
@@ -184,8 +191,9 @@ void saveResults(const std::string& name, const std::vector<SavedCurve>& curves,
     for (const SavedCurve& curve : curves)
         files.push_back(curve.file);
     const SpectraTable table = buildSpectraTable(files);
-    const std::string report = resultsReport(table) + supplement.reportSections;
-    const std::string spectra = spectraCsv(table);
+    const StandardErrors errors = computeStandardErrors();
+    const std::string report = resultsReport(table, errors) + supplement.reportSections;
+    const std::string spectra = spectraCsv(table, supplement.spectraErrors ? &errors : nullptr);
 
     const ResultFileNames names = resultFileNames(name);
     ReplacingFile reportFile(names.report);

@@ -5,7 +5,8 @@
 //                     as it stands;
 //   NAME-spectra.csv  "wavelength,A1,...,An", then one row per curve in
 //                     ascending wavelength (ties in load order): the
-//                     differential spectra's wavelength and amplitudes;
+//                     differential spectra's wavelength and amplitudes
+//                     (and, when asked, their standard errors);
 //   NAME-curves.csv   "trace,file,time,value,model,residual", then one row
 //                     per stored point in load order: the curve number, the
 //                     file it was read from (in double quotes when it holds
@@ -19,6 +20,7 @@
 // locale, and 17 significant digits, so that each reads back to the same
 // double. Every line ends in LF.
 //
+// The report's Errors section follows the spectra (standard_error_report.h).
 // A save never changes the workspace. The Var-Cov section is formed by the
 // variance–covariance command, and lambda, normalMatrix and covarianceMatrix
 // are put back to what they held before; when the inverse cannot be formed,
@@ -56,6 +58,9 @@ struct SavedCurve {
 struct SavedSupplement {
     std::string reportSections;
     std::vector<std::pair<std::string, std::string>> files;  // suffix ("-svd.csv"), contents
+    // The spectra CSV gains the amplitudes' standard errors, A1_se..An_se,
+    // after A1..An (standard_error_report.h).
+    bool spectraErrors = false;
 };
 
 // Writes the files; curves[c-1] names curve c. Refused by

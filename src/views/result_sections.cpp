@@ -63,6 +63,7 @@ SpectraTable buildSpectraTable(const std::vector<std::string>& titles) {
     for (std::size_t curve = 0; curve < wavelengths.size(); ++curve) {
         SpectraTable::Row row;
         row.wavelength = wavelengths[curve];
+        row.curve = static_cast<int>(curve) + 1;
         for (const std::vector<double>& chart : amplitudes)
             row.amplitudes.push_back(chart[curve]);
         rows.add(std::move(row));

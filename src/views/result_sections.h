@@ -36,6 +36,7 @@ struct SpectraTable {
     struct Row {
         double wavelength = 0;
         std::vector<double> amplitudes;
+        int curve = 0;  // the curve of the row, 1..C
     };
     int componentCount = 0;
     std::vector<Row> rows;

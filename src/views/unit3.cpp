@@ -9,6 +9,7 @@
 
 #include "views/covariance_report.h"
 #include "views/report_text.h"
+#include "views/table_selection.h"
 #include "views/view_style.h"
 
 namespace quorvane {
@@ -67,28 +68,10 @@ TForm3::TForm3(QWidget* parent) : QWidget(parent, fixedWindowFlags()) {
 }
 
 void TForm3::copySelection() {
-    const QModelIndexList selected = StringGrid1->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return;
-    int top = selected.first().row(), bottom = top;
-    int left = selected.first().column(), right = left;
-    for (const QModelIndex& index : selected) {
-        top = std::min(top, index.row());
-        bottom = std::max(bottom, index.row());
-        left = std::min(left, index.column());
-        right = std::max(right, index.column());
-    }
-    QStringList rows;
-    for (int row = top; row <= bottom; ++row) {
-        QStringList cells;
-        for (int column = left; column <= right; ++column) {
-            const bool taken =
-                StringGrid1->selectionModel()->isSelected(StringGrid1->model()->index(row, column));
-            cells << (taken ? cellText(column + 1, row + 1) : QString());
-        }
-        rows << cells.join(QLatin1Char('\t'));
-    }
-    QGuiApplication::clipboard()->setText(rows.join(QLatin1Char('\n')));
+    const QString text = selectionText(
+        *StringGrid1, [this](int row, int column) { return cellText(column + 1, row + 1); });
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
 }
 
 QString TForm3::cellText(int column, int row) const {

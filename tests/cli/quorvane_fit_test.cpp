@@ -110,7 +110,11 @@ TEST_F(CompleteRun, PrintsAndSavesTheSectionsInOrderAndOnlyTheVerdictOnStandardE
         "Serie1", "Y0   0.00100", "A1   0.30000", "A2   -0.10000", "Serie2", "Y0   ", "A1   ",
         "A2   ", "Serie3", "Y0   ", "A1   ", "A2   ",
         // The K x K block with row labels, then the spectra by wavelength.
-        "Var-Cov", "t1\t", "t2\t", "Spectra", "400\t", "600\t", "600\t"};
+        "Var-Cov", "t1\t", "t2\t", "Spectra", "400\t", "600\t", "600\t",
+        // The standard errors, their correlations and the coefficients' by
+        // wavelength.
+        "Errors", "s2 = ", "t1 = 1.00000E-5 +- ", "t2 = 1.00000E-3 +- ", "ln t correlation",
+        "t1\t1.000000\t", "t2\t", "SE\tY0\tA1\tA2", "400\t", "600\t", "600\t"};
     ASSERT_EQ(run->out.size(), starts.size()) << run->outText;
     for (std::size_t i = 0; i < starts.size(); ++i)
         EXPECT_EQ(run->out[i].rfind(starts[i], 0), 0u) << run->out[i];
@@ -260,10 +264,14 @@ TEST(QuorvaneFit, DecimalSeparatorComesFromTheNumericLocale) {
     // Every number read and printed with the comma.
     EXPECT_EQ(run.out.at(0), "t1 = 1,00000E-5");
     EXPECT_EQ(run.out.at(11), "Y0   0,00000");
-    EXPECT_EQ(run.out.back().rfind("450\t0,2", 0), 0u) << run.out.back();
+    const auto spectra = std::find(run.out.begin(), run.out.end(), "Spectra");
+    ASSERT_LT(spectra + 1, run.out.end());
+    EXPECT_EQ(spectra[1].rfind("450\t0,2", 0), 0u) << spectra[1];
+    EXPECT_NE(run.out.back().find("E-"), std::string::npos);  // the errors, with the comma too
+    EXPECT_NE(run.out.back().find(','), std::string::npos) << run.out.back();
     // The files written for other programs keep the point.
-    const std::string spectra = readFile(folder.path() / "fit-spectra.csv");
-    EXPECT_EQ(std::count(spectra.begin(), spectra.end(), ','), 2 + 2) << spectra;
+    const std::string spectraFile = readFile(folder.path() / "fit-spectra.csv");
+    EXPECT_EQ(std::count(spectraFile.begin(), spectraFile.end(), ','), 2 + 2) << spectraFile;
 }
 
 }  // namespace

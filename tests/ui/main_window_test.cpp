@@ -169,6 +169,7 @@ class MainWindowTest : public QObject, public testing::MainWindowFixture {
                                      ", residualssurface1=Residual's surface, "
                                      "Differentialspectra1=Differential spectra, "
                                      "DataMap1=Data map, Singularvalues1=Singular values, "
+                                     "Timeconstants1=Time constants, "
                                      "Instrumentresponse1=Instrument response..., =, "
                                      "ClassicLevenbergMarquardt1=Classic Levenberg-Marquardt, "
                                      "Variableprojection1=Variable projection",

@@ -71,7 +71,8 @@ TEST_F(ResultFiles, SpectraReadBackToTheReportsNumbersAndTheWorkspaceStaysAsItWa
     const std::vector<std::string> csv = split(readFile(path("fit-spectra.csv")), '\n');
     ASSERT_EQ(csv.size(), 3u);
     EXPECT_EQ(csv[0], "wavelength,A1,A2,A3");
-    ASSERT_EQ(report.size(), 27u);  // 9 t, SSR, 2*5 report, 1+3 Var-Cov, 1+2 spectra
+    // 9 t, SSR, 2*5 report, 1+3 Var-Cov, 1+2 spectra, 2+3+1+3+1+2 errors
+    ASSERT_EQ(report.size(), 39u);
     const int curveOfRow[2] = {2, 1};
     for (int row = 1; row <= 2; ++row) {
         const std::vector<std::string> cells = split(csv[row], ',');
