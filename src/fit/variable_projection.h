@@ -22,6 +22,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "lsq/trust_region_fit.h"
 
@@ -45,8 +46,12 @@ class HookedProblem : public TrustRegionProblem {
     const ProjectionIterationHooks& hooks_;
 };
 
-// Throws QuorvaneError when the start point itself faults.
+// Throws QuorvaneError when the start point itself faults. Without the
+// instrument response, the start is first moved into the data's times and
+// the trials kept in their box (time_constant_range.h); startNote, when
+// given, receives the note of what was moved ("" when nothing was).
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
-                                           const ProjectionIterationHooks& hooks);
+                                           const ProjectionIterationHooks& hooks,
+                                           std::string* startNote = nullptr);
 
 }  // namespace quorvane
