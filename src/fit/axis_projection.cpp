@@ -48,9 +48,16 @@ void formAxis(int curve, const ProjectionInputs& inputs, long double* store, Axi
         exponentialFaults[j] = extendedExpBlock(exponentials, exponentials, points);
         long double* basisColumn = storeColumn(basis, stride, j);
         long double* direction = storeColumn(directions, stride, j - 1);
+        long double largest = 0.0L;
+        for (int i = 0; i < points; ++i)
+            largest = fmaxl(largest, exponentials[i]);
+        // A vanished component enters the basis as a zero column: the rank
+        // test gives it amplitude 0 (its exponentials stay for the residual,
+        // where they meet that 0).
+        const long double kept = largest >= kVanishedExponential ? 1.0L : 0.0L;
         for (int i = 0; i < points; ++i) {
-            basisColumn[i] = exponentials[i];
-            direction[i] = rate * static_cast<long double>(times[i + 1]) * exponentials[i];
+            basisColumn[i] = kept * exponentials[i];
+            direction[i] = kept * (rate * static_cast<long double>(times[i + 1]) * exponentials[i]);
         }
     };
     FloatingPointFaults faults = parallelFor(1, n, formColumn);

@@ -59,6 +59,12 @@ namespace quorvane {
 // on the columns before it (rates equal to about 13 digits).
 inline constexpr long double kIndependenceTolerance = 1e-13L;
 
+// A component whose exponentials all lie below this at the times of an axis
+// (1.49e-154, the square root of the smallest normal double) has vanished
+// from it: an amplitude that made it show would exceed 1e150, its square the
+// doubles. Its basis column counts as 0, so the component is dependent.
+inline constexpr long double kVanishedExponential = 1.4916681462400413e-154L;
+
 struct Projection {
     bool valid = false;
     FloatingPointFaults faults = 0;

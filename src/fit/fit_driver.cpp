@@ -131,7 +131,8 @@ long double iterate(int iteration) {
 // Step 6 with the variable-projection method: the same event pass, guard
 // and progress around each of its iterations.
 void iterateByVariableProjection(int iterationCount, int curves, int components,
-                                 const StartHooks& hooks, RecentSums& recentSums) {
+                                 const StartHooks& hooks, RecentSums& recentSums,
+                                 std::string& startNote) {
     ProjectionIterationHooks iterationHooks;
     iterationHooks.beginIteration = [&](int, long double sumOfSquares) {
         if (hooks.processEvents)
@@ -143,7 +144,8 @@ void iterateByVariableProjection(int iterationCount, int curves, int components,
         if (hooks.setProgress)
             hooks.setProgress(startProgressPosition(iteration, iterationCount));
     };
-    const TrustRegionOutcome outcome = fitByVariableProjection(iterationCount, iterationHooks);
+    const TrustRegionOutcome outcome =
+        fitByVariableProjection(iterationCount, iterationHooks, &startNote);
     if (outcome.stop != FitStop::IterationCount && iterationCount > 0 && hooks.setProgress)
         hooks.setProgress(100);
 }
@@ -186,8 +188,11 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     startParallelThreads();
     FitRecord record;
     record.method = method;
+    // What the variable projection moved of the start, for the verdict.
+    std::string startNote;
     if (method == FitMethod::VariableProjection) {
-        iterateByVariableProjection(iterationCount, curves, components, hooks, record.recentSums);
+        iterateByVariableProjection(iterationCount, curves, components, hooks, record.recentSums,
+                                    startNote);
     } else {
         // A 64-bit counter: the count may be the largest int32.
         for (std::int64_t i = 1; i <= iterationCount; ++i) {
@@ -220,7 +225,9 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     workspace.fitCount = workspace.fitCount + 1;
     if (hooks.reportVerdict) {
         record.finalSum = sum;
-        hooks.reportVerdict(judgeFit(record));
+        FitVerdict verdict = judgeFit(record);
+        verdict.message += startNote;
+        hooks.reportVerdict(verdict);
     }
     return formatGeneral15(sum);
 }

@@ -7,6 +7,7 @@
 #include "fit/curve_projection.h"
 #include "fit/response_fit.h"
 #include "fit/response_model.h"
+#include "fit/time_constant_range.h"
 
 namespace quorvane {
 
@@ -18,24 +19,51 @@ void toLogRates(const long double* x, int n, long double* logRates) {
         logRates[j] = x[j - 1];
 }
 
+// A trial outside the box of trialLogRateBounds, or one whose basis loses a
+// component that the current point's has (a column that underflowed to 0 at
+// every time, became a constant, or met another rate), is rejected like a
+// faulting one: the trust region shrinks. A start that has lost components
+// already is fitted as it is; they keep amplitude 0 and the verdict names
+// them.
 class ProjectionProblem final : public HookedProblem {
   public:
-    explicit ProjectionProblem(const ProjectionIterationHooks& hooks) : HookedProblem(hooks) {}
+    ProjectionProblem(const ProjectionIterationHooks& hooks, const LogRateBounds& bounds)
+        : HookedProblem(hooks), bounds_(bounds) {}
 
     void evaluate(const long double* x, LeastSquaresPoint& point) override {
-        toLogRates(x, workspace.componentCount, trialRates_);
+        const int n = workspace.componentCount;
+        point.valid = false;
+        if (!bounds_.holds(x, n))
+            return;
+        toLogRates(x, n, trialRates_);
         projectCurves(trialRates_, nullptr, trial_);
-        point.valid = trial_.valid;
+        point.valid = trial_.valid && !(started_ && losesComponent(n));
         point.sumOfSquares = trial_.sumOfSquares;
         point.system = trial_.system;
     }
 
     FloatingPointFaults lastFaults() const { return trial_.faults; }
 
-    void acceptLastPoint(const long double*) override { storeProjection(trial_, trialRates_); }
+    void acceptLastPoint(const long double*) override {
+        storeProjection(trial_, trialRates_);
+        for (int j = 1; j <= workspace.componentCount; ++j)
+            lost_[j] = trial_.indistinguishable[j];
+        started_ = true;
+    }
 
   private:
+    bool losesComponent(int n) const {
+        for (int j = 1; j <= n; ++j)
+            if (trial_.indistinguishable[j] && !lost_[j])
+                return true;
+        return false;
+    }
+
+    LogRateBounds bounds_;
     long double trialRates_[kMaxComponents + 1] = {};
+    // Before the start is accepted, nothing is lost yet.
+    bool started_ = false;
+    bool lost_[kMaxComponents + 1] = {};
     Projection trial_;
 };
 
@@ -52,15 +80,21 @@ void HookedProblem::endIteration(int iteration) {
 }
 
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
-                                           const ProjectionIterationHooks& hooks) {
+                                           const ProjectionIterationHooks& hooks,
+                                           std::string* startNote) {
     if (responseInUse())
         return fitWithResponse(iterationCount, hooks);
     const int n = workspace.componentCount;
     long double logRates[kMaxComponents + 1] = {};
     for (int j = 1; j <= n; ++j)
         logRates[j] = workspace.ParameterVector[rateIndex(j)];
+    const TimeConstantRange range = dataTimeConstantRange();
+    const std::string note = moveStartIntoRange(range, n, logRates);
+    if (startNote != nullptr)
+        *startNote = note;
 
-    const auto problem = std::make_unique<ProjectionProblem>(hooks);
+    const auto problem =
+        std::make_unique<ProjectionProblem>(hooks, trialLogRateBounds(range, n, logRates));
     LeastSquaresPoint start;
     problem->evaluate(logRates + 1, start);
     if (!start.valid) {

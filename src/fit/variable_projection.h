@@ -9,8 +9,10 @@
 // convergence test that holds (relative fall of the sum of squares,
 // relative step, scaled gradient; see trust_region_fit.h) or after
 // iterationCount iterations. Each iteration evaluates one trial point; a
-// trial that faults (an overflow or an invalid value) is rejected and the
-// trust region shrinks, so a bad trial never ends the fit.
+// trial that faults (an overflow or an invalid value), leaves the box of
+// time_constant_range.h or loses a component from its basis (see
+// variable_projection.cpp) is rejected and the trust region shrinks, so a
+// bad trial never ends the fit.
 //
 // ParameterVector holds the current point from the start on: the start's
 // coefficients before the first iteration, then every accepted point's
@@ -22,6 +24,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "lsq/trust_region_fit.h"
 
@@ -45,8 +48,12 @@ class HookedProblem : public TrustRegionProblem {
     const ProjectionIterationHooks& hooks_;
 };
 
-// Throws QuorvaneError when the start point itself faults.
+// Throws QuorvaneError when the start point itself faults. Without the
+// instrument response, the start is first moved into the data's times and
+// the trials kept in their box (time_constant_range.h); startNote, when
+// given, receives the note of what was moved ("" when nothing was).
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
-                                           const ProjectionIterationHooks& hooks);
+                                           const ProjectionIterationHooks& hooks,
+                                           std::string* startNote = nullptr);
 
 }  // namespace quorvane
