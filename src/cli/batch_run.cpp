@@ -10,8 +10,9 @@
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
 #include "fit/singular_values.h"
-#include "views/result_files.h"
+#include "views/evolution_report.h"
 #include "views/response_report.h"
+#include "views/result_files.h"
 #include "views/result_sections.h"
 #include "views/singular_value_report.h"
 
@@ -91,6 +92,19 @@ SavedSupplement singularValueResults() {
             {{"-svd.csv", singularValueCsv(data, residuals)}}};
 }
 
+// --eas: the section, and the CSV file a save writes beside the others.
+SavedSupplement evolutionResults(const std::vector<std::string>& titles) {
+    const EvolutionTable table = buildEvolutionTable(titles);
+    return {evolutionSection(table), {{"-eas.csv", evolutionCsv(table)}}};
+}
+
+// The supplements in the order of their sections.
+SavedSupplement joined(SavedSupplement first, const SavedSupplement& second) {
+    first.reportSections += second.reportSections;
+    first.files.insert(first.files.end(), second.files.begin(), second.files.end());
+    return first;
+}
+
 }  // namespace
 
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, bool showProgress) {
@@ -125,9 +139,13 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, covarianceSection());
         print(out, spectraSection(buildSpectraTable(titles)));
         print(out, responseSection());
-        const SavedSupplement supplement =
+        const SavedSupplement evolution =
+            request.evolutionSpectra ? evolutionResults(titles) : SavedSupplement{};
+        print(out, evolution.reportSections);
+        const SavedSupplement singular =
             request.matrix.singularValues ? singularValueResults() : SavedSupplement{};
-        print(out, supplement.reportSections);
+        print(out, singular.reportSections);
+        const SavedSupplement supplement = joined(evolution, singular);
         if (!request.saveName.empty())
             saveResults(request.saveName, curves, supplement);
         err << verdict.message << '\n';

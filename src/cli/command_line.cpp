@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/evolution_options.h"
 #include "cli/response_options.h"
 #include "data/version.h"
 
@@ -74,7 +75,7 @@ std::string helpText() {
            "  --method classic|varpro\n"
            "                   the fit method: the classic Levenberg-Marquardt (default) or\n"
            "                   variable projection\n" +
-           responseOptionsHelp() +
+           responseOptionsHelp() + evolutionOptionsHelp() +
            "  --require-convergence\n"
            "                   exit with 3 when the fit has not converged\n"
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
@@ -131,6 +132,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             request.requireConvergence = true;
             continue;
         }
+        if (parseEvolutionOption(argument, request.evolutionSpectra))
+            continue;
         if (argument == "--method") {
             methodGiven = true;
             if (!parseMethod(i + 1 < arguments.size() ? &arguments[++i] : nullptr, request,

@@ -30,6 +30,8 @@ struct BatchRequest {
     std::string saveName;
     // Matrix files, --list, --write-traces and --svd (matrix_options.h).
     MatrixOptions matrix;
+    // --eas (evolution_options.h).
+    bool evolutionSpectra = false;
 };
 
 // The line printed for every usage error.
