@@ -95,19 +95,10 @@ std::string evolutionSection(const EvolutionTable& table) {
 }
 
 std::string evolutionCsv(const EvolutionTable& table) {
-    std::string text = "wavelength";
+    std::vector<std::string> columns;
     for (const std::string& label : table.species)
-        text += ",EAS_" + label;
-    text += '\n';
-    for (const SpectraTable::Row& row : table.spectra.rows) {
-        appendCsvNumber(text, row.wavelength);
-        for (const double value : row.amplitudes) {
-            text += ',';
-            appendCsvNumber(text, value);
-        }
-        text += '\n';
-    }
-    return text;
+        columns.push_back(",EAS_" + label);
+    return spectraTableCsv(columns, table.spectra);
 }
 
 }  // namespace quorvane

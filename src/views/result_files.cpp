@@ -82,19 +82,10 @@ std::string csvField(const std::string& text) {
 }
 
 std::string spectraCsv(const SpectraTable& table) {
-    std::string text = "wavelength";
+    std::vector<std::string> columns;
     for (int k = 1; k <= table.componentCount; ++k)
-        text += ",A" + std::to_string(k);
-    text += '\n';
-    for (const SpectraTable::Row& row : table.rows) {
-        appendCsvNumber(text, row.wavelength);
-        for (const double amplitude : row.amplitudes) {
-            text += ',';
-            appendCsvNumber(text, amplitude);
-        }
-        text += '\n';
-    }
-    return text;
+        columns.push_back(",A" + std::to_string(k));
+    return spectraTableCsv(columns, table);
 }
 
 void writeCurvesCsv(ReplacingFile& file, const std::vector<SavedCurve>& curves) {
@@ -166,6 +157,22 @@ void appendCsvNumber(std::string& text, double value) {
     const std::to_chars_result end =
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
     text.append(digits, end.ptr);
+}
+
+std::string spectraTableCsv(const std::vector<std::string>& columns, const SpectraTable& table) {
+    std::string text = "wavelength";
+    for (const std::string& column : columns)
+        text += column;
+    text += '\n';
+    for (const SpectraTable::Row& row : table.rows) {
+        appendCsvNumber(text, row.wavelength);
+        for (const double amplitude : row.amplitudes) {
+            text += ',';
+            appendCsvNumber(text, amplitude);
+        }
+        text += '\n';
+    }
+    return text;
 }
 
 void refuseUnfittedResults() {

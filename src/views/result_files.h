@@ -31,6 +31,8 @@
 #include <utility>
 #include <vector>
 
+#include "views/result_sections.h"
+
 namespace quorvane {
 
 // Appends `value` as the CSV files write numbers: 17 significant digits, the
@@ -41,6 +43,10 @@ void appendCsvNumber(std::string& text, double value);
 // has completed since the program started or since Clear, or traces were
 // loaded after the last Start.
 void refuseUnfittedResults();
+
+// A spectra table as CSV: "wavelength" and the columns (",NAME" each),
+// then one line per row, every number as appendCsvNumber writes it.
+std::string spectraTableCsv(const std::vector<std::string>& columns, const SpectraTable& table);
 
 // What the saved files name of curve c besides its numbers: the file it was
 // read from, without its folder (a trace file's title, or the matrix file a
