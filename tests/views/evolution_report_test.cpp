@@ -7,7 +7,6 @@
 
 #include <unsupported/Eigen/MatrixFunctions>
 
-#include "data/error.h"
 #include "fit/fit_driver.h"
 #include "support/synthetic_traces.h"
 #include "support/test_support.h"
@@ -81,10 +80,6 @@ TEST_F(EvolutionReport, NoiselessSequentialDataGiveBackTheSpeciesSpectra) {
     const std::string section = evolutionSection(table);
     EXPECT_EQ(section.substr(0, section.find('\n')), "EAS\tt2\tt3\tt1");
     EXPECT_EQ(section.substr(section.find('\n') + 1, 4), "420\t");
-}
-
-TEST_F(EvolutionReport, IsRefusedBeforeAnyStart) {
-    EXPECT_THROW(buildEvolutionTable(titles), QuorvaneError);
 }
 
 }  // namespace
