@@ -11,6 +11,7 @@
 #include "fit/fit_driver.h"
 #include "fit/singular_values.h"
 #include "fit/standard_errors.h"
+#include "views/evolution_report.h"
 #include "views/response_report.h"
 #include "views/result_files.h"
 #include "views/result_sections.h"
@@ -93,6 +94,19 @@ SavedSupplement singularValueResults() {
             {{"-svd.csv", singularValueCsv(data, residuals)}}};
 }
 
+// --eas: the section, and the CSV file a save writes beside the others.
+SavedSupplement evolutionResults(const std::vector<std::string>& titles) {
+    const EvolutionTable table = buildEvolutionTable(titles);
+    return {evolutionSection(table), {{"-eas.csv", evolutionCsv(table)}}};
+}
+
+// The supplements in the order of their sections.
+SavedSupplement joined(SavedSupplement first, const SavedSupplement& second) {
+    first.reportSections += second.reportSections;
+    first.files.insert(first.files.end(), second.files.begin(), second.files.end());
+    return first;
+}
+
 }  // namespace
 
 int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, bool showProgress) {
@@ -129,10 +143,14 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, spectraSection(spectra));
         print(out, standardErrorSection(computeStandardErrors(), spectra));
         print(out, responseSection());
-        SavedSupplement supplement =
+        const SavedSupplement evolution =
+            request.evolutionSpectra ? evolutionResults(titles) : SavedSupplement{};
+        print(out, evolution.reportSections);
+        const SavedSupplement singular =
             request.matrix.singularValues ? singularValueResults() : SavedSupplement{};
+        print(out, singular.reportSections);
+        SavedSupplement supplement = joined(evolution, singular);
         supplement.spectraErrors = request.spectraErrors;
-        print(out, supplement.reportSections);
         if (!request.saveName.empty())
             saveResults(request.saveName, curves, supplement);
         err << verdict.message << '\n';

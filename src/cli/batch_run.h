@@ -5,9 +5,11 @@
 //   2. Start once with the given box texts;
 //   3. Tools > Parameters, Tools > Var-Cov Matrix, Tools > Differential
 //      spectra;
-//      then, with --svd, the singular values (views/singular_value_report.h);
+//      then, with --eas, the evolution-associated spectra
+//      (views/evolution_report.h), with --svd, the singular values
+//      (views/singular_value_report.h);
 //   4. with --save NAME, File > Save as... NAME (views/result_files.h), with
-//      --svd also NAME-svd.csv;
+//      --eas also NAME-eas.csv, with --svd NAME-svd.csv;
 //   5. the verdict of the fit (convergence_verdict.h) as the last line of
 //      `err`;
 // printing each section on `out` as soon as it is complete. The first error

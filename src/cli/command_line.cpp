@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/error_options.h"
+#include "cli/evolution_options.h"
 #include "cli/response_options.h"
 #include "data/version.h"
 
@@ -75,7 +76,7 @@ std::string helpText() {
            "  --method classic|varpro\n"
            "                   the fit method: the classic Levenberg-Marquardt (default) or\n"
            "                   variable projection\n" +
-           responseOptionsHelp() +
+           responseOptionsHelp() + evolutionOptionsHelp() +
            "  --require-convergence\n"
            "                   exit with 3 when the fit has not converged\n"
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
@@ -132,6 +133,7 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             continue;
         }
         if (parseErrorOption(argument, request.spectraErrors))
+        if (parseEvolutionOption(argument, request.evolutionSpectra))
             continue;
         if (argument == "--method") {
             methodGiven = true;

@@ -56,6 +56,8 @@ void TForm1::setResultWindows(TForm2* form2, TForm3* form3, TForm4* form4, TForm
     form3_ = form3;
     form4_ = form4;
     form5_ = form5;
+    if (form5_ != nullptr)
+        connect(form5_, &TForm5::spectraKindChosen, this, &TForm1::Differentialspectra1Click);
 }
 
 void TForm1::setMatrixWindows(DataMapWindow* dataMap, SingularValuesWindow* singularValues) {

@@ -84,23 +84,15 @@ std::string csvField(const std::string& text) {
 
 // errors: the amplitudes' standard errors to add, or nullptr.
 std::string spectraCsv(const SpectraTable& table, const StandardErrors* errors) {
-    std::string text = "wavelength";
+    std::vector<std::string> columns;
     for (int k = 1; k <= table.componentCount; ++k)
-        text += ",A" + std::to_string(k);
-    if (errors != nullptr)
-        text += spectraErrorHeader(table.componentCount);
-    text += '\n';
-    for (const SpectraTable::Row& row : table.rows) {
-        appendCsvNumber(text, row.wavelength);
-        for (const double amplitude : row.amplitudes) {
-            text += ',';
-            appendCsvNumber(text, amplitude);
-        }
-        if (errors != nullptr)
-            text += spectraErrorFields(*errors, row, table.componentCount);
-        text += '\n';
-    }
-    return text;
+        columns.push_back(",A" + std::to_string(k));
+    if (errors == nullptr)
+        return spectraTableCsv(columns, table);
+    columns.push_back(spectraErrorHeader(table.componentCount));
+    return spectraTableCsv(columns, table, [&](const SpectraTable::Row& row) {
+        return spectraErrorFields(*errors, row, table.componentCount);
+    });
 }
 
 void writeCurvesCsv(ReplacingFile& file, const std::vector<SavedCurve>& curves) {
@@ -173,6 +165,25 @@ void appendCsvNumber(std::string& text, double value) {
     const std::to_chars_result end =
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 17);
     text.append(digits, end.ptr);
+}
+
+std::string spectraTableCsv(const std::vector<std::string>& columns, const SpectraTable& table,
+                            const std::function<std::string(const SpectraTable::Row&)>& rowEnd) {
+    std::string text = "wavelength";
+    for (const std::string& column : columns)
+        text += column;
+    text += '\n';
+    for (const SpectraTable::Row& row : table.rows) {
+        appendCsvNumber(text, row.wavelength);
+        for (const double amplitude : row.amplitudes) {
+            text += ',';
+            appendCsvNumber(text, amplitude);
+        }
+        if (rowEnd)
+            text += rowEnd(row);
+        text += '\n';
+    }
+    return text;
 }
 
 void refuseUnfittedResults() {

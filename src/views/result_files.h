@@ -29,9 +29,12 @@
 // failure leaves any earlier file of its name whole.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "views/result_sections.h"
 
 namespace quorvane {
 
@@ -43,6 +46,13 @@ void appendCsvNumber(std::string& text, double value);
 // has completed since the program started or since Clear, or traces were
 // loaded after the last Start.
 void refuseUnfittedResults();
+
+// A spectra table as CSV: "wavelength" and the columns (",NAME" each),
+// then one line per row, every number as appendCsvNumber writes it, ended
+// by rowEnd(row) when given (",..." fields of further columns).
+std::string spectraTableCsv(
+    const std::vector<std::string>& columns, const SpectraTable& table,
+    const std::function<std::string(const SpectraTable::Row&)>& rowEnd = {});
 
 // What the saved files name of curve c besides its numbers: the file it was
 // read from, without its folder (a trace file's title, or the matrix file a

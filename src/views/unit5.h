@@ -1,9 +1,15 @@
 // Form5, "Differential spectra": each component's amplitudes against the
-// wavelengths read from the traces' series titles.
+// wavelengths read from the traces' series titles. A choice below the charts
+// reads the fit either as designed, decay-associated (parallel), or as the
+// evolution-associated spectra of the sequential scheme
+// (views/evolution_report.h): species k in chart k, drawn in blue, the
+// chart titled "EAS k (tj)" after the time constant it decays with.
 #pragma once
 
 #include <QWidget>
 #include <array>
+
+class QComboBox;
 
 #include "views/main_window_link.h"
 
@@ -17,6 +23,10 @@ class TForm5 : public QWidget {
   public:
     explicit TForm5(QWidget* parent = nullptr);
 
+    enum class SpectraKind { DecayAssociated, EvolutionAssociated };
+    SpectraKind spectraKind() const;
+    void setSpectraKind(SpectraKind kind);
+
     // The main window whose data series titles give the wavelengths.
     void setMainWindow(const MainWindowLink* mainWindow) { mainWindow_ = mainWindow; }
 
@@ -24,14 +34,24 @@ class TForm5 : public QWidget {
     // chart (chart 1, and charts 2..K) and shows the window. Throws
     // QuorvaneError on failure; what was added before it stays and the
     // window is not shown.
+    // With the evolution-associated choice the EAS instead, one series per
+    // species; refused (nothing added) as buildEvolutionTable refuses, or
+    // for more species than the nine charts.
     void showDifferentialSpectra();
 
     // Chart1..Chart9 of the design, k = 1..9: titled "t<k>", at left
     // 8 + 320 * ((k-1) mod 3), top 16 + 240 * ((k-1) div 3), 300 x 220.
     Chart* chart(int k) const { return charts_.at(static_cast<std::size_t>(k - 1)); }
 
+  signals:
+    // The user changed the choice: the main window gives the command again.
+    void spectraKindChosen();
+
   private:
+    void showEvolutionSpectra();
+
     const MainWindowLink* mainWindow_ = nullptr;
+    QComboBox* spectraKind_ = nullptr;
     std::array<Chart*, 9> charts_{};
 };
 
