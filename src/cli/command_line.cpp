@@ -133,6 +133,7 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             continue;
         }
         if (parseErrorOption(argument, request.spectraErrors))
+            continue;
         if (parseEvolutionOption(argument, request.evolutionSpectra))
             continue;
         if (argument == "--method") {
