@@ -4,10 +4,10 @@
 // side by side in one depth row. It serves the residual surface, where
 // QCustomPlot has no 3-D view.
 //
-// Its parts: the camera (perspective_camera.h: view settings, projection,
-// fit into the widget), the frame (perspective_frame.h: axes, walls, grid,
-// labels) and the bars (perspective_bars.h: series, layout, per-pixel
-// merging, visible faces, depth order). This class keeps the series and the
+// Three pieces make it: the camera (perspective_camera.h: view settings,
+// projection, fit into the widget), the frame (perspective_frame.h: axes,
+// walls, grid, labels) and the bars (perspective_bars.h: series, layout,
+// per-pixel merging, visible faces, depth order). This class keeps the series and the
 // settings, and caches the projected drawing: it is rebuilt only when data,
 // settings or the widget's size change.
 //
