@@ -85,11 +85,33 @@ void markIndistinguishable(const Projection& projection, const long double* logR
     }
 }
 
-std::string indistinguishableNote(const bool* marked, int n) {
+// "t2 and t3" for a pair, pairs joined by ", ".
+std::string pairList(const ComponentPair* pairs, int count) {
+    std::string list;
+    for (int p = 0; p < count; ++p) {
+        list += (p > 0 ? ", t" : "t") + std::to_string(pairs[p].first) + " and t" +
+                std::to_string(pairs[p].second);
+    }
+    return list;
+}
+
+// The components of the pairs that stayed merged are named by their own
+// note, not again among those the data cannot tell apart.
+std::string indistinguishableNote(bool* marked, int n, const MergedComponents& merged) {
+    std::string note;
+    if (merged.splitCount > 0)
+        note += "; " + pairList(merged.split, merged.splitCount) + " merged and were split again";
+    for (int p = 0; p < merged.mergedCount; ++p)
+        marked[merged.merged[p].first] = marked[merged.merged[p].second] = false;
     const std::string list = componentList(marked, n);
-    if (list.empty())
-        return {};
-    return "; " + list + " cannot be told apart by the data";
+    if (!list.empty())
+        note += "; " + list + " cannot be told apart by the data";
+    if (merged.mergedCount > 0) {
+        note += "; " + pairList(merged.merged, merged.mergedCount) +
+                " merged into one time constant, and splitting them again did not lower the "
+                "sum of squares: fit fewer components";
+    }
+    return note;
 }
 
 // The largest entry of -R^-1 Q^T r (back substitution, 0 for a column
@@ -123,7 +145,11 @@ std::string notConvergedMessage(const FitRecord& record, long double expectedFal
                    (recent.count() == 1 ? " iteration and " : " iterations and ");
     }
     const long double share = sum > 0.0L ? expectedFall / sum : 0.0L;
-    message += "could fall about " + percentText(share) + " % further. Press Start again, or ";
+    message += "could fall about " + percentText(share) + " % further";
+    // At merged components another Start stops where this one did.
+    if (record.mergedComponents.mergedCount > 0)
+        return message;
+    message += ". Press Start again, or ";
     message += record.method == FitMethod::Classic ? "use Variable projection"
                                                    : "raise the number of iterations";
     return message;
@@ -210,7 +236,7 @@ FitVerdict judgeFit(const FitRecord& record) {
         verdict.converged ? "Converged" : notConvergedMessage(record, verdict.expectedFall, sum);
     bool marked[kMaxComponents + 1] = {};
     markIndistinguishable(*projection, logRates, n, verdict.residualVariance, marked);
-    verdict.message += indistinguishableNote(marked, n);
+    verdict.message += indistinguishableNote(marked, n, record.mergedComponents);
     clearFloatingPointFaults();
     return verdict;
 }

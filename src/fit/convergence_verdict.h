@@ -45,6 +45,7 @@
 
 #include <string>
 
+#include "data/workspace.h"
 #include "fit/fit_method.h"
 
 namespace quorvane {
@@ -68,9 +69,26 @@ class RecentSums {
     int next_ = 0;
 };
 
+// Two components, i < j, numbered as the boxes t1..t9.
+struct ComponentPair {
+    int first = 0;
+    int second = 0;
+};
+
+// What the variable-projection fit did with components that merged
+// (merged_components.h): the pairs it split again, and those that stayed
+// merged after every try.
+struct MergedComponents {
+    int splitCount = 0;
+    ComponentPair split[kMaxComponents] = {};
+    int mergedCount = 0;
+    ComponentPair merged[kMaxComponents] = {};
+};
+
 struct FitRecord {
     FitMethod method = FitMethod::Classic;
     RecentSums recentSums;
+    MergedComponents mergedComponents;
     long double finalSum = 0.0L;  // S after the fit, as Label1 shows it
 };
 

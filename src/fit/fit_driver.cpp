@@ -131,21 +131,20 @@ long double iterate(int iteration) {
 // Step 6 with the variable-projection method: the same event pass, guard
 // and progress around each of its iterations.
 void iterateByVariableProjection(int iterationCount, int curves, int components,
-                                 const StartHooks& hooks, RecentSums& recentSums,
+                                 const StartHooks& hooks, FitRecord& record,
                                  std::string& startNote) {
     ProjectionIterationHooks iterationHooks;
-    iterationHooks.beginIteration = [&](int, long double sumOfSquares) {
+    iterationHooks.beginIteration = [&](int, long double) {
         if (hooks.processEvents)
             hooks.processEvents();
         refuseChangedWorkspace(curves, components);
-        recentSums.record(sumOfSquares);
     };
     iterationHooks.endIteration = [&](int iteration) {
         if (hooks.setProgress)
             hooks.setProgress(startProgressPosition(iteration, iterationCount));
     };
-    const TrustRegionOutcome outcome =
-        fitByVariableProjection(iterationCount, iterationHooks, &startNote);
+    const TrustRegionOutcome outcome = fitByVariableProjection(
+        iterationCount, iterationHooks, &startNote, &record.mergedComponents, &record.recentSums);
     if (outcome.stop != FitStop::IterationCount && iterationCount > 0 && hooks.setProgress)
         hooks.setProgress(100);
 }
@@ -191,8 +190,7 @@ std::string runStart(const StartBoxes& boxes, const StartHooks& hooks, FitMethod
     // What the variable projection moved of the start, for the verdict.
     std::string startNote;
     if (method == FitMethod::VariableProjection) {
-        iterateByVariableProjection(iterationCount, curves, components, hooks, record.recentSums,
-                                    startNote);
+        iterateByVariableProjection(iterationCount, curves, components, hooks, record, startNote);
     } else {
         // A 64-bit counter: the count may be the largest int32.
         for (std::int64_t i = 1; i <= iterationCount; ++i) {

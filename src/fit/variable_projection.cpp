@@ -5,6 +5,7 @@
 
 #include "data/floating_point.h"
 #include "fit/curve_projection.h"
+#include "fit/merged_components.h"
 #include "fit/response_fit.h"
 #include "fit/response_model.h"
 #include "fit/time_constant_range.h"
@@ -44,8 +45,12 @@ class ProjectionProblem final : public HookedProblem {
 
     FloatingPointFaults lastFaults() const { return trial_.faults; }
 
+    // S at the point accepted last.
+    long double acceptedSum() const { return acceptedSum_; }
+
     void acceptLastPoint(const long double*) override {
         storeProjection(trial_, trialRates_);
+        acceptedSum_ = trial_.sumOfSquares;
         for (int j = 1; j <= workspace.componentCount; ++j)
             lost_[j] = trial_.indistinguishable[j];
         started_ = true;
@@ -64,6 +69,7 @@ class ProjectionProblem final : public HookedProblem {
     // Before the start is accepted, nothing is lost yet.
     bool started_ = false;
     bool lost_[kMaxComponents + 1] = {};
+    long double acceptedSum_ = 0.0L;
     Projection trial_;
 };
 
@@ -79,11 +85,56 @@ void HookedProblem::endIteration(int iteration) {
         hooks_.endIteration(iteration);
 }
 
+namespace {
+
+// One fit from logRates[1..n] with the trials in `bounds`. A start that
+// faults leaves the workspace as it was and returns false with its faults.
+// The hooks see every iteration; result.recentSums records the sums at
+// their starts.
+bool fitFrom(const long double* logRates, const LogRateBounds& bounds, int iterationCount,
+             const ProjectionIterationHooks& hooks, RefitResult& result,
+             FloatingPointFaults& startFaults) {
+    const int n = workspace.componentCount;
+    ProjectionIterationHooks recording;
+    recording.beginIteration = [&hooks, &result](int iteration, long double sumOfSquares) {
+        result.recentSums.record(sumOfSquares);
+        if (hooks.beginIteration)
+            hooks.beginIteration(iteration, sumOfSquares);
+    };
+    recording.endIteration = hooks.endIteration;
+    const auto problem = std::make_unique<ProjectionProblem>(recording, bounds);
+    LeastSquaresPoint start;
+    problem->evaluate(logRates + 1, start);
+    if (!start.valid) {
+        startFaults = problem->lastFaults();
+        return false;
+    }
+    problem->acceptLastPoint(logRates + 1);
+
+    long double x[kMaxComponents];
+    for (int j = 0; j < n; ++j)
+        x[j] = logRates[j + 1];
+    result.outcome = runTrustRegionFit(*problem, start, x, iterationCount);
+    result.sumOfSquares = problem->acceptedSum();
+    return true;
+}
+
+}  // namespace
+
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
                                            const ProjectionIterationHooks& hooks,
-                                           std::string* startNote) {
-    if (responseInUse())
-        return fitWithResponse(iterationCount, hooks);
+                                           std::string* startNote, MergedComponents* merged,
+                                           RecentSums* recentSums) {
+    if (responseInUse()) {
+        ProjectionIterationHooks recording = hooks;
+        recording.beginIteration = [&hooks, recentSums](int iteration, long double sumOfSquares) {
+            if (recentSums != nullptr)
+                recentSums->record(sumOfSquares);
+            if (hooks.beginIteration)
+                hooks.beginIteration(iteration, sumOfSquares);
+        };
+        return fitWithResponse(iterationCount, recording);
+    }
     const int n = workspace.componentCount;
     long double logRates[kMaxComponents + 1] = {};
     for (int j = 1; j <= n; ++j)
@@ -93,22 +144,36 @@ TrustRegionOutcome fitByVariableProjection(int iterationCount,
     if (startNote != nullptr)
         *startNote = note;
 
-    const auto problem =
-        std::make_unique<ProjectionProblem>(hooks, trialLogRateBounds(range, n, logRates));
-    LeastSquaresPoint start;
-    problem->evaluate(logRates + 1, start);
-    if (!start.valid) {
+    const LogRateBounds bounds = trialLogRateBounds(range, n, logRates);
+    RefitResult fitted;
+    FloatingPointFaults faults = 0;
+    if (!fitFrom(logRates, bounds, iterationCount, hooks, fitted, faults)) {
         // A non-finite sum comes with a fault; the overflow stands in should
         // none have been seen.
-        const FloatingPointFaults faults = problem->lastFaults();
         throwIfFloatingPointFault(faults != 0 ? faults : FE_OVERFLOW);
     }
-    problem->acceptLastPoint(logRates + 1);
+    if (iterationCount <= 0) {
+        if (recentSums != nullptr)
+            *recentSums = fitted.recentSums;
+        return fitted.outcome;
+    }
 
-    long double x[kMaxComponents];
-    for (int j = 0; j < n; ++j)
-        x[j] = logRates[j + 1];
-    return runTrustRegionFit(*problem, start, x, iterationCount);
+    // The refits process events like the fit but leave the progress bar
+    // where the fit left it.
+    ProjectionIterationHooks refitHooks;
+    refitHooks.beginIteration = hooks.beginIteration;
+    const Refit refit = [&](const long double* start, RefitResult& result) {
+        FloatingPointFaults ignored = 0;
+        return bounds.holds(start + 1, n) &&
+               fitFrom(start, bounds, iterationCount, refitHooks, result, ignored);
+    };
+    MergedComponents found;
+    splitMergedComponents(refit, fitted, found);
+    if (merged != nullptr)
+        *merged = found;
+    if (recentSums != nullptr)
+        *recentSums = fitted.recentSums;
+    return fitted.outcome;
 }
 
 }  // namespace quorvane

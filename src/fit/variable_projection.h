@@ -26,6 +26,7 @@
 #include <functional>
 #include <string>
 
+#include "fit/convergence_verdict.h"
 #include "lsq/trust_region_fit.h"
 
 namespace quorvane {
@@ -50,10 +51,15 @@ class HookedProblem : public TrustRegionProblem {
 
 // Throws QuorvaneError when the start point itself faults. Without the
 // instrument response, the start is first moved into the data's times and
-// the trials kept in their box (time_constant_range.h); startNote, when
-// given, receives the note of what was moved ("" when nothing was).
+// the trials kept in their box (time_constant_range.h), and components that
+// merged are split again (merged_components.h; the outcome is that of the
+// fit kept). startNote, when given, receives the note of what was moved (""
+// when nothing was); merged what was split and what stayed merged;
+// recentSums the sums at the starts of the last iterations of the fit kept.
 TrustRegionOutcome fitByVariableProjection(int iterationCount,
                                            const ProjectionIterationHooks& hooks,
-                                           std::string* startNote = nullptr);
+                                           std::string* startNote = nullptr,
+                                           MergedComponents* merged = nullptr,
+                                           RecentSums* recentSums = nullptr);
 
 }  // namespace quorvane
