@@ -158,6 +158,20 @@ TrustRegionOutcome fitByVariableProjection(int iterationCount,
         return fitted.outcome;
     }
 
+    // Nothing is built for the splitting (it would allocate) unless a pair
+    // merged.
+    long double fittedRates[kMaxComponents + 1] = {};
+    for (int j = 1; j <= n; ++j)
+        fittedRates[j] = workspace.ParameterVector[rateIndex(j)];
+    ComponentPair pairs[kMaxComponents];
+    if (findMergedPairs(fittedRates, n, pairs) == 0) {
+        if (merged != nullptr)
+            *merged = MergedComponents{};
+        if (recentSums != nullptr)
+            *recentSums = fitted.recentSums;
+        return fitted.outcome;
+    }
+
     // The refits process events like the fit but leave the progress bar
     // where the fit left it.
     ProjectionIterationHooks refitHooks;
