@@ -71,13 +71,21 @@ FloatingPointFaults responseColumns(int c, const long double* logRates,
     return faults;
 }
 
-// What the coefficients' variances need of a basis: the diagonal of
-// (Phi^T Phi)^-1 = R^-1 R^-T, and Phi^+ J = R^-1 (Q^T J)[0..L-1], from one
-// Householder QR of the panel [Phi | J] (householder_qr.h).
+// What the coefficients' covariance needs of a basis: (Phi^T Phi)^-1 =
+// R^-1 R^-T, summed over the columns of R^-1 in ascending order, and
+// Phi^+ J = R^-1 (Q^T J)[0..L-1], from one Householder QR of the panel
+// [Phi | J] (householder_qr.h).
 struct BasisFactor {
-    Eigen::Matrix<long double, Eigen::Dynamic, 1> knownRates;
+    Matrix knownRates;
     Matrix regression;
 };
+
+// knownRates(l, m) += x_l x_m for one column x of R^-1.
+void addInverseColumn(const long double* x, int columns, Matrix& knownRates) {
+    for (int l = 0; l < columns; ++l)
+        for (int m = 0; m < columns; ++m)
+            knownRates(l, m) = knownRates(l, m) + x[l] * x[m];
+}
 
 // False when a column of the basis depends on the others.
 bool factorBasis(Matrix& panel, int columns, BasisFactor& factor) {
@@ -88,15 +96,14 @@ bool factorBasis(Matrix& panel, int columns, BasisFactor& factor) {
                       factors);
     if (factors.rank != columns)
         return false;
-    factor.knownRates.setZero(columns);
+    factor.knownRates.setZero(columns, columns);
     long double unit[kMaxFactorColumns] = {};
     long double x[kMaxFactorColumns];
     for (int k = 0; k < columns; ++k) {
         unit[k] = 1.0L;
         householderSolve(panel.data(), rows, factors, unit, x);  // column k of R^-1
         unit[k] = 0.0L;
-        for (int l = 0; l < columns; ++l)
-            factor.knownRates(l) = factor.knownRates(l) + x[l] * x[l];
+        addInverseColumn(x, columns, factor.knownRates);
     }
     factor.regression.resize(columns, p);
     for (int a = 0; a < p; ++a) {
@@ -112,11 +119,9 @@ bool factorBasis(Matrix& panel, int columns, BasisFactor& factor) {
 // the negated one of the directions x w_j E_j (negation is exact, and so
 // commutes with the reflections and the back substitution).
 void describedFactor(const BasisInverse& description, int n, BasisFactor& factor) {
-    factor.knownRates.setZero(n + 1);
+    factor.knownRates.setZero(n + 1, n + 1);
     for (int k = 0; k <= n; ++k)
-        for (int l = 0; l <= n; ++l)
-            factor.knownRates(l) =
-                factor.knownRates(l) + description.inverse[k][l] * description.inverse[k][l];
+        addInverseColumn(description.inverse[k], n + 1, factor.knownRates);
     factor.regression.resize(n + 1, n);
     for (int a = 0; a < n; ++a)
         for (int l = 0; l <= n; ++l)
@@ -130,19 +135,25 @@ void addCoefficientErrors(int c, const BasisFactor& factor, const long double* s
     const int columns = static_cast<int>(factor.regression.rows());
     const int p = static_cast<int>(factor.regression.cols());
     const int n = errors.componentCount;
+    long double h[kMaxFactorColumns][kMaxTrustRegionParameters];
+    for (int l = 0; l < columns; ++l)
+        for (int a = 0; a < p; ++a)
+            h[l][a] = factor.regression(l, a) * scale[a];
     for (int l = 0; l < columns; ++l) {
-        long double h[kMaxTrustRegionParameters];
-        for (int a = 0; a < p; ++a)
-            h[a] = factor.regression(l, a) * scale[a];
-        long double variance = factor.knownRates(l);
-        for (int a = 0; a < p; ++a)
-            for (int b = 0; b < p; ++b)
-                variance = variance + h[a] * rates[a][b] * h[b];
-        const long double error = sqrtl(errors.residualVariance * variance);
-        if (l <= n)
-            errors.coefficient[c][l] = error;
-        else
-            errors.stepAmplitude[c] = error;
+        for (int m = 0; m < columns; ++m) {
+            long double covariance = factor.knownRates(l, m);
+            for (int a = 0; a < p; ++a)
+                for (int b = 0; b < p; ++b)
+                    covariance = covariance + h[l][a] * rates[a][b] * h[m][b];
+            errors.coefficientCovariance[c][l][m] = errors.residualVariance * covariance;
+            if (l != m)
+                continue;
+            const long double error = sqrtl(errors.residualVariance * covariance);
+            if (l <= n)
+                errors.coefficient[c][l] = error;
+            else
+                errors.stepAmplitude[c] = error;
+        }
     }
 }
 
