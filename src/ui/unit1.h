@@ -44,7 +44,11 @@
 // The time-axis choice and the switch time are window-side choices: the
 // residual surface follows them with a logarithmic axis over the data's
 // positive times (its 3-D chart has no other scale), the spectra, plotted
-// against the wavelength, do not.
+// against the wavelength, do not. The species' concentrations that the
+// spectra window asks for (views/unit5.h) stand after every other series
+// against the chart's right axis, drawn again when the time axis changes
+// and removed by Start and Clear (concentration_curves.cpp). Save and Save
+// as... add NAME-eas.csv when the evolution-associated spectra can be formed.
 #pragma once
 
 #include <QMainWindow>

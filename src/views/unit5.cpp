@@ -142,6 +142,11 @@ void TForm5::concentrationsRemoved() {
     concentrations_->setChecked(false);
 }
 
+void TForm5::timeAxisChanged() {
+    if (concentrations_->isChecked())
+        concentrationsToggled(true);
+}
+
 void TForm5::concentrationsToggled(bool on) {
     if (mainWindow_ == nullptr)
         return;

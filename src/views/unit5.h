@@ -59,6 +59,9 @@ class TForm5 : public QWidget {
     // The main window removed the concentrations (Start, Clear): the box
     // goes off without drawing anything.
     void concentrationsRemoved();
+    // The main chart's time axis changed: the concentrations, when drawn,
+    // are drawn again over it.
+    void timeAxisChanged();
 
   signals:
     // The user changed the choice: the main window gives the command again.
