@@ -1,8 +1,8 @@
 // The standard errors after a fit at capacity (40 x 20000, n = 6; one axis,
 // and an axis per trace),
 // beside one variable-projection iteration of the same problem (one
-// projection and one trust-region step), both on one thread: the errors
-// should cost no more than that iteration.
+// projection and one trust-region step), both on one thread and both on all
+// threads: the errors should cost no more than that iteration.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -27,9 +27,10 @@ double millisecondsOf(Body body) {
         .count();
 }
 
-void errorsAtCapacity(benchmark::State& state, const ProblemSize& size, const char* figure) {
+void errorsAtCapacity(benchmark::State& state, const ProblemSize& size, int threads,
+                      const char* figure) {
     loadProblem(size);
-    setParallelThreadCount(1);
+    setParallelThreadCount(threads);
     const int n = workspace.componentCount;
     long double logRates[kMaxComponents + 1] = {};
     for (int j = 1; j <= n; ++j)
@@ -56,28 +57,30 @@ void errorsAtCapacity(benchmark::State& state, const ProblemSize& size, const ch
     state.counters["iteration_ms"] = iteration;
     state.counters["errors_ms"] = errors;
     state.counters["ratio"] = errors / iteration;
-    recordFigure(figure, errors / iteration);
+    if (figure != nullptr)
+        recordFigure(figure, errors / iteration);
     setParallelThreadCount(0);
 }
 
+void registerErrors(const char* name, const ProblemSize& size, int threads, const char* figure) {
+    benchmark::RegisterBenchmark(name,
+                                 [&size, threads, figure](benchmark::State& state) {
+                                     errorsAtCapacity(state, size, threads, figure);
+                                 })
+        ->Iterations(1)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+}
+
 const bool registered = [] {
-    benchmark::RegisterBenchmark("standard_errors/capacity_40x20000_n6_one_axis/threads:1",
-                                 [](benchmark::State& state) {
-                                     errorsAtCapacity(state, kCapacity,
-                                                      "standard_errors_over_iteration");
-                                 })
-        ->Iterations(1)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("standard_errors/capacity_40x20000_n6_axis_per_trace/threads:1",
-                                 [](benchmark::State& state) {
-                                     errorsAtCapacity(
-                                         state, kCapacityAxisPerTrace,
-                                         "standard_errors_over_iteration_axis_per_trace");
-                                 })
-        ->Iterations(1)
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
+    registerErrors("standard_errors/capacity_40x20000_n6_one_axis/threads:1", kCapacity, 1,
+                   "standard_errors_over_iteration");
+    registerErrors("standard_errors/capacity_40x20000_n6_axis_per_trace/threads:1",
+                   kCapacityAxisPerTrace, 1, "standard_errors_over_iteration_axis_per_trace");
+    registerErrors("standard_errors/capacity_40x20000_n6_one_axis/threads:all", kCapacity, 0,
+                   nullptr);
+    registerErrors("standard_errors/capacity_40x20000_n6_axis_per_trace/threads:all",
+                   kCapacityAxisPerTrace, 0, nullptr);
     return true;
 }();
 

@@ -112,6 +112,8 @@ void Chart::freeSeries(ChartSeries* series) {
     const int position = positionOf(series);
     if (position < 0)
         return;
+    if (series->errorBars_ != nullptr)
+        plot_->removePlottable(series->errorBars_);
     plot_->removePlottable(series->plottable_);
     series_.erase(series_.begin() + position);
     structureDirty_ = true;
@@ -177,6 +179,7 @@ void Chart::synchronise() {
                 for (const ChartSeries::Point& point : series.points_.items())
                     data.append(QCPGraphData(bottom.position(point.x), point.y));
                 static_cast<QCPGraph*>(series.plottable_)->data()->set(data, true);
+                synchroniseErrorBars(series);
             } else {
                 QVector<QCPBarsData> data;
                 data.reserve(series.pointCount());
@@ -194,6 +197,8 @@ void Chart::synchronise() {
                     ->setScatterStyle(series.pointMarkersVisible_
                                           ? QCPScatterStyle(QCPScatterStyle::ssDisc, 6)
                                           : QCPScatterStyle(QCPScatterStyle::ssNone));
+                if (series.errorBars_ != nullptr)
+                    series.errorBars_->setPen(QPen(series.colour_, 1));
             } else {
                 auto* bars = static_cast<MarkedBars*>(series.plottable_);
                 bars->setPen(QPen(series.colour_.darker(130), 0));
@@ -211,6 +216,29 @@ void Chart::synchronise() {
     if (dataChanged && !interaction_->zoomed())
         fitAutomaticAxes();
     updateBarWidths();
+}
+
+// A line series' error bars: made when first shown, data in the graph's
+// point order, hidden while off.
+void Chart::synchroniseErrorBars(ChartSeries& series) {
+    if (series.errorBars_ == nullptr) {
+        if (!series.errorBarsVisible_)
+            return;
+        series.errorBars_ =
+            new QCPErrorBars(series.plottable_->keyAxis(), series.plottable_->valueAxis());
+        series.errorBars_->setDataPlottable(static_cast<QCPGraph*>(series.plottable_));
+        series.errorBars_->setErrorType(QCPErrorBars::etValueError);
+        series.errorBars_->setWhiskerWidth(5);
+        series.errorBars_->setAntialiased(false);
+        series.errorBars_->setPen(QPen(series.colour_, 1));
+        series.errorBars_->removeFromLegend();
+    }
+    series.errorBars_->setVisible(series.errorBarsVisible_);
+    QVector<QCPErrorBarsData> errors;
+    errors.reserve(series.pointCount());
+    for (const ChartSeries::Point& point : series.points_.items())
+        errors.append(QCPErrorBarsData(point.error));
+    series.errorBars_->setData(QSharedPointer<QCPErrorBarsDataContainer>::create(errors));
 }
 
 // Bars share the space per point: 70 % of (plot width / most points in a

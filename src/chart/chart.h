@@ -125,6 +125,7 @@ class Chart : public QFrame {
     void applyDesignRange(AxisState& axis);
     void scheduleRedraw();
     void synchronise();
+    void synchroniseErrorBars(ChartSeries& series);
     void updateLegend();
     void arrangeLegendColumns();
     void applyLegendSize(bool compact);

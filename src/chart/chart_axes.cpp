@@ -173,12 +173,16 @@ void Chart::fitAutomaticAxes() {
             }
         } else {
             for (const auto& entry : series_) {
+                if (!horizontal && entry->valueAxis_ != AxisPosition::Left)
+                    continue;
+                const bool bars = !horizontal && entry->errorBarsVisible_;
                 for (const ChartSeries::Point& point : entry->points_.items()) {
                     const double value = horizontal ? point.x : point.y;
                     if (!scale.places(value))
                         continue;
-                    lowest = std::min(lowest, value);
-                    highest = std::max(highest, value);
+                    const double reach = bars ? std::fabs(point.error) : 0.0;
+                    lowest = std::min(lowest, value - reach);
+                    highest = std::max(highest, value + reach);
                 }
                 if (!horizontal && entry->kind_ == SeriesKind::Bar && !entry->points_.empty()) {
                     lowest = std::min(lowest, 0.0);

@@ -1,5 +1,7 @@
 #include "chart/chart_series.h"
 
+#include <qcustomplot.h>
+
 #include "chart/chart.h"
 
 namespace quorvane {
@@ -21,6 +23,28 @@ void ChartSeries::addPoint(double x, double y, QColor colour) {
         colour_ = colour;
         styleDirty_ = true;
     }
+    changed();
+}
+
+void ChartSeries::addPoint(double x, double y, QColor colour, double error) {
+    points_.add(Point{x, y, colour, error});
+    if (colour != colour_) {
+        colour_ = colour;
+        styleDirty_ = true;
+    }
+    changed();
+}
+
+void ChartSeries::setErrorBarsVisible(bool visible) {
+    errorBarsVisible_ = visible;
+    // The bars' data follow the points on the next redraw.
+    changed();
+    styleDirty_ = true;
+}
+
+void ChartSeries::setValueAxis(AxisPosition axis) {
+    valueAxis_ = axis;
+    plottable_->setValueAxis(chart_.state(axis).axis);
     changed();
 }
 

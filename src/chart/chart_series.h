@@ -17,9 +17,11 @@
 #include <QColor>
 #include <QString>
 
+#include "chart/axis_design.h"
 #include "data/ascending_sequence.h"
 
 class QCPAbstractPlottable;
+class QCPErrorBars;
 
 namespace quorvane {
 
@@ -33,6 +35,7 @@ class ChartSeries {
         double x;
         double y;
         QColor colour;
+        double error = 0;  // half the length of the point's error bar
     };
 
     SeriesKind kind() const { return kind_; }
@@ -42,6 +45,9 @@ class ChartSeries {
 
     // Inserts after every point with x <= the new x (see the file comment).
     void addPoint(double x, double y, QColor colour);
+    // The same with a vertical error bar y - error .. y + error, drawn while
+    // the series' error bars are visible.
+    void addPoint(double x, double y, QColor colour, double error);
 
     int pointCount() const { return static_cast<int>(points_.size()); }
     // The point at 0-based `index` in ascending-x order.
@@ -63,6 +69,16 @@ class ChartSeries {
     void setMarksVisible(bool visible);
     bool marksVisible() const { return marksVisible_; }
 
+    // A line series' error bars (in its colour); off by default. While on,
+    // an automatic value axis holds the bars' ends too.
+    void setErrorBarsVisible(bool visible);
+    bool errorBarsVisible() const { return errorBarsVisible_; }
+
+    // The axis the series' values are drawn against: Left (the default) or
+    // Right. An automatic left axis fits only the series on it.
+    void setValueAxis(AxisPosition axis);
+    AxisPosition valueAxis() const { return valueAxis_; }
+
     Chart& chart() const { return chart_; }
 
     ChartSeries(const ChartSeries&) = delete;
@@ -77,12 +93,15 @@ class ChartSeries {
     Chart& chart_;
     SeriesKind kind_;
     QCPAbstractPlottable* plottable_;
+    QCPErrorBars* errorBars_ = nullptr;  // made when first shown
     QString title_;
     AscendingSequence<Point, &Point::x> points_;
     QColor colour_ = Qt::black;
     int lineWidth_ = 1;
     bool marksVisible_ = true;
     bool pointMarkersVisible_ = false;
+    bool errorBarsVisible_ = false;
+    AxisPosition valueAxis_ = AxisPosition::Left;
     bool dataDirty_ = false;
     bool styleDirty_ = true;
 };

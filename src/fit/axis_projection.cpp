@@ -29,6 +29,27 @@ void judgeCoefficients(const long double* basis, int stride, const HouseholderFa
         change = fmaxl(change, fabsl(difference[j]) / largest);
 }
 
+namespace {
+
+void describeBasis(const Axis& axis, int n, int stride, BasisInverse& description) {
+    const long double* const basis = storeColumn(axis.store, stride, n);
+    const long double* const directions = storeColumn(axis.store, stride, 2 * n + 1);
+    description.fullRank = axis.basis.rank == n + 1;
+    if (!description.fullRank)
+        return;
+    long double unit[kMaxFactorColumns] = {};
+    for (int k = 0; k <= n; ++k) {
+        unit[k] = 1.0L;
+        householderSolve(basis, stride, axis.basis, unit, description.inverse[k]);
+        unit[k] = 0.0L;
+    }
+    for (int j = 0; j < n; ++j)
+        householderSolve(basis, stride, axis.basis, storeColumn(directions, stride, j),
+                         description.regression[j]);
+}
+
+}  // namespace
+
 void formAxis(int curve, const ProjectionInputs& inputs, long double* store, Axis& axis) {
     const int n = inputs.componentCount;
     const int stride = inputs.stride;
@@ -110,15 +131,21 @@ void projectOnAxis(int curve, const ProjectionInputs& inputs, const Axis& axis,
     }
     slot.sumOfSquares = sum;
 
-    // [R_U D_c | Q_U^T r_c], r_c being rows rank(Phi).. of Q_B^T y_c.
-    applyHouseholderTranspose(directions, stride, points, axis.kaufman, transformed);
+    // [R_U D_c | Q_U^T r_c], r_c being rows rank(Phi).. of Q_B^T y_c. The
+    // standard errors (bases given) read only R_U D_c: Q_U^T r_c is left 0.
+    const bool withResidual = inputs.bases == nullptr;
+    if (withResidual)
+        applyHouseholderTranspose(directions, stride, points, axis.kaufman, transformed);
     const int first = axis.basis.rank;
     for (int t = 0; t < n; ++t) {
         for (int l = 0; l < n; ++l)
             slot.triangle[t][l] =
                 triangleEntry(directions, stride, axis.kaufman, first + t, l) * a[l + 1];
-        slot.triangle[t][n] = t < axis.kaufman.rank ? transformed[first + t] : 0.0L;
+        slot.triangle[t][n] = withResidual && t < axis.kaufman.rank ? transformed[first + t] : 0.0L;
     }
+
+    if (inputs.bases != nullptr)
+        describeBasis(axis, n, stride, inputs.bases[curve]);
 
     slot.excess = 0.0L;
     slot.change = 0.0L;

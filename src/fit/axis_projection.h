@@ -22,6 +22,8 @@ struct ProjectionInputs {
     // Coefficients to judge, in the layout of ParameterVector, or null.
     const long double* judged;
     int stride;  // rows of a store column: the most points of any curve, at least 1
+    // When not null, each curve's pass fills bases[curve].
+    BasisInverse* bases = nullptr;
 };
 
 // An axis store holds 3n+2 columns of `stride` rows:

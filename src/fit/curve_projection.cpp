@@ -79,13 +79,15 @@ void combineCurves(int curves, int n, Projection& result) {
 
 }  // namespace
 
-void projectCurves(const long double* logRates, const long double* judged, Projection& result) {
+void projectCurves(const long double* logRates, const long double* judged, Projection& result,
+                   BasisInverse* bases) {
     const int n = workspace.componentCount;
     const int curves = workspace.curveCount;
     clearFloatingPointFaults();
     ProjectionInputs inputs;
     inputs.componentCount = n;
     inputs.judged = judged;
+    inputs.bases = bases;
     for (int j = 1; j <= n; ++j)
         inputs.rate[j] = decayRate(logRates[j]);
     const FloatingPointFaults rateFaults = takeFloatingPointFaults();

@@ -86,10 +86,30 @@ struct Projection {
     long pointCount = 0;
 };
 
+// What the coefficients' standard errors (standard_errors.h) need of curve
+// c's basis, read off the factorisations of its axis (no second QR):
+//   inverse[k][l]    = (R_B^-1)_lk: column k of R_B^-1, back substitution
+//                      on the unit vector e_k, l, k = 0..n;
+//   regression[j][l] = (R_B^-1 (Q_B^T x w_j E_j))_l, j = 0..n-1 for
+//                      component j+1: the least-squares coefficients on the
+//                      basis of the unscaled derivative directions (rows
+//                      0..n of the directions after Q_B^T, which the QR of
+//                      U leaves as they are).
+// Both only when fullRank, every basis column independent.
+struct BasisInverse {
+    bool fullRank = false;
+    long double inverse[kMaxComponents + 1][kMaxComponents + 1] = {};
+    long double regression[kMaxComponents][kMaxComponents + 1] = {};
+};
+
 // Projects at logRates[1..n] with the workspace's componentCount n,
 // curveCount and curves. judged: a vector in the layout of ParameterVector
-// whose offsets and amplitudes are compared with a*, or nullptr.
-void projectCurves(const long double* logRates, const long double* judged, Projection& result);
+// whose offsets and amplitudes are compared with a*, or nullptr. bases:
+// when given, bases[c] is filled for c = 1..C, and the projection skips
+// what only a step needs: its system's projectedResidual is left 0 (R and
+// everything else are the same with or without).
+void projectCurves(const long double* logRates, const long double* judged, Projection& result,
+                   BasisInverse* bases = nullptr);
 
 // The R and Q^T r of a whole fit from its curves' triangles stacked in
 // `stacked`: column l (0..size, size: Q^T r) at stacked + l * max(rows, 1),

@@ -7,7 +7,6 @@
 
 #include "data/extended_exp.h"
 #include "data/floating_point.h"
-#include "data/time_axes.h"
 #include "fit/convergence_verdict.h"
 #include "fit/curve_projection.h"
 #include "fit/response_covariance.h"
@@ -22,34 +21,9 @@ namespace {
 using Matrix = Eigen::Matrix<long double, Eigen::Dynamic, Eigen::Dynamic>;
 
 // Curve c's basis Phi_c (columns 1, c_1..c_n (, c_0)) and the model's
-// derivatives J_x,c with respect to the nonlinear parameters: for the plain
-// model without the amplitudes (column j = -w_j t E_j, which a_cj scales;
-// the same for every curve of an axis), with the response at the
-// projection's coefficients.
-FloatingPointFaults plainColumns(int c, const long double* logRates, Matrix& panel) {
-    const int n = workspace.componentCount;
-    const int count = workspace.pointCount[c];
-    const double* times = workspace.curves[c].times + 1;
-    panel.resize(count, 2 * n + 1);
-    auto basis = panel.leftCols(n + 1);
-    auto jacobian = panel.rightCols(n);
-    basis.col(0).setOnes();
-    std::vector<long double> arguments(count);
-    std::vector<long double> exponentials(count);
-    FloatingPointFaults faults = 0;
-    for (int j = 1; j <= n; ++j) {
-        const long double rate = extendedExp(logRates[j]);
-        for (int i = 0; i < count; ++i)
-            arguments[i] = -(rate * times[i]);
-        faults |= extendedExpBlock(arguments.data(), exponentials.data(), count);
-        for (int i = 0; i < count; ++i) {
-            basis(i, j) = exponentials[i];
-            jacobian(i, j - 1) = arguments[i] * exponentials[i];
-        }
-    }
-    return faults;
-}
-
+// derivatives J_x,c with respect to the nonlinear parameters, with the
+// response at the projection's coefficients. (The plain model's come from
+// the projection's own factorisations, curve_projection.h.)
 FloatingPointFaults responseColumns(int c, const long double* logRates,
                                     const ResponseProjection& projected, Matrix& panel) {
     const ResponseModel& model = responseModel;
@@ -97,13 +71,21 @@ FloatingPointFaults responseColumns(int c, const long double* logRates,
     return faults;
 }
 
-// What the coefficients' variances need of a basis: the diagonal of
-// (Phi^T Phi)^-1 = R^-1 R^-T, and Phi^+ J = R^-1 (Q^T J)[0..L-1], from one
-// Householder QR of the panel [Phi | J] (householder_qr.h).
+// What the coefficients' covariance needs of a basis: (Phi^T Phi)^-1 =
+// R^-1 R^-T, summed over the columns of R^-1 in ascending order, and
+// Phi^+ J = R^-1 (Q^T J)[0..L-1], from one Householder QR of the panel
+// [Phi | J] (householder_qr.h).
 struct BasisFactor {
-    Eigen::Matrix<long double, Eigen::Dynamic, 1> knownRates;
+    Matrix knownRates;
     Matrix regression;
 };
+
+// knownRates(l, m) += x_l x_m for one column x of R^-1.
+void addInverseColumn(const long double* x, int columns, Matrix& knownRates) {
+    for (int l = 0; l < columns; ++l)
+        for (int m = 0; m < columns; ++m)
+            knownRates(l, m) = knownRates(l, m) + x[l] * x[m];
+}
 
 // False when a column of the basis depends on the others.
 bool factorBasis(Matrix& panel, int columns, BasisFactor& factor) {
@@ -114,15 +96,14 @@ bool factorBasis(Matrix& panel, int columns, BasisFactor& factor) {
                       factors);
     if (factors.rank != columns)
         return false;
-    factor.knownRates.setZero(columns);
+    factor.knownRates.setZero(columns, columns);
     long double unit[kMaxFactorColumns] = {};
     long double x[kMaxFactorColumns];
     for (int k = 0; k < columns; ++k) {
         unit[k] = 1.0L;
         householderSolve(panel.data(), rows, factors, unit, x);  // column k of R^-1
         unit[k] = 0.0L;
-        for (int l = 0; l < columns; ++l)
-            factor.knownRates(l) = factor.knownRates(l) + x[l] * x[l];
+        addInverseColumn(x, columns, factor.knownRates);
     }
     factor.regression.resize(columns, p);
     for (int a = 0; a < p; ++a) {
@@ -133,6 +114,20 @@ bool factorBasis(Matrix& panel, int columns, BasisFactor& factor) {
     return true;
 }
 
+// The same from the projection's description of the plain model's basis:
+// its J_x,c column j is -x w_j E_j, scaled by a_cj, so the regression is
+// the negated one of the directions x w_j E_j (negation is exact, and so
+// commutes with the reflections and the back substitution).
+void describedFactor(const BasisInverse& description, int n, BasisFactor& factor) {
+    factor.knownRates.setZero(n + 1, n + 1);
+    for (int k = 0; k <= n; ++k)
+        addInverseColumn(description.inverse[k], n + 1, factor.knownRates);
+    factor.regression.resize(n + 1, n);
+    for (int a = 0; a < n; ++a)
+        for (int l = 0; l <= n; ++l)
+            factor.regression(l, a) = -description.regression[a][l];
+}
+
 // Curve c's coefficient errors, H = regression scaled column by column by
 // `scale` (the plain model's amplitudes; ones with the response).
 void addCoefficientErrors(int c, const BasisFactor& factor, const long double* scale,
@@ -140,19 +135,25 @@ void addCoefficientErrors(int c, const BasisFactor& factor, const long double* s
     const int columns = static_cast<int>(factor.regression.rows());
     const int p = static_cast<int>(factor.regression.cols());
     const int n = errors.componentCount;
+    long double h[kMaxFactorColumns][kMaxTrustRegionParameters];
+    for (int l = 0; l < columns; ++l)
+        for (int a = 0; a < p; ++a)
+            h[l][a] = factor.regression(l, a) * scale[a];
     for (int l = 0; l < columns; ++l) {
-        long double h[kMaxTrustRegionParameters];
-        for (int a = 0; a < p; ++a)
-            h[a] = factor.regression(l, a) * scale[a];
-        long double variance = factor.knownRates(l);
-        for (int a = 0; a < p; ++a)
-            for (int b = 0; b < p; ++b)
-                variance = variance + h[a] * rates[a][b] * h[b];
-        const long double error = sqrtl(errors.residualVariance * variance);
-        if (l <= n)
-            errors.coefficient[c][l] = error;
-        else
-            errors.stepAmplitude[c] = error;
+        for (int m = 0; m < columns; ++m) {
+            long double covariance = factor.knownRates(l, m);
+            for (int a = 0; a < p; ++a)
+                for (int b = 0; b < p; ++b)
+                    covariance = covariance + h[l][a] * rates[a][b] * h[m][b];
+            errors.coefficientCovariance[c][l][m] = errors.residualVariance * covariance;
+            if (l != m)
+                continue;
+            const long double error = sqrtl(errors.residualVariance * covariance);
+            if (l <= n)
+                errors.coefficient[c][l] = error;
+            else
+                errors.stepAmplitude[c] = error;
+        }
     }
 }
 
@@ -176,6 +177,7 @@ StandardErrors computeStandardErrors() {
     const bool withResponse = responseInUse();
     const auto responseProjection = std::make_unique<ResponseProjection>();
     Projection& projection = responseProjection->projection;
+    std::unique_ptr<BasisInverse[]> bases;
     if (withResponse) {
         long double x[kMaxTrustRegionParameters] = {};
         for (int j = 1; j <= n; ++j)
@@ -185,7 +187,8 @@ StandardErrors computeStandardErrors() {
         errors.responseCount = fittedResponseParameterCount(responseModel);
         errors.parameterCount = responseFittedParameterCount();
     } else {
-        projectCurves(logRates, nullptr, projection);
+        bases = std::make_unique<BasisInverse[]>(kMaxCurves + 1);
+        projectCurves(logRates, nullptr, projection, bases.get());
         errors.parameterCount = fittedParameterCount();
     }
     if (!projection.valid)
@@ -234,13 +237,10 @@ StandardErrors computeStandardErrors() {
     for (int q = 0; q < errors.responseCount; ++q)
         errors.response[q] = sqrtl(errors.residualVariance * K[n + q][n + q]);
 
-    // The plain model's basis and unscaled Jacobian belong to the axis: a
-    // curve with the times of the last factored one reuses its factor.
     Matrix panel;
     BasisFactor factor;
     FloatingPointFaults faults = 0;
     const int columns = n + 1 + (withResponse && responseModel.step ? 1 : 0);
-    int factored = 0;
     for (int c = 1; c <= workspace.curveCount; ++c) {
         long double scale[kMaxTrustRegionParameters];
         bool independent = true;
@@ -251,11 +251,9 @@ StandardErrors computeStandardErrors() {
         } else {
             for (int j = 1; j <= n; ++j)
                 scale[j - 1] = projection.coefficients[c][j];
-            if (factored == 0 || !sameTimes(factored, c)) {
-                faults |= plainColumns(c, logRates, panel);
-                independent = factorBasis(panel, columns, factor);
-                factored = c;
-            }
+            independent = bases[c].fullRank;
+            if (independent)
+                describedFactor(bases[c], n, factor);
         }
         if (!independent)
             return refused(errors, "No standard errors: the offset and amplitudes of curve " +

@@ -19,8 +19,8 @@
 // own (R^T R)^-1 (response_covariance.h), and H_c = Phi_c^+ J_x,c, the
 // least-squares coefficients of the unprojected Jacobian columns on the
 // basis, from the Householder QR Phi_c = Q_c R_c: H_c = R_c^-1 (Q_c^T J_x,c).
-// Hence, for coefficient l of curve c (h the row l of H_c),
-//   var(a_cl) = s^2 ((R_c^-1 R_c^-T)_ll + h^T K h),
+// Hence, for coefficients l and m of curve c (h_l the row l of H_c),
+//   cov(a_cl, a_cm) = s^2 ((R_c^-1 R_c^-T)_lm + h_l^T K h_m),
 // the first term the variance with x known, the second the rates' share.
 // The time constants t_j = exp(-logRate_j) have SE(t_j) = t_j SE(logRate_j)
 // (first order), and the correlation of ln t_i and ln t_j is that of the
@@ -55,6 +55,10 @@ struct StandardErrors {
     // [c][0] the offset's, [c][j] amplitude j's, c = 1..C.
     long double coefficient[kMaxCurves + 1][kMaxComponents + 1] = {};
     long double stepAmplitude[kMaxCurves + 1] = {};  // with the step
+    // s^2 times curve c's block of (J^T J)^-1: [c][l][m], l, m = 0..n (0 the
+    // offset, j amplitude j) and n+1 the step amplitude with the step. Its
+    // diagonal, before the root, gives coefficient[c] and stepAmplitude[c].
+    long double coefficientCovariance[kMaxCurves + 1][kMaxComponents + 2][kMaxComponents + 2] = {};
     // The fitted response parameters', in the vector order.
     long double response[kMaxTrustRegionParameters] = {};
 };

@@ -19,6 +19,7 @@
 #include "fit/fit_driver.h"
 #include "ui/unit1.h"
 #include "views/data_map_window.h"
+#include "views/evolution_report.h"
 #include "views/result_files.h"
 
 namespace quorvane {
@@ -171,6 +172,22 @@ void TForm1::Saveas1Click() {
     });
 }
 
+// NAME-eas.csv, as quorvane-fit --eas writes it, when the sequential
+// scheme can be formed (a fit of components with distinct rates); nothing
+// when it is refused, the rest saved as before.
+SavedSupplement TForm1::evolutionSupplement() const {
+    std::vector<std::string> titles;
+    for (const SavedCurve& curve : curveSources_)
+        titles.push_back(curve.file);
+    SavedSupplement supplement;
+    try {
+        supplement.files.emplace_back("-eas.csv", evolutionCsv(buildEvolutionTable(titles)));
+    } catch (const QuorvaneError&) {
+        // A title that gives no wavelength fails the save itself, with its message.
+    }
+    return supplement;
+}
+
 void TForm1::saveResultsTo(const QString& path) {
     // At capacity the save takes seconds (one more build of the normal
     // matrix, 800000 rows of curves).
@@ -178,7 +195,7 @@ void TForm1::saveResultsTo(const QString& path) {
     struct RestoreCursor {
         ~RestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restoreCursor;
-    saveResults(path.toStdString(), curveSources_);
+    saveResults(path.toStdString(), curveSources_, evolutionSupplement());
     resultsFile_ = path;
 }
 

@@ -17,6 +17,7 @@
 #include "ui/unit1.h"
 #include "ui/view_settings.h"
 #include "views/unit4.h"
+#include "views/unit5.h"
 
 namespace quorvane {
 
@@ -59,6 +60,8 @@ void TForm1::setTimeAxis(TimeAxis axis, const QString& typedSwitchTime) {
     timeAxis_ = axis;
     typedSwitchTime_ = typedSwitchTime;
     applyTimeAxis();
+    if (!concentrationSeries_.empty() && form5_ != nullptr)
+        form5_->timeAxisChanged();
     // The fitted curves move to the other grid while they still belong to
     // the traces on the chart (no trace loaded since, no fit running).
     if (overTheData != (axis != TimeAxis::Designed) && !fittedCurveSeries_.empty() &&

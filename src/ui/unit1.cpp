@@ -117,8 +117,10 @@ void TForm1::Button1Click() {
                     window->setFitCommandsEnabled(true);
             }
         } commandsOff{startInProgress() ? nullptr : this};
-        if (commandsOff.window != nullptr)
+        if (commandsOff.window != nullptr) {
             setFitCommandsEnabled(false);
+            removeConcentrations();
+        }
         const std::string sum = runStart(startBoxTexts(), hooks, fitMethod());
         Label1->setText(QString::fromStdString(sum));
         Label1->adjustSize();
@@ -162,6 +164,7 @@ void TForm1::setFitCommandsEnabled(bool enabled) {
 
 void TForm1::clear1Click() {
     runCommand([this] {
+        removeConcentrations();
         for (int position = Chart1->seriesCount() - 1; position >= 0; --position)
             Chart1->freeSeries(Chart1->series(position));
         dataSeries_.clear();

@@ -44,7 +44,11 @@
 // The time-axis choice and the switch time are window-side choices: the
 // residual surface follows them with a logarithmic axis over the data's
 // positive times (its 3-D chart has no other scale), the spectra, plotted
-// against the wavelength, do not.
+// against the wavelength, do not. The species' concentrations that the
+// spectra window asks for (views/unit5.h) stand after every other series
+// against the chart's right axis, drawn again when the time axis changes
+// and removed by Start and Clear (concentration_curves.cpp). Save and Save
+// as... add NAME-eas.csv when the evolution-associated spectra can be formed.
 #pragma once
 
 #include <QMainWindow>
@@ -144,6 +148,10 @@ class TForm1 : public QMainWindow, public MainWindowLink {
 
     // MainWindowLink: the title of curve `curve`'s data series.
     std::string dataSeriesTitle(int curve) const override;
+    // MainWindowLink: the concentration profiles (concentration_curves.cpp).
+    std::vector<double> timeAxisSamples(int count) const override;
+    void showConcentrations(const std::vector<ConcentrationCurve>& curves) override;
+    void runWindowCommand(const std::function<void()>& command) override;
 
     // Loads the trace at `path` into the next curve slot and plots it; a
     // matrix file instead gives the traces chosen in its import dialog, in
@@ -281,6 +289,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
 
     // main_window_files.cpp
     void saveResultsTo(const QString& path);
+    SavedSupplement evolutionSupplement() const;
     bool openMatrixFile(MatrixFile file);
     // A black line series of curve `curve`'s points titled `title`, the
     // curve's data series.
@@ -312,6 +321,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // and the window's caption says so.
     void requestExitAfterFit();
     void replaceFittedCurves();
+    // The concentration profiles off the chart, the spectra window's box off.
+    void removeConcentrations();
 
     UserInteraction interaction_;
     TForm2* form2_ = nullptr;
@@ -327,6 +338,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     std::vector<SavedCurve> curveSources_;
     // The series the last completed Start added, freed by the next Start.
     std::vector<ChartSeries*> fittedCurveSeries_;
+    // The concentration profiles the spectra window drew, after every other series.
+    std::vector<ChartSeries*> concentrationSeries_;
     QString resultsFile_;
     bool exitRequested_ = false;
     TimeAxis timeAxis_ = TimeAxis::Designed;

@@ -74,6 +74,7 @@ EvolutionTable buildEvolutionTable(const std::vector<std::string>& titles) {
         }
         SpectraTable::Row row;
         row.wavelength = wavelengths[c - 1];
+        row.curve = c;
         for (const long double value : evolutionFromDecay(scheme, das))
             row.amplitudes.push_back(static_cast<double>(value));
         rows.add(std::move(row));
