@@ -15,6 +15,10 @@ class MainWindowLink {
     // (1-based curve index), independent of any fitted curves after it.
     // Empty when no such data series exists.
     virtual std::string dataSeriesTitle(int curve) const = 0;
+
+    // The commands that change the traces or the fit (Start, Open, Clear,
+    // ...) on or off, while a result window works on the workspace.
+    virtual void setFitCommandsEnabled(bool /*enabled*/) {}
 };
 
 }  // namespace quorvane
