@@ -48,6 +48,7 @@ TimeConstantsWindow::TimeConstantsWindow(QWidget* parent, MainWindowLink* mainWi
     table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     intervalLabel = new QLabel(this);
     intervalLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    intervalLabel->setWordWrap(true);
     computeButton = new QPushButton(QStringLiteral("Compute intervals"), this);
     cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     cancelButton->setEnabled(false);
@@ -108,17 +109,29 @@ void TimeConstantsWindow::showTimeConstants() {
     intervalLabel->clear();
     progressBar->setValue(0);
     computeButton->setEnabled(n > 0);
+    fitWindowToTable();
+    show();
+    raise();
+}
+
+void TimeConstantsWindow::fitWindowToTable() {
     table->resizeColumnsToContents();
-    // The window fits the table of up to nine components.
+    // The interval column has room for two bounds before it is filled.
+    const int intervalWidth =
+        table->fontMetrics().horizontalAdvance(QStringLiteral("[9.99999E-9, > 9.99999E-9]")) + 12;
+    table->setColumnWidth(kIntervalColumn,
+                          std::max(intervalWidth, table->columnWidth(kIntervalColumn)));
+    // The window fits the table of up to nine components, the buttons and
+    // the intervals' line below it.
     const int frame = 2 * table->frameWidth();
     const int margins = 2 * layout()->contentsMargins().left();
+    const int below = computeButton->sizeHint().height() +
+                      intervalLabel->fontMetrics().height() + 2 * layout()->spacing();
     resize(std::max(320, table->verticalHeader()->sizeHint().width() +
                              table->horizontalHeader()->length() + frame + margins),
            std::max(160, messageLabel->sizeHint().height() + layout()->spacing() +
                              table->horizontalHeader()->sizeHint().height() +
-                             table->verticalHeader()->length() + frame + margins));
-    show();
-    raise();
+                             table->verticalHeader()->length() + frame + margins + below));
 }
 
 void TimeConstantsWindow::clearIntervals() {
@@ -174,7 +187,7 @@ void TimeConstantsWindow::computeIntervals() {
     }
     intervalLabel->setText(QStringLiteral("95 % intervals: S <= ") +
                            text(formatGeneral15(intervals.threshold)) + notes);
-    table->resizeColumnsToContents();
+    fitWindowToTable();
 }
 
 void TimeConstantsWindow::copySelection() {

@@ -56,6 +56,8 @@ class TimeConstantsWindow : public QWidget {
     QProgressBar* progressBar;
 
   private:
+    void fitWindowToTable();
+
     MainWindowLink* mainWindow_;
     bool running_ = false;
     bool cancelRequested_ = false;
