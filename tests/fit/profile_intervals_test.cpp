@@ -128,6 +128,20 @@ TEST_F(ProfileIntervalsTest, PoorlyDeterminedTimeConstantHasAnAsymmetricInterval
                                    << static_cast<double>(slow.lower);
 }
 
+// A decay much slower than the data are long: the data cannot exclude any
+// longer time constant, and the upper side ends unbounded at the edge of
+// the range searched (a decade beyond the fit, past the longest time).
+TEST_F(ProfileIntervalsTest, SideBelowTheThresholdUpToTheEdgeIsNotBounded) {
+    fit({1e-5L, 0.05L}, 2, 0.02, {120, 1e-7, 1e-2});
+    const ProfileIntervals intervals = checkedIntervals();
+    const TimeConstantInterval& slow = intervals.interval[2];
+    EXPECT_FALSE(slow.upperBounded);
+    EXPECT_TRUE(slow.lowerBounded);
+    EXPECT_NEAR(slow.upper / slow.fitted, 10.0L, 1e-9L);
+    EXPECT_EQ(slow.note, "");
+    EXPECT_LT(profileAt(2, slow.upper), intervals.threshold);
+}
+
 TEST_F(ProfileIntervalsTest, OneComponentHasNothingElseToRefit) {
     fit({3e-4L}, 1, 0.01);
     const ProfileIntervals intervals = checkedIntervals();
