@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config
-    libgtest-dev libgmock-dev libmpfr-dev libgmp-dev libeigen3-dev
+    libgtest-dev libgmock-dev libmpfr-dev libgmp-dev libeigen3-dev libboost-dev
     qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6
     fonts-dejavu-core fonts-dejavu-extra
     poppler-utils

@@ -12,6 +12,7 @@
 #include "fit/singular_values.h"
 #include "fit/standard_errors.h"
 #include "views/evolution_report.h"
+#include "views/interval_report.h"
 #include "views/response_report.h"
 #include "views/result_files.h"
 #include "views/result_sections.h"
@@ -142,6 +143,9 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         const SpectraTable spectra = buildSpectraTable(titles);
         print(out, spectraSection(spectra));
         print(out, standardErrorSection(computeStandardErrors(), spectra));
+        const std::string intervals =
+            request.intervals ? intervalLines(computeProfileIntervals()) : std::string();
+        print(out, intervals);
         print(out, responseSection());
         const SavedSupplement evolution =
             request.evolutionSpectra ? evolutionResults(titles) : SavedSupplement{};
@@ -151,6 +155,7 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, singular.reportSections);
         SavedSupplement supplement = joined(evolution, singular);
         supplement.spectraErrors = request.spectraErrors;
+        supplement.errorSectionEnd = intervals;
         if (!request.saveName.empty())
             saveResults(request.saveName, curves, supplement);
         err << verdict.message << '\n';

@@ -2,6 +2,7 @@
 
 #include "cli/error_options.h"
 #include "cli/evolution_options.h"
+#include "cli/interval_options.h"
 #include "cli/response_options.h"
 #include "data/version.h"
 
@@ -82,7 +83,7 @@ std::string helpText() {
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
            "                   NAME-curves.csv; a final .txt of NAME is dropped (default:\n"
            "                   nothing is saved)\n" +
-           errorOptionsHelp() + "\n" + matrixHelpText() + "\n" +
+           errorOptionsHelp() + intervalOptionsHelp() + "\n" + matrixHelpText() + "\n" +
            "  --               ends the options\n"
            "  -h, --help       print this text\n"
            "  --version        print the version\n\n"
@@ -133,6 +134,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             continue;
         }
         if (parseErrorOption(argument, request.spectraErrors))
+            continue;
+        if (parseIntervalOption(argument, request.intervals))
             continue;
         if (parseEvolutionOption(argument, request.evolutionSpectra))
             continue;

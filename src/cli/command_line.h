@@ -32,6 +32,8 @@ struct BatchRequest {
     MatrixOptions matrix;
     // --spectra-se (error_options.h).
     bool spectraErrors = false;
+    // --intervals (interval_options.h).
+    bool intervals = false;
     // --eas (evolution_options.h).
     bool evolutionSpectra = false;
 };

@@ -7,7 +7,7 @@ namespace quorvane {
 void TForm1::Timeconstants1Click() {
     runCommand([this] {
         if (timeConstantsWindow_ == nullptr)
-            timeConstantsWindow_ = new TimeConstantsWindow(this);
+            timeConstantsWindow_ = new TimeConstantsWindow(this, this);
         timeConstantsWindow_->showTimeConstants();
     });
 }

@@ -21,6 +21,7 @@
 #include "ui/main_window_dialogs.h"
 #include "views/data_map_window.h"
 #include "views/singular_values_window.h"
+#include "views/time_constants_window.h"
 #include "views/unit2.h"
 #include "views/unit3.h"
 #include "views/unit4.h"
@@ -122,6 +123,9 @@ void TForm1::Button1Click() {
             removeConcentrations();
         }
         const std::string sum = runStart(startBoxTexts(), hooks, fitMethod());
+        // The intervals belonged to the fit before.
+        if (timeConstantsWindow_ != nullptr)
+            timeConstantsWindow_->clearIntervals();
         Label1->setText(QString::fromStdString(sum));
         Label1->adjustSize();
         showVerdict(verdict);

@@ -316,7 +316,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void runCommand(const std::function<void()>& command);
     void showError(const QString& text, const QString& detail);
     // Start, Open, Save, Save as..., Clear and Var-Cov Matrix on or off.
-    void setFitCommandsEnabled(bool enabled);
+    void setFitCommandsEnabled(bool enabled) override;
     // Exit given during a fit: the program ends when the fit has finished,
     // and the window's caption says so.
     void requestExitAfterFit();

@@ -38,6 +38,9 @@ class MainWindowLink {
     // Runs a result window's command through the main window's one error
     // path (the error box); without a main window it just runs.
     virtual void runWindowCommand(const std::function<void()>& command) { command(); }
+    // The commands that change the traces or the fit (Start, Open, Clear,
+    // ...) on or off, while a result window works on the workspace.
+    virtual void setFitCommandsEnabled(bool /*enabled*/) {}
 };
 
 }  // namespace quorvane

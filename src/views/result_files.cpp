@@ -146,13 +146,15 @@ ResultFileNames resultFileNames(const std::string& name) {
     return {stem, stem + ".txt", stem + "-spectra.csv", stem + "-curves.csv"};
 }
 
-std::string resultsReport(const SpectraTable& spectra, const StandardErrors& errors) {
+std::string resultsReport(const SpectraTable& spectra, const StandardErrors& errors,
+                          const std::string& errorSectionEnd) {
     std::string report = timeConstantSection(timeConstantTexts());
     report += sumSection(sumOfSquaresText());
     report += parameterSection();
     report += keptCovarianceSection();
     report += spectraSection(spectra);
     report += standardErrorSection(errors, spectra);
+    report += errorSectionEnd;
     report += responseSection();
     return report;
 }
@@ -203,7 +205,8 @@ void saveResults(const std::string& name, const std::vector<SavedCurve>& curves,
         files.push_back(curve.file);
     const SpectraTable table = buildSpectraTable(files);
     const StandardErrors errors = computeStandardErrors();
-    const std::string report = resultsReport(table, errors) + supplement.reportSections;
+    const std::string report =
+        resultsReport(table, errors, supplement.errorSectionEnd) + supplement.reportSections;
     const std::string spectra = spectraCsv(table, supplement.spectraErrors ? &errors : nullptr);
 
     const ResultFileNames names = resultFileNames(name);

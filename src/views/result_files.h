@@ -71,6 +71,8 @@ struct SavedSupplement {
     // The spectra CSV gains the amplitudes' standard errors, A1_se..An_se,
     // after A1..An (standard_error_report.h).
     bool spectraErrors = false;
+    // Lines that end the Errors section (the profile intervals).
+    std::string errorSectionEnd = {};
 };
 
 // Writes the files; curves[c-1] names curve c. Refused by

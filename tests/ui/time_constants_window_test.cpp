@@ -43,10 +43,10 @@ class TimeConstantsWindowTest : public QObject, public testing::MainWindowFixtur
         QVERIFY(expected.valid);
         QTableWidget* table = window->table;
         QCOMPARE(table->rowCount(), 2);
-        QCOMPARE(table->columnCount(), 4);
+        QCOMPARE(table->columnCount(), 5);
         QCOMPARE(table->item(1, 1)->text(),
                  QString::fromStdString(formatExponent6(expected.timeConstant[2])));
-        QCOMPARE(table->item(0, 3)->text(),
+        QCOMPARE(table->item(0, 4)->text(),
                  QString::fromStdString(formatFixed6(expected.correlation[1][2])));
 
         table->selectAll();
@@ -54,8 +54,8 @@ class TimeConstantsWindowTest : public QObject, public testing::MainWindowFixtur
         const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[1].split('\t'),
-                 (QStringList{table->item(1, 0)->text(), table->item(1, 1)->text(),
-                              table->item(1, 2)->text(), "1.000000"}));
+                 (QStringList{table->item(1, 0)->text(), table->item(1, 1)->text(), "",
+                              table->item(1, 3)->text(), "1.000000"}));
     }
 };
 
