@@ -148,6 +148,8 @@ void iterateByVariableProjection(int iterationCount, int curves, int components,
         fitByVariableProjection(iterationCount, iterationHooks, &startNote);
     if (outcome.stop != FitStop::IterationCount && iterationCount > 0 && hooks.setProgress)
         hooks.setProgress(100);
+    if (hooks.reportIterationsEnd)
+        hooks.reportIterationsEnd(outcome.stop != FitStop::IterationCount);
 }
 
 }  // namespace
