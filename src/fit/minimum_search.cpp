@@ -270,8 +270,10 @@ std::vector<SearchStart> searchStarts(const TimeConstantRange& range, int n, int
     return starts;
 }
 
-MinimumSearchResult searchLowestMinimum(const StartBoxes& typed, int extraStarts,
-                                        const MinimumSearchHooks& hooks) {
+namespace {
+
+MinimumSearchResult searchFrom(const StartBoxes& typed, int extraStarts,
+                               const MinimumSearchHooks& hooks, int fitCountBefore) {
     const std::int32_t n = textToInteger(typed.componentCount);
     const std::int32_t iterations = textToInteger(typed.iterationCount);
     const int count = extraStarts < 0 ? kStartsPerComponent * std::max(n, 1) : extraStarts;
@@ -338,9 +340,25 @@ MinimumSearchResult searchLowestMinimum(const StartBoxes& typed, int extraStarts
     if (lowest != result.minima.end() && lowest != result.minima.begin())
         std::rotate(result.minima.begin(), lowest, lowest + 1);
 
-    // 4. The lowest result once more, as a single Start from its start.
+    // 4. The lowest result once more, as a single Start from its start; the
+    // search counts as one completed Start.
+    workspace.fitCount = fitCountBefore;
     result.sumText = search.run(result.minima.front().boxes, false, true).sumText;
     return result;
+}
+
+}  // namespace
+
+MinimumSearchResult searchLowestMinimum(const StartBoxes& typed, int extraStarts,
+                                        const MinimumSearchHooks& hooks) {
+    // Only a completed search counts, as one Start.
+    const int fitCountBefore = workspace.fitCount;
+    try {
+        return searchFrom(typed, extraStarts, hooks, fitCountBefore);
+    } catch (...) {
+        workspace.fitCount = fitCountBefore;
+        throw;
+    }
 }
 
 std::string searchSummaryLine(const MinimumSearchResult& result) {

@@ -40,8 +40,8 @@
 // it, with the caller's hooks: the workspace, the boxes written back, the
 // fitted curves and the verdict are exactly those of a single Start from
 // that start (with the typed iteration count, or for a continued start the
-// rest of it). With the instrument response in use every run starts its
-// centre and width from the typed values; only the time constants vary.
+// rest of it), and fitCount counts the search as one Start. With the instrument response in use
+// every run starts its centre and width from the typed values; only the time constants vary.
 #pragma once
 
 #include <array>
@@ -96,7 +96,8 @@ struct MinimumSearchHooks {
     StartHooks result;
     // Asked in every iteration and between runs; true stops the search with
     // a QuorvaneError, the workspace left as the stopped run left it (a
-    // point of that fit, its coefficients solved at its log-rates).
+    // point of that fit, its coefficients solved at its log-rates) and
+    // fitCount as before the search.
     std::function<bool()> stopRequested;
 };
 
