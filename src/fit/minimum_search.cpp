@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <numeric>
 #include <optional>
 
 #include "data/error.h"
 #include "data/number_format.h"
 #include "data/number_text.h"
+#include "fit/curve_projection.h"
+#include "fit/response_model.h"
 
 namespace quorvane {
 
@@ -235,6 +239,32 @@ StartBoxes boxesFrom(const StartBoxes& typed, const std::array<long double, kMax
     return boxes;
 }
 
+// The indices of the `count` starts whose projection (the sum of squares
+// with the offsets and amplitudes solved at the start's time constants) is
+// lowest, in that order; a start whose projection faults comes last. With the
+// response in use, every start in its order.
+std::vector<std::size_t> lowestProjectedStarts(const std::vector<SearchStart>& starts, int n,
+                                               int count) {
+    std::vector<std::size_t> order(starts.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    if (responseInUse())
+        return order;
+    const auto projection = std::make_unique<Projection>();
+    std::vector<long double> sums;
+    for (const SearchStart& start : starts) {
+        long double logRates[kMaxComponents + 1] = {};
+        for (int j = 1; j <= n; ++j)
+            logRates[j] = -logl(start[static_cast<std::size_t>(j - 1)]);
+        projectCurves(logRates, nullptr, *projection);
+        sums.push_back(projection->valid ? projection->sumOfSquares
+                                         : std::numeric_limits<long double>::infinity());
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&sums](std::size_t a, std::size_t b) { return sums[a] < sums[b]; });
+    order.resize(static_cast<std::size_t>(count));
+    return order;
+}
+
 }  // namespace
 
 std::vector<SearchStart> searchStarts(const TimeConstantRange& range, int n, int count) {
@@ -281,24 +311,28 @@ MinimumSearchResult searchFrom(const StartBoxes& typed, int extraStarts,
                                                 ? searchStarts(dataTimeConstantRange(), n, count)
                                                 : std::vector<SearchStart>{};
     const int scoutIterations = std::min(iterations, kScoutIterations);
-    const int finishable = iterations > scoutIterations
-                               ? std::min(kFinishedScouts, static_cast<int>(starts.size()))
-                               : 0;
     const int startTotal = 1 + static_cast<int>(starts.size());
-    Search search(hooks, startTotal + finishable + 1);
+    const int scoutCount = responseInUse()
+                               ? static_cast<int>(starts.size())
+                               : std::min(kScoutedStarts, static_cast<int>(starts.size()));
+    const int finishable = iterations > scoutIterations ? std::min(kFinishedScouts, scoutCount) : 0;
+    Search search(hooks, 1 + scoutCount + finishable + 1);
     search.setStartsDone(0, startTotal);
 
     // 1. The typed start.
     search.record(search.run(typed, false, false), 1, typed);
     search.setStartsDone(1, startTotal);
 
-    // 2. Every further start, a few iterations.
+    // 2. The further starts with the lowest projected sums, a few iterations
+    // each.
+    const std::vector<std::size_t> scouted = lowestProjectedStarts(starts, n, scoutCount);
     struct Unfinished {
         int start;
         RunResult run;
     };
     std::vector<Unfinished> unfinished;
-    for (std::size_t i = 0; i < starts.size(); ++i) {
+    int done = 1;
+    for (const std::size_t i : scouted) {
         const StartBoxes boxes = boxesFrom(typed, starts[i], n, false, scoutIterations);
         const RunResult scout = search.run(boxes, true, false);
         const int start = static_cast<int>(i) + 2;
@@ -306,7 +340,7 @@ MinimumSearchResult searchFrom(const StartBoxes& typed, int extraStarts,
             search.record(scout, start, boxes);
         else
             unfinished.push_back({start, scout});
-        search.setStartsDone(start, startTotal);
+        search.setStartsDone(++done, startTotal);
     }
 
     // 3. The lowest unfinished ones go on from where they ended.
@@ -332,7 +366,8 @@ MinimumSearchResult searchFrom(const StartBoxes& typed, int extraStarts,
     MinimumSearchResult result;
     result.componentCount = n;
     result.startCount = startTotal;
-    result.unfinishedStarts = static_cast<int>(unfinished.size() - goOn);
+    result.unfinishedStarts =
+        static_cast<int>(unfinished.size() - goOn + (starts.size() - scouted.size()));
     result.minima = search.minimaLowestFirst();
     const auto lowest = std::find_if(result.minima.begin(), result.minima.end(),
                                      [](const SearchMinimum& m) { return m.converged; });

@@ -19,7 +19,11 @@
 // and its result does not depend on the thread count, so neither does the
 // search's):
 //   1. the typed start runs with the typed iteration count;
-//   2. every further start runs at most kScoutIterations iterations;
+//   2. every further start is projected once (its offsets and amplitudes
+//      solved at its time constants); the kScoutedStarts of them with the
+//      lowest sums of squares run at most kScoutIterations iterations each
+//      (with the instrument response in use, every further start runs); the
+//      others are counted as not finished;
 //   3. the kFinishedScouts lowest of those that ended by the iteration count
 //      go on from where they ended, for the typed count less the scout's; the
 //      others are counted as not finished.
@@ -59,9 +63,10 @@ namespace quorvane {
 inline constexpr int kStartsPerComponent = 8;
 inline constexpr long double kStartSpacingFactor = 2.0L;
 inline constexpr std::uint64_t kStartSeed = 0x51f0c3a7d2b4e965ULL;
-inline constexpr int kScoutIterations = 6;
-inline constexpr int kFinishedScouts = 3;
-inline constexpr long double kNearMinimumLogRate = 0.05L;
+inline constexpr int kScoutedStarts = 6;
+inline constexpr int kScoutIterations = 2;
+inline constexpr int kFinishedScouts = 2;
+inline constexpr long double kNearMinimumLogRate = 0.3L;
 inline constexpr long double kSameMinimumLogRate = 1e-3L;
 inline constexpr long double kSameMinimumSum = 1e-6L;
 
