@@ -171,6 +171,9 @@ class Search {
         return minima;
     }
 
+    // The final run fills the progress bar's last share.
+    void beginLastRun() { runsDone_ = std::max(runsDone_, plannedRuns_ - 1); }
+
     void setStartsDone(int done, int total) {
         startsDone_ = done;
         startTotal_ = total;
@@ -378,7 +381,10 @@ MinimumSearchResult searchFrom(const StartBoxes& typed, int extraStarts,
     // 4. The lowest result once more, as a single Start from its start; the
     // search counts as one completed Start.
     workspace.fitCount = fitCountBefore;
+    search.beginLastRun();
     result.sumText = search.run(result.minima.front().boxes, false, true).sumText;
+    if (hooks.result.setProgress)
+        hooks.result.setProgress(100);
     return result;
 }
 
@@ -404,7 +410,7 @@ std::string searchSummaryLine(const MinimumSearchResult& result) {
     if (!result.minima.empty())
         line += "; the lowest reached by " + std::to_string(result.minima.front().startsReached);
     if (!result.lowestConverged)
-        line += "; none converged";
+        line += "; none ended by a convergence test";
     if (result.unfinishedStarts > 0)
         line += "; " + std::to_string(result.unfinishedStarts) + " not finished";
     return line;

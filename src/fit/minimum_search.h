@@ -111,7 +111,7 @@ MinimumSearchResult searchLowestMinimum(const StartBoxes& typed, int extraStarts
                                         const MinimumSearchHooks& hooks);
 
 // "Search: 25 starts, 3 distinct minima; the lowest reached by 17" (and
-// ", not converged" when the lowest did not converge).
+// "; none ended by a convergence test" when no run did).
 std::string searchSummaryLine(const MinimumSearchResult& result);
 
 // The summary, then one line per minimum, lowest first:

@@ -88,6 +88,11 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Button1Click() {
+    // During a search the button reads "Stop".
+    if (searchRunning_) {
+        searchStopRequested_ = true;
+        return;
+    }
     runCommand([this] {
         const std::vector<QLineEdit*> timeBoxes = timeConstantBoxes();
         StartHooks hooks;
@@ -119,10 +124,21 @@ void TForm1::Button1Click() {
         } commandsOff{startInProgress() ? nullptr : this};
         if (commandsOff.window != nullptr)
             setFitCommandsEnabled(false);
-        const std::string sum = runStart(startBoxTexts(), hooks, fitMethod());
+        QString searchReport;
+        const std::string sum = Searchlowestminimum1->isChecked()
+                                    ? runMinimumSearch(hooks, searchReport)
+                                    : runStart(startBoxTexts(), hooks, fitMethod());
         Label1->setText(QString::fromStdString(sum));
         Label1->adjustSize();
-        showVerdict(verdict);
+        if (searchReport.isEmpty()) {
+            showVerdict(verdict);
+        } else {
+            const QString stop =
+                verdict.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".");
+            showVerdict(verdict + stop + QStringLiteral(" ") +
+                        searchReport.section(QLatin1Char('\n'), 0, 0));
+            VerdictLabel->setToolTip(verdict + QStringLiteral("\n") + searchReport);
+        }
     });
     if (exitRequested_ && !startInProgress()) {
         exitRequested_ = false;
