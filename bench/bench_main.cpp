@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     quorvane::bench::registerMatrixLoadingBenchmarks();
     quorvane::bench::registerVariableProjectionBenchmarks();
     quorvane::bench::registerBatchRunBenchmarks();
+    quorvane::bench::registerMinimumSearchBenchmarks();
     quorvane::bench::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     quorvane::bench::printSummary(reporter);

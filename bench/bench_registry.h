@@ -10,5 +10,6 @@ void registerTraceLoadingBenchmarks();
 void registerMatrixLoadingBenchmarks();
 void registerVariableProjectionBenchmarks();
 void registerBatchRunBenchmarks();
+void registerMinimumSearchBenchmarks();
 
 }  // namespace quorvane::bench

@@ -9,6 +9,7 @@
 #include "data/loaded_measurement.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"
+#include "fit/minimum_search.h"
 #include "fit/singular_values.h"
 #include "fit/standard_errors.h"
 #include "views/evolution_report.h"
@@ -66,7 +67,17 @@ std::string pressStart(const BatchRequest& request, std::ostream& out, std::ostr
     };
     hooks.reportVerdict = [&verdict](const FitVerdict& judged) { verdict = judged; };
     try {
-        return runStart(request.boxes, hooks, request.method);
+        if (!request.search.wanted)
+            return runStart(request.boxes, hooks, request.method);
+        const MinimumSearchResult search =
+            searchLowestMinimum(request.boxes, request.search.extraStarts, {hooks, {}});
+        if (progressShown)
+            err << '\n';
+        progressShown = false;
+        for (const std::string& line : searchReportLines(search))
+            err << line << '\n';
+        err.flush();
+        return search.sumText;
     } catch (...) {
         if (progressShown)
             err << '\n';

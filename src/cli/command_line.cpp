@@ -77,7 +77,7 @@ std::string helpText() {
            "  --method classic|varpro\n"
            "                   the fit method: the classic Levenberg-Marquardt (default) or\n"
            "                   variable projection\n" +
-           responseOptionsHelp() + evolutionOptionsHelp() +
+           responseOptionsHelp() + evolutionOptionsHelp() + searchOptionsHelp() +
            "  --require-convergence\n"
            "                   exit with 3 when the fit has not converged\n"
            "  --save NAME      also write NAME.txt (what is printed), NAME-spectra.csv and\n"
@@ -139,6 +139,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
             continue;
         if (parseEvolutionOption(argument, request.evolutionSpectra))
             continue;
+        if (parseSearchOption(arguments, i, request.search))
+            continue;
         if (argument == "--method") {
             methodGiven = true;
             if (!parseMethod(i + 1 < arguments.size() ? &arguments[++i] : nullptr, request,
@@ -177,6 +179,8 @@ std::optional<BatchRequest> parseCommandLine(const std::vector<std::string>& arg
         return std::nullopt;
     }
     if (!response.finish(methodGiven, request.method, problem))
+        return std::nullopt;
+    if (!finishSearchOption(request.search, methodGiven, request.method, problem))
         return std::nullopt;
     return request;
 }

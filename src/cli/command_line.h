@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli/matrix_options.h"
+#include "cli/search_options.h"
 #include "fit/fit_driver.h"
 
 namespace quorvane {
@@ -36,6 +37,8 @@ struct BatchRequest {
     bool intervals = false;
     // --eas (evolution_options.h).
     bool evolutionSpectra = false;
+    // --search [COUNT] (search_options.h).
+    SearchRequest search;
 };
 
 // The line printed for every usage error.

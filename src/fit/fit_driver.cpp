@@ -147,6 +147,8 @@ void iterateByVariableProjection(int iterationCount, int curves, int components,
         iterationCount, iterationHooks, &startNote, &record.mergedComponents, &record.recentSums);
     if (outcome.stop != FitStop::IterationCount && iterationCount > 0 && hooks.setProgress)
         hooks.setProgress(100);
+    if (hooks.reportIterationsEnd)
+        hooks.reportIterationsEnd(outcome.stop != FitStop::IterationCount);
 }
 
 }  // namespace

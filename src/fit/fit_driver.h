@@ -72,6 +72,9 @@ struct StartHooks {
     std::function<void()> replaceFittedCurves;
     // After a completed Start.
     std::function<void(const FitVerdict& verdict)> reportVerdict;
+    // With variable projection, when its iterations have ended: true when a
+    // convergence test ended them, false when the iteration count did.
+    std::function<void(bool convergenceTestHeld)> reportIterationsEnd;
 };
 
 // Runs one Start; returns the text for the sum-of-squares label.

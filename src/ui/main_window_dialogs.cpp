@@ -11,6 +11,7 @@
 #include "chart/chart.h"
 #include "data/trace_choice.h"
 #include "ui/fit_method_setting.h"
+#include "ui/search_setting.h"
 #include "ui/matrix_import_dialog.h"
 #include "ui/response_dialog.h"
 
@@ -106,6 +107,7 @@ TForm1::UserInteraction dialogUserInteraction() {
     };
     interaction.terminate = [] { QCoreApplication::quit(); };
     interaction.rememberFitMethod = rememberFitMethod;
+    interaction.rememberMinimumSearch = rememberMinimumSearch;
     interaction.editResponse = editResponseInDialog;
     interaction.chooseSwitchTime = chooseSwitchTimeInDialog;
     return interaction;

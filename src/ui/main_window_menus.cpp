@@ -52,6 +52,8 @@ constexpr MenuItem kToolsItems[] = {
     {&TForm1::Timeconstants1, "Timeconstants1", "Time constants", &TForm1::Timeconstants1Click},
     {&TForm1::Instrumentresponse1, "Instrumentresponse1", "Instrument response...",
      &TForm1::Instrumentresponse1Click},
+    {&TForm1::Searchlowestminimum1, "Searchlowestminimum1", "Search for the lowest minimum",
+     &TForm1::Searchlowestminimum1Click},
 };
 // After the time axes.
 constexpr MenuItem kViewItems[] = {
@@ -97,6 +99,11 @@ void TForm1::createActions() {
         }
     }
     Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    Searchlowestminimum1->setCheckable(true);
+    Searchlowestminimum1->setToolTip(QStringLiteral(
+        "Start fits by variable projection from the typed time constants and from further "
+        "starts spread over the data's times, and keeps the lowest minimum, whichever method "
+        "is checked"));
 
     // Exclusive and checkable; a choice the user makes is remembered.
     fitMethodGroup = new QActionGroup(this);

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "ui/fit_method_setting.h"
+#include "ui/search_setting.h"
 #include "ui/unit1.h"
 #include "views/data_map_window.h"
 #include "views/singular_values_window.h"
@@ -39,6 +40,7 @@ QIcon applicationIcon() {
 
 void restoreRememberedChoices(TForm1& form1) {
     form1.setFitMethod(rememberedFitMethod());
+    form1.Searchlowestminimum1->setChecked(rememberedMinimumSearch());
     form1.setResponse(rememberedResponse());
     form1.setTimeAxis(rememberedTimeAxis(), rememberedSwitchTime());
 }

@@ -89,6 +89,11 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::Button1Click() {
+    // During a search the button reads "Stop".
+    if (searchRunning_) {
+        searchStopRequested_ = true;
+        return;
+    }
     runCommand([this] {
         const std::vector<QLineEdit*> timeBoxes = timeConstantBoxes();
         StartHooks hooks;
@@ -122,13 +127,24 @@ void TForm1::Button1Click() {
             setFitCommandsEnabled(false);
             removeConcentrations();
         }
-        const std::string sum = runStart(startBoxTexts(), hooks, fitMethod());
+        QString searchReport;
+        const std::string sum = Searchlowestminimum1->isChecked()
+                                    ? runMinimumSearch(hooks, searchReport)
+                                    : runStart(startBoxTexts(), hooks, fitMethod());
         // The intervals belonged to the fit before.
         if (timeConstantsWindow_ != nullptr)
             timeConstantsWindow_->clearIntervals();
         Label1->setText(QString::fromStdString(sum));
         Label1->adjustSize();
-        showVerdict(verdict);
+        if (searchReport.isEmpty()) {
+            showVerdict(verdict);
+        } else {
+            const QString stop =
+                verdict.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".");
+            showVerdict(verdict + stop + QStringLiteral(" ") +
+                        searchReport.section(QLatin1Char('\n'), 0, 0));
+            VerdictLabel->setToolTip(verdict + QStringLiteral("\n") + searchReport);
+        }
     });
     if (exitRequested_ && !startInProgress()) {
         exitRequested_ = false;

@@ -84,6 +84,7 @@ class SingularValuesWindow;
 class TimeConstantsWindow;
 struct MatrixFile;
 struct StartBoxes;
+struct StartHooks;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -120,6 +121,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
         std::function<void()> terminate;
         // Stores the fit method the user chose in the Tools menu.
         std::function<void(FitMethod method)> rememberFitMethod;
+        // Stores whether Start searches for the lowest minimum.
+        std::function<void(bool on)> rememberMinimumSearch;
         // The instrument-response dialog on `boxes`: true, with `boxes` as
         // the user left them, when confirmed.
         std::function<bool(TForm1& owner, ResponseBoxes& boxes)> editResponse;
@@ -236,6 +239,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     QAction* Singularvalues1;
     QAction* Timeconstants1;
     QAction* Instrumentresponse1;
+    // Checkable: Start searches for the lowest minimum (minimum_search_command.cpp).
+    QAction* Searchlowestminimum1;
     // The View menu's time axes (named as in kTimeAxisChoices) and the
     // switch time.
     QActionGroup* timeAxisGroup;
@@ -263,6 +268,7 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     void Singularvalues1Click();
     void Timeconstants1Click();
     void Instrumentresponse1Click();
+    void Searchlowestminimum1Click();
     void Switchtime1Click();
     void About1Click();
 
@@ -324,6 +330,11 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     // The concentration profiles off the chart, the spectra window's box off.
     void removeConcentrations();
 
+    // minimum_search_command.cpp
+    // The search from the boxes with `hooks` for its final fit; returns the
+    // text for Label1, `report` gets the search's lines.
+    std::string runMinimumSearch(const StartHooks& hooks, QString& report);
+
     UserInteraction interaction_;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
@@ -342,6 +353,8 @@ class TForm1 : public QMainWindow, public MainWindowLink {
     std::vector<ChartSeries*> concentrationSeries_;
     QString resultsFile_;
     bool exitRequested_ = false;
+    bool searchRunning_ = false;
+    bool searchStopRequested_ = false;
     TimeAxis timeAxis_ = TimeAxis::Designed;
     QString typedSwitchTime_;
     ResponseBoxes response_;
