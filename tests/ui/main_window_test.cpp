@@ -170,7 +170,8 @@ class MainWindowTest : public QObject, public testing::MainWindowFixture {
                                      "Differentialspectra1=Differential spectra, "
                                      "DataMap1=Data map, Singularvalues1=Singular values, "
                                      "Timeconstants1=Time constants, "
-                                     "Instrumentresponse1=Instrument response..., =, "
+                                     "Instrumentresponse1=Instrument response..., "
+                                     "Searchlowestminimum1=Search for the lowest minimum, =, "
                                      "ClassicLevenbergMarquardt1=Classic Levenberg-Marquardt, "
                                      "Variableprojection1=Variable projection",
                                      "help1=Help: About1=About Quorvane"}));
