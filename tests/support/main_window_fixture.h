@@ -93,6 +93,22 @@ class MainWindowFixture {
             decayText({offset, {amplitude}, {tau}}, {points, 1e-6, 1e-2}));
     }
 
+    // `count` noisy two-component traces 400.txt, 450.txt, ... (time
+    // constants 2e-5 and 3e-4, noise 0.01, a seed per trace), for the windows
+    // that show the errors of a fit.
+    QStringList writeTwoComponentTraces(int count) {
+        QStringList files;
+        for (int c = 0; c < count; ++c)
+            files << writeTrace(
+                QStringLiteral("%1.txt").arg(400 + 50 * c),
+                QByteArray::fromStdString(decayText({0.0L,
+                                                     {1.0L, 0.5L - 0.3L * c},
+                                                     {2e-5L, 3e-4L},
+                                                     0.01,
+                                                     static_cast<unsigned>(c + 1)})));
+        return files;
+    }
+
     // File > Open through its menu item, the dialog choosing `paths` (none:
     // cancelled).
     void open(const QStringList& paths) {

@@ -18,15 +18,7 @@ class TimeConstantIntervalsTest : public QObject, public testing::MainWindowFixt
   private slots:
     void init() {
         createWindow();
-        QStringList files;
-        for (int c = 0; c < 2; ++c)
-            files << writeTrace(
-                QStringLiteral("%1.txt").arg(400 + 50 * c),
-                QByteArray::fromStdString(testing::decayText({0.0L,
-                                                              {1.0L, 0.5L - 0.3L * c},
-                                                              {2e-5L, 3e-4L},
-                                                              0.01,
-                                                              static_cast<unsigned>(c + 1)})));
+        const QStringList files = writeTwoComponentTraces(2);
         openAndStart(files, QStringLiteral("2"), QStringLiteral("50"));
         form1->Timeconstants1->trigger();
         window = form1->findChild<TimeConstantsWindow*>();

@@ -25,15 +25,7 @@ class TimeConstantsWindowTest : public QObject, public testing::MainWindowFixtur
         QCOMPARE(errors, QStringList{"No fit of the loaded traces: press Start first."});
         errors.clear();
 
-        QStringList files;
-        for (int c = 0; c < 3; ++c)
-            files << writeTrace(
-                QStringLiteral("%1.txt").arg(400 + 50 * c),
-                QByteArray::fromStdString(testing::decayText({0.0L,
-                                                              {1.0L, 0.5L - 0.3L * c},
-                                                              {2e-5L, 3e-4L},
-                                                              0.01,
-                                                              static_cast<unsigned>(c + 1)})));
+        const QStringList files = writeTwoComponentTraces(3);
         openAndStart(files, QStringLiteral("2"), QStringLiteral("50"));
         form1->Timeconstants1->trigger();
         QCOMPARE(errors, QStringList());
