@@ -20,12 +20,9 @@ cmake --build build/release -j"$jobs"
 QT_QPA_PLATFORM=offscreen ctest --test-dir build/release --output-on-failure -j"$jobs"
 
 # Line tables (-g1) are all the sanitizers' stack traces need, and quicker
-# to compile and link than full debug information. -O1, the level the
-# sanitizers are made for, finds the same faults and halves the compile time
-# of the instrumented tests against -O2 (the Release tree above is the
-# optimised build that ships).
+# to compile and link than full debug information.
 cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_SANITIZE=ON \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DQUORVANE_GUI=ON -DQUORVANE_WERROR=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DQUORVANE_GUI=ON -DQUORVANE_WERROR=ON \
     >/dev/null
 cmake --build build/sanitize -j"$jobs"
 ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:print_stacktrace=1 \
