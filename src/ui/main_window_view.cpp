@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "chart/chart.h"
-#include "chart/perspective_bar_chart.h"
+#include "chart/bar_chart_3d.h"
 #include "data/floating_point.h"
 #include "data/workspace.h"
 #include "fit/fit_driver.h"

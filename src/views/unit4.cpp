@@ -18,9 +18,9 @@ TForm4::TForm4(QWidget* parent) : QWidget(parent, Qt::Window) {
     resize(kOuterSize);
     move(252, 171);
 
-    Chart1 = new PerspectiveBarChart(this);
+    Chart1 = new BarChart3d(this);
     Chart1->setTitle(QStringLiteral("TChart"));
-    Chart1->setView(PerspectiveBarChart::ViewSettings{});
+    Chart1->setView(BarChart3d::ViewSettings{});
     Chart1->setBottomAxisRange(3e-7, 1.0);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

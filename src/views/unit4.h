@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "chart/perspective_bar_chart.h"
+#include "chart/bar_chart_3d.h"
 
 namespace quorvane {
 
@@ -20,7 +20,7 @@ class TForm4 : public QWidget {
 
     // Fills the client area and follows the window's size. Title "TChart",
     // no legend, no value marks, log bottom axis 3e-7..1, automatic left axis.
-    PerspectiveBarChart* Chart1;
+    BarChart3d* Chart1;
 
   protected:
     // The first time the window is framed, its inside shrinks so that the

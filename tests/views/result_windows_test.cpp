@@ -169,9 +169,9 @@ class ResultWindowsTest : public QObject {
     void residualSurfaceAddsOneRedSeriesPerCurveAtEveryUse() {
         TForm4 form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Residual's surface"));
-        const PerspectiveBarChart& chart = *form.Chart1;
+        const BarChart3d& chart = *form.Chart1;
         QCOMPARE(chart.title(), QStringLiteral("TChart"));
-        const PerspectiveViewSettings& view = chart.view();
+        const ViewSettings3d& view = chart.view();
         QCOMPARE((QVector<double>{view.rotation, view.elevation, view.zoomPercent,
                                   view.horizontalOffset, view.verticalOffset, view.depthPercent}),
                  (QVector<double>{333, 320, 90, -44, -16, 75}));
@@ -186,7 +186,7 @@ class ResultWindowsTest : public QObject {
         testing::setLaidOutComponents(1);
         form.showResidualSurface();
         QCOMPARE(chart.seriesCount(), 2);
-        const PerspectiveBarSeries& first = chart.series(0);
+        const BarSeries3d& first = chart.series(0);
         QCOMPARE(first.colour(), QColor(255, 0, 0));
         QCOMPARE(first.pointCount(), 3);
         // In ascending time; the values are the builder's (its own test).

@@ -1,5 +1,5 @@
-// The camera of the perspective bar chart (perspective_bar_chart.h): how the
-// chart's box is turned, tilted, seen in perspective and fitted into the
+// The camera of the 3-D bar chart (bar_chart_3d.h): how the
+// chart's box is turned, tilted, foreshortened with distance and fitted into the
 // widget.
 //
 // Box coordinates (the box's own pixels): x across [-width/2, width/2], y up
@@ -11,7 +11,7 @@
 // the straight front view for both (333 and 320 look from the right and from
 // above, so the back wall stands up and to the right of the front). The eye
 // stands at z = -focalDistance in front of the turned box, with
-// focalDistance = max(width, height) * 100 / (2 * max(perspective, 1));
+// focalDistance = max(width, height) * 100 / (2 * max(foreshorteningPercent, 1));
 // a point at depth z' after turning shrinks by focal / (focal + z'). The
 // projected box is fitted into the area, scaled by zoom and moved by the
 // two offsets; depth sets the box's depth, 100 % being 0.3 of its height.
@@ -22,25 +22,25 @@
 
 namespace quorvane {
 
-struct PerspectiveViewSettings {
+struct ViewSettings3d {
     double rotation = 333;
     double elevation = 320;
     double zoomPercent = 90;
     double horizontalOffset = -44;
     double verticalOffset = -16;
     double depthPercent = 75;
-    double perspectivePercent = 15;
+    double foreshorteningPercent = 15;
 };
 
 struct BoxPoint {
     double x, y, z;
 };
 
-class PerspectiveCamera {
+class Camera3d {
   public:
     // The box fills `area` (its width and height are the area's) before it
     // is turned; then its projection is fitted into the area.
-    PerspectiveCamera(const PerspectiveViewSettings& view, const QRectF& area);
+    Camera3d(const ViewSettings3d& view, const QRectF& area);
 
     double boxWidth() const { return boxWidth_; }
     double boxHeight() const { return boxHeight_; }

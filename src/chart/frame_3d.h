@@ -1,6 +1,6 @@
-// The frame of the perspective bar chart: where values stand in its box,
+// The frame of the 3-D bar chart: where values stand in its box,
 // the automatic range of its left axis, and the walls, grid lines, axis
-// lines and labels, projected by its camera (perspective_camera.h).
+// lines and labels, projected by its camera (camera_3d.h).
 //
 // Bottom axis: logarithmic over a fixed range, a grid line on the back wall
 // and on the floor and a label "1e<n>" ("1" for 10^0) at the front edge for
@@ -17,7 +17,7 @@
 #include <cmath>
 #include <vector>
 
-#include "chart/perspective_camera.h"
+#include "chart/camera_3d.h"
 
 namespace quorvane {
 
@@ -34,7 +34,7 @@ AxisValueRange automaticLeftAxisRange(double lowest, double highest);
 // the left axis up its height.
 class BoxScale {
   public:
-    BoxScale(const PerspectiveCamera& camera, double bottomMinimum, double bottomMaximum,
+    BoxScale(const Camera3d& camera, double bottomMinimum, double bottomMaximum,
              AxisValueRange left);
 
     double boxX(double value) const {
@@ -67,10 +67,10 @@ struct FrameDrawing {
     std::vector<AxisLabel> labels;
 };
 
-FrameDrawing drawFrame(const PerspectiveCamera& camera, const BoxScale& scale);
+FrameDrawing drawFrame(const Camera3d& camera, const BoxScale& scale);
 
 // The projection of a box face with the corners a, b, c, d.
-QPolygonF projectedQuad(const PerspectiveCamera& camera, const BoxPoint& a, const BoxPoint& b,
+QPolygonF projectedQuad(const Camera3d& camera, const BoxPoint& a, const BoxPoint& b,
                         const BoxPoint& c, const BoxPoint& d);
 
 }  // namespace quorvane

@@ -1,4 +1,4 @@
-// The bars of the perspective bar chart: its series, where their bars stand
+// The bars of the 3-D bar chart: its series, where their bars stand
 // in the box, and the faces drawn for them.
 //
 // Layout: with S series and at most P points in a series, the space per
@@ -19,21 +19,21 @@
 #include <QPolygonF>
 #include <vector>
 
-#include "chart/perspective_frame.h"
+#include "chart/frame_3d.h"
 #include "data/ascending_sequence.h"
 
 namespace quorvane {
 
 // One bar series: its points in ascending x, a point whose x equals that of
 // earlier ones after them.
-class PerspectiveBarSeries {
+class BarSeries3d {
   public:
     struct Bar {
         double x;
         double y;
     };
 
-    explicit PerspectiveBarSeries(QColor colour) : colour_(colour) {}
+    explicit BarSeries3d(QColor colour) : colour_(colour) {}
     QColor colour() const { return colour_; }
     const std::vector<Bar>& points() const { return points_.items(); }
     int pointCount() const { return static_cast<int>(points_.size()); }
@@ -53,16 +53,16 @@ struct BarBox {
 
 // Bar width in box pixels: 70 % of width / (most points in a series), shared
 // by the series; 0 when no series has a point.
-double barWidth(const std::vector<PerspectiveBarSeries>& series, double boxWidth);
+double barWidth(const std::vector<BarSeries3d>& series, double boxWidth);
 
 // One box per bar, series by series in point order.
-std::vector<BarBox> sideBySideBars(const std::vector<PerspectiveBarSeries>& series,
-                                   const BoxScale& scale, double barWidth);
+std::vector<BarBox> sideBySideBars(const std::vector<BarSeries3d>& series, const BoxScale& scale,
+                                   double barWidth);
 
 // One box per pixel column (`pixel` box pixels wide) and colour, spanning
 // every bar whose centre falls in the column; colour by colour in the order
 // the colours first appear, columns left to right.
-std::vector<BarBox> barsMergedPerPixelColumn(const std::vector<PerspectiveBarSeries>& series,
+std::vector<BarBox> barsMergedPerPixelColumn(const std::vector<BarSeries3d>& series,
                                              const BoxScale& scale, double barWidth, double pixel);
 
 struct BarFace {
@@ -71,7 +71,7 @@ struct BarFace {
 };
 
 // The visible faces of every box, in drawing order (far to near).
-std::vector<BarFace> barFacesFarToNear(const PerspectiveCamera& camera, const BoxScale& scale,
+std::vector<BarFace> barFacesFarToNear(const Camera3d& camera, const BoxScale& scale,
                                        const std::vector<BarBox>& boxes);
 
 }  // namespace quorvane

@@ -1,12 +1,12 @@
 // A three-dimensional bar chart painted with QPainter: the plot is a box
 // (bottom axis across, left axis up, a depth behind them) seen in
-// perspective, with a floor, a left wall and a back wall; bar series stand
-// side by side in one depth row. It serves the residual surface, where
-// QCustomPlot has no 3-D view.
+// central projection (nearer parts larger), with a floor, a left wall and a back wall; bar series
+// stand side by side in one depth row. It serves the residual surface, where QCustomPlot has no 3-D
+// view.
 //
-// Three pieces make it: the camera (perspective_camera.h: view settings,
-// projection, fit into the widget), the frame (perspective_frame.h: axes,
-// walls, grid, labels) and the bars (perspective_bars.h: series, layout,
+// Three pieces make it: the camera (camera_3d.h: view settings,
+// projection, fit into the widget), the frame (frame_3d.h: axes,
+// walls, grid, labels) and the bars (bars_3d.h: series, layout,
 // per-pixel merging, visible faces, depth order). This class keeps the series and the
 // settings, and caches the projected drawing: it is rebuilt only when data,
 // settings or the widget's size change.
@@ -22,19 +22,19 @@
 #include <QWidget>
 #include <vector>
 
-#include "chart/perspective_bars.h"
-#include "chart/perspective_camera.h"
-#include "chart/perspective_frame.h"
+#include "chart/bars_3d.h"
+#include "chart/camera_3d.h"
+#include "chart/frame_3d.h"
 
 namespace quorvane {
 
-class PerspectiveBarChart : public QWidget {
+class BarChart3d : public QWidget {
     Q_OBJECT
 
   public:
-    using ViewSettings = PerspectiveViewSettings;
+    using ViewSettings = ViewSettings3d;
 
-    explicit PerspectiveBarChart(QWidget* parent = nullptr);
+    explicit BarChart3d(QWidget* parent = nullptr);
 
     void setTitle(const QString& title);
     QString title() const { return title_; }
@@ -48,7 +48,7 @@ class PerspectiveBarChart : public QWidget {
     int addBarSeries(QColor colour);
     void addBar(int series, double x, double y);
     int seriesCount() const { return static_cast<int>(series_.size()); }
-    const PerspectiveBarSeries& series(int position) const { return series_.at(position); }
+    const BarSeries3d& series(int position) const { return series_.at(position); }
 
     // The left axis as it is drawn: the automatic range over every bar and 0.
     double leftAxisMinimum();
@@ -80,7 +80,7 @@ class PerspectiveBarChart : public QWidget {
     ViewSettings view_;
     double bottomMinimum_ = 3e-7;
     double bottomMaximum_ = 1.0;
-    std::vector<PerspectiveBarSeries> series_;
+    std::vector<BarSeries3d> series_;
 
     bool dirty_ = true;
     Drawing drawing_;

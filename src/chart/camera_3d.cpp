@@ -1,4 +1,4 @@
-#include "chart/perspective_camera.h"
+#include "chart/camera_3d.h"
 
 #include <QPolygonF>
 #include <algorithm>
@@ -18,7 +18,7 @@ double radians(double degrees) {
 
 }  // namespace
 
-PerspectiveCamera::PerspectiveCamera(const PerspectiveViewSettings& view, const QRectF& area) {
+Camera3d::Camera3d(const ViewSettings3d& view, const QRectF& area) {
     turnCos_ = std::cos(radians(360.0 - view.rotation));
     turnSin_ = std::sin(radians(360.0 - view.rotation));
     tiltCos_ = std::cos(radians(360.0 - view.elevation));
@@ -26,8 +26,8 @@ PerspectiveCamera::PerspectiveCamera(const PerspectiveViewSettings& view, const 
     boxWidth_ = area.width();
     boxHeight_ = area.height();
     boxDepth_ = view.depthPercent / 100.0 * kDepthAtFullPercent * boxHeight_;
-    const double perspective = std::max(view.perspectivePercent, 1.0);
-    focalDistance_ = std::max(boxWidth_, boxHeight_) * 100.0 / (2.0 * perspective);
+    const double foreshortening = std::max(view.foreshorteningPercent, 1.0);
+    focalDistance_ = std::max(boxWidth_, boxHeight_) * 100.0 / (2.0 * foreshortening);
 
     // Fit the projected box into the area, then zoom and offset it. The
     // corners are projected at scale 1 about the origin.
@@ -45,7 +45,7 @@ PerspectiveCamera::PerspectiveCamera(const PerspectiveViewSettings& view, const 
                  QPointF(view.horizontalOffset, view.verticalOffset);
 }
 
-BoxPoint PerspectiveCamera::turned(const BoxPoint& p) const {
+BoxPoint Camera3d::turned(const BoxPoint& p) const {
     // Rotation about the vertical axis: the right end comes nearer and the
     // far side moves right; elevation: the top comes nearer and the far side
     // moves up.
@@ -56,10 +56,10 @@ BoxPoint PerspectiveCamera::turned(const BoxPoint& p) const {
     return {x, y, z};
 }
 
-QPointF PerspectiveCamera::project(const BoxPoint& p) const {
+QPointF Camera3d::project(const BoxPoint& p) const {
     const BoxPoint v = turned(p);
-    const double perspective = focalDistance_ / (focalDistance_ + v.z);
-    return fitOrigin_ + fitScale_ * QPointF(v.x * perspective, -v.y * perspective);
+    const double shrink = focalDistance_ / (focalDistance_ + v.z);
+    return fitOrigin_ + fitScale_ * QPointF(v.x * shrink, -v.y * shrink);
 }
 
 }  // namespace quorvane

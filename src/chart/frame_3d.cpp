@@ -1,4 +1,4 @@
-#include "chart/perspective_frame.h"
+#include "chart/frame_3d.h"
 
 #include <algorithm>
 
@@ -32,7 +32,7 @@ QString valueLabel(double value, double step) {
     return QString::number(value, 'f', decimals);
 }
 
-void addWalls(const PerspectiveCamera& camera, const BoxScale& s, FrameDrawing& frame) {
+void addWalls(const Camera3d& camera, const BoxScale& s, FrameDrawing& frame) {
     frame.walls.push_back(projectedQuad(camera, {s.x0, s.y0, s.zFront}, {s.x1, s.y0, s.zFront},
                                         {s.x1, s.y0, s.zBack}, {s.x0, s.y0, s.zBack}));
     frame.walls.push_back(projectedQuad(camera, {s.x0, s.y0, s.zFront}, {s.x0, s.y1, s.zFront},
@@ -42,7 +42,7 @@ void addWalls(const PerspectiveCamera& camera, const BoxScale& s, FrameDrawing& 
 }
 
 // Grid on the back and left walls, labels at the front edge.
-void addLeftAxis(const PerspectiveCamera& camera, const BoxScale& s, FrameDrawing& frame) {
+void addLeftAxis(const Camera3d& camera, const BoxScale& s, FrameDrawing& frame) {
     const double step = niceStep(s.left.maximum - s.left.minimum, kLeftAxisTicks);
     const int tickCount = static_cast<int>(std::lround((s.left.maximum - s.left.minimum) / step));
     for (int i = 0; i <= tickCount; ++i) {
@@ -58,7 +58,7 @@ void addLeftAxis(const PerspectiveCamera& camera, const BoxScale& s, FrameDrawin
 }
 
 // A grid line and a label at every decade inside the range.
-void addBottomAxis(const PerspectiveCamera& camera, const BoxScale& s, FrameDrawing& frame) {
+void addBottomAxis(const Camera3d& camera, const BoxScale& s, FrameDrawing& frame) {
     for (int exponent = static_cast<int>(std::ceil(s.logMinimum - 1e-9));
          exponent <= static_cast<int>(std::floor(s.logMaximum + 1e-9)); ++exponent) {
         const double x = s.boxX(std::pow(10.0, exponent));
@@ -82,7 +82,7 @@ AxisValueRange automaticLeftAxisRange(double lowest, double highest) {
     return {std::floor(lowest / step) * step, std::ceil(highest / step) * step};
 }
 
-BoxScale::BoxScale(const PerspectiveCamera& camera, double bottomMinimum, double bottomMaximum,
+BoxScale::BoxScale(const Camera3d& camera, double bottomMinimum, double bottomMaximum,
                    AxisValueRange left)
     : x0(-camera.boxWidth() / 2),
       x1(camera.boxWidth() / 2),
@@ -98,12 +98,12 @@ BoxScale::BoxScale(const PerspectiveCamera& camera, double bottomMinimum, double
       logMaximum(std::log10(bottomMaximum)),
       left(left) {}
 
-QPolygonF projectedQuad(const PerspectiveCamera& camera, const BoxPoint& a, const BoxPoint& b,
+QPolygonF projectedQuad(const Camera3d& camera, const BoxPoint& a, const BoxPoint& b,
                         const BoxPoint& c, const BoxPoint& d) {
     return QPolygonF({camera.project(a), camera.project(b), camera.project(c), camera.project(d)});
 }
 
-FrameDrawing drawFrame(const PerspectiveCamera& camera, const BoxScale& scale) {
+FrameDrawing drawFrame(const Camera3d& camera, const BoxScale& scale) {
     FrameDrawing frame;
     addWalls(camera, scale, frame);
     addLeftAxis(camera, scale, frame);

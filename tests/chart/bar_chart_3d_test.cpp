@@ -1,4 +1,4 @@
-#include "chart/perspective_bar_chart.h"
+#include "chart/bar_chart_3d.h"
 
 #include <QImage>
 #include <QTest>
@@ -7,12 +7,12 @@
 
 namespace quorvane {
 
-class PerspectiveBarChartTest : public QObject {
+class BarChart3dTest : public QObject {
     Q_OBJECT
 
   private slots:
     void leftAxisCoversEveryBarAndZero() {
-        PerspectiveBarChart chart;
+        BarChart3d chart;
         chart.resize(870, 640);
         const int a = chart.addBarSeries(Qt::red);
         chart.addBar(a, 1e-5, 0.3);
@@ -36,7 +36,7 @@ class PerspectiveBarChartTest : public QObject {
         };
         for (const Case& c :
              {Case{1, {0.0, -1e-5, 1e-7, 2.0}, 0}, Case{3, {1e-6, 1e-4, 1e-2}, 9}}) {
-            PerspectiveBarChart chart;
+            BarChart3d chart;
             chart.resize(870, 640);
             for (int s = 0; s < c.series; ++s) {
                 chart.addBarSeries(Qt::red);
@@ -51,7 +51,7 @@ class PerspectiveBarChartTest : public QObject {
 
     // 40 series of 20000 bars merge into at most one box per pixel column.
     void denseBarsMergePerPixelColumn() {
-        PerspectiveBarChart chart;
+        BarChart3d chart;
         chart.resize(870, 640);
         for (int s = 0; s < 40; ++s) {
             chart.addBarSeries(Qt::red);
@@ -75,5 +75,5 @@ class PerspectiveBarChartTest : public QObject {
 
 }  // namespace quorvane
 
-QTEST_MAIN(quorvane::PerspectiveBarChartTest)
-#include "perspective_bar_chart_test.moc"
+QTEST_MAIN(quorvane::BarChart3dTest)
+#include "bar_chart_3d_test.moc"

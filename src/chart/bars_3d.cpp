@@ -1,4 +1,4 @@
-#include "chart/perspective_bars.h"
+#include "chart/bars_3d.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +22,7 @@ struct DrawnBox {
 };
 
 // The faces of `box` that turn towards the eye.
-DrawnBox visibleFaces(const PerspectiveCamera& camera, const BoxScale& scale, const BarBox& box) {
+DrawnBox visibleFaces(const Camera3d& camera, const BoxScale& scale, const BarBox& box) {
     const double zFront = scale.zFront, zBack = scale.zBack;
     const BoxPoint eye{0, 0, -camera.focalDistance()};
     const double low = scale.boxY(box.low), high = scale.boxY(box.high);
@@ -72,9 +72,9 @@ DrawnBox visibleFaces(const PerspectiveCamera& camera, const BoxScale& scale, co
 
 }  // namespace
 
-double barWidth(const std::vector<PerspectiveBarSeries>& series, double boxWidth) {
+double barWidth(const std::vector<BarSeries3d>& series, double boxWidth) {
     int maxPoints = 0;
-    for (const PerspectiveBarSeries& s : series)
+    for (const BarSeries3d& s : series)
         maxPoints = std::max(maxPoints, s.pointCount());
     if (maxPoints == 0)
         return 0;
@@ -82,13 +82,13 @@ double barWidth(const std::vector<PerspectiveBarSeries>& series, double boxWidth
     return kBarWidthShare * boxWidth / maxPoints / seriesCount;
 }
 
-std::vector<BarBox> sideBySideBars(const std::vector<PerspectiveBarSeries>& series,
-                                   const BoxScale& scale, double barWidth) {
+std::vector<BarBox> sideBySideBars(const std::vector<BarSeries3d>& series, const BoxScale& scale,
+                                   double barWidth) {
     std::vector<BarBox> boxes;
     const int seriesCount = static_cast<int>(series.size());
     for (int s = 0; s < seriesCount; ++s) {
         const double shift = seriesShift(s, seriesCount, barWidth);
-        for (const PerspectiveBarSeries::Bar& bar : series[s].points()) {
+        for (const BarSeries3d::Bar& bar : series[s].points()) {
             if (!scale.inBottomRange(bar.x))
                 continue;
             const double centre = scale.boxX(bar.x) + shift;
@@ -99,7 +99,7 @@ std::vector<BarBox> sideBySideBars(const std::vector<PerspectiveBarSeries>& seri
     return boxes;
 }
 
-std::vector<BarBox> barsMergedPerPixelColumn(const std::vector<PerspectiveBarSeries>& series,
+std::vector<BarBox> barsMergedPerPixelColumn(const std::vector<BarSeries3d>& series,
                                              const BoxScale& scale, double barWidth, double pixel) {
     struct Column {
         bool used = false;
@@ -120,7 +120,7 @@ std::vector<BarBox> barsMergedPerPixelColumn(const std::vector<PerspectiveBarSer
         }
         std::vector<Column>& row = columns[c];
         const double shift = seriesShift(s, seriesCount, barWidth);
-        for (const PerspectiveBarSeries::Bar& bar : series[s].points()) {
+        for (const BarSeries3d::Bar& bar : series[s].points()) {
             if (!scale.inBottomRange(bar.x))
                 continue;
             const double centre = scale.boxX(bar.x) + shift - scale.x0;
@@ -148,7 +148,7 @@ std::vector<BarBox> barsMergedPerPixelColumn(const std::vector<PerspectiveBarSer
     return boxes;
 }
 
-std::vector<BarFace> barFacesFarToNear(const PerspectiveCamera& camera, const BoxScale& scale,
+std::vector<BarFace> barFacesFarToNear(const Camera3d& camera, const BoxScale& scale,
                                        const std::vector<BarBox>& boxes) {
     std::vector<DrawnBox> drawn;
     drawn.reserve(boxes.size());

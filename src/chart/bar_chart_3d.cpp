@@ -1,4 +1,4 @@
-#include "chart/perspective_bar_chart.h"
+#include "chart/bar_chart_3d.h"
 
 #include <QPainter>
 #include <QResizeEvent>
@@ -18,75 +18,75 @@ constexpr double kOutlinedBarWidth = 3;
 
 }  // namespace
 
-PerspectiveBarChart::PerspectiveBarChart(QWidget* parent) : QWidget(parent) {
+BarChart3d::BarChart3d(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 150);
 }
 
-void PerspectiveBarChart::setTitle(const QString& title) {
+void BarChart3d::setTitle(const QString& title) {
     title_ = title;
     invalidate();
 }
 
-void PerspectiveBarChart::setView(const ViewSettings& view) {
+void BarChart3d::setView(const ViewSettings& view) {
     view_ = view;
     invalidate();
 }
 
-void PerspectiveBarChart::setBottomAxisRange(double minimum, double maximum) {
+void BarChart3d::setBottomAxisRange(double minimum, double maximum) {
     bottomMinimum_ = minimum;
     bottomMaximum_ = maximum;
     invalidate();
 }
 
-int PerspectiveBarChart::addBarSeries(QColor colour) {
+int BarChart3d::addBarSeries(QColor colour) {
     series_.emplace_back(colour);
     invalidate();
     return seriesCount() - 1;
 }
 
-void PerspectiveBarChart::addBar(int series, double x, double y) {
+void BarChart3d::addBar(int series, double x, double y) {
     series_.at(series).add(x, y);
     // One repaint request per batch of added bars, not one per bar.
     if (!dirty_)
         invalidate();
 }
 
-double PerspectiveBarChart::leftAxisMinimum() {
+double BarChart3d::leftAxisMinimum() {
     rebuildIfNeeded();
     return drawing_.left.minimum;
 }
 
-double PerspectiveBarChart::leftAxisMaximum() {
+double BarChart3d::leftAxisMaximum() {
     rebuildIfNeeded();
     return drawing_.left.maximum;
 }
 
-int PerspectiveBarChart::drawnBarCount() {
+int BarChart3d::drawnBarCount() {
     rebuildIfNeeded();
     return drawing_.barCount;
 }
 
-void PerspectiveBarChart::invalidate() {
+void BarChart3d::invalidate() {
     dirty_ = true;
     update();
 }
 
-void PerspectiveBarChart::resizeEvent(QResizeEvent* event) {
+void BarChart3d::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     dirty_ = true;
 }
 
-void PerspectiveBarChart::rebuildIfNeeded() {
+void BarChart3d::rebuildIfNeeded() {
     if (dirty_)
         rebuild();
 }
 
-AxisValueRange PerspectiveBarChart::barValueSpan() const {
+AxisValueRange BarChart3d::barValueSpan() const {
     double lowest = 0;
     double highest = 0;
-    for (const PerspectiveBarSeries& s : series_) {
-        for (const PerspectiveBarSeries::Bar& bar : s.points()) {
+    for (const BarSeries3d& s : series_) {
+        for (const BarSeries3d::Bar& bar : s.points()) {
             lowest = std::min(lowest, bar.y);
             highest = std::max(highest, bar.y);
         }
@@ -94,7 +94,7 @@ AxisValueRange PerspectiveBarChart::barValueSpan() const {
     return {lowest, highest};
 }
 
-void PerspectiveBarChart::rebuild() {
+void BarChart3d::rebuild() {
     dirty_ = false;
     drawing_ = Drawing{};
 
@@ -105,7 +105,7 @@ void PerspectiveBarChart::rebuild() {
     if (area.width() < 10 || area.height() < 10)
         return;
 
-    const PerspectiveCamera camera(view_, area);
+    const Camera3d camera(view_, area);
     const AxisValueRange span = barValueSpan();
     drawing_.left = automaticLeftAxisRange(span.minimum, span.maximum);
     const BoxScale scale(camera, bottomMinimum_, bottomMaximum_, drawing_.left);
@@ -123,7 +123,7 @@ void PerspectiveBarChart::rebuild() {
     drawing_.outlineBars = width * camera.scale() >= kOutlinedBarWidth;
 }
 
-void PerspectiveBarChart::paintEvent(QPaintEvent*) {
+void BarChart3d::paintEvent(QPaintEvent*) {
     rebuildIfNeeded();
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
