@@ -153,7 +153,8 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         print(out, covarianceSection());
         const SpectraTable spectra = buildSpectraTable(titles);
         print(out, spectraSection(spectra));
-        print(out, standardErrorSection(computeStandardErrors(), spectra));
+        const StandardErrors errors = computeStandardErrors();
+        print(out, standardErrorSection(errors, spectra));
         const std::string intervals =
             request.intervals ? intervalLines(computeProfileIntervals()) : std::string();
         print(out, intervals);
@@ -167,6 +168,7 @@ int runBatch(const BatchRequest& request, std::ostream& out, std::ostream& err, 
         SavedSupplement supplement = joined(evolution, singular);
         supplement.spectraErrors = request.spectraErrors;
         supplement.errorSectionEnd = intervals;
+        supplement.errors = &errors;
         if (!request.saveName.empty())
             saveResults(request.saveName, curves, supplement);
         err << verdict.message << '\n';

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "data/error.h"
 #include "data/floating_point.h"
@@ -204,7 +205,9 @@ void saveResults(const std::string& name, const std::vector<SavedCurve>& curves,
     for (const SavedCurve& curve : curves)
         files.push_back(curve.file);
     const SpectraTable table = buildSpectraTable(files);
-    const StandardErrors errors = computeStandardErrors();
+    std::optional<StandardErrors> formed;
+    const StandardErrors& errors =
+        supplement.errors != nullptr ? *supplement.errors : formed.emplace(computeStandardErrors());
     const std::string report =
         resultsReport(table, errors, supplement.errorSectionEnd) + supplement.reportSections;
     const std::string spectra = spectraCsv(table, supplement.spectraErrors ? &errors : nullptr);

@@ -34,6 +34,7 @@
 #include <utility>
 #include <vector>
 
+#include "fit/standard_errors.h"
 #include "views/result_sections.h"
 
 namespace quorvane {
@@ -73,6 +74,9 @@ struct SavedSupplement {
     bool spectraErrors = false;
     // Lines that end the Errors section (the profile intervals).
     std::string errorSectionEnd = {};
+    // The standard errors of the fit when the caller formed them already
+    // (they cost about a projection); formed anew when null.
+    const StandardErrors* errors = nullptr;
 };
 
 // Writes the files; curves[c-1] names curve c. Refused by
